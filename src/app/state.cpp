@@ -1,0 +1,5 @@
+#include "app/state.h"
+
+ProgramState g_state;
+
+void ResetProgramState() { g_state = ProgramState{}; }

@@ -1,0 +1,25 @@
+#pragma once
+// The basic operations every part of the program uses: the message box and file/folder tests.
+#include <functional>
+#include <string>
+#include <windows.h>
+
+// Shows an application-modal box (all windows of the program disabled meanwhile) and returns the
+// pressed button: IDOK 1, IDCANCEL 2, IDYES 6, IDNO 7. The one way the program shows a message.
+int ShowMessageBox(const std::string& text, const std::string& title, unsigned flags);
+
+// Test seam: while a responder is installed, ShowMessageBox calls it instead of showing a box.
+using MessageBoxResponder =
+    std::function<int(const std::string& text, const std::string& title, unsigned flags)>;
+void SetMessageBoxResponder(MessageBoxResponder responder);
+
+bool FolderExists(const std::string& folder);
+bool ForceFolders(const std::string& path);
+DWORD CopyFileOver(const std::string& source, const std::string& destination);
+
+bool FileExists(const std::string& path);  // a file, not a folder
+bool PathExists(const std::string& path);  // a file or a folder
+// Last-write time as a packed DOS date and time (local), compared as a signed number; -1 when unknown.
+long FileDosDateTime(const std::string& path);
+// Size of a file of any attributes; false when it cannot be looked up.
+bool FileSizeOf(const std::string& path, long long& size);

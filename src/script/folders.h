@@ -1,0 +1,30 @@
+#pragma once
+// Standard folders and the path macros that name them in script values.
+#include <functional>
+#include <string>
+
+struct ProgramState;
+
+// File-system path of a shell folder by CSIDL number, without a trailing backslash; empty on failure.
+std::string GetSpecialFolder(int csidl);
+
+// Where the folder determination gets its answers; tests replace single sources to drive fallbacks.
+struct FolderSources {
+    std::function<std::string(int csidl)> specialFolder;        // GetSpecialFolder
+    std::function<std::string()> tempPath;                      // GetTempPathA, empty on failure
+    std::function<std::string()> windowsDirectory;              // GetWindowsDirectoryA
+    std::function<std::string()> systemDirectory;               // GetSystemDirectoryA
+    std::function<std::string()> programFilesDirFromRegistry;   // HKLM ...\CurrentVersion ProgramFilesDir
+    std::function<bool(const std::string& path)> fileExists;
+    std::function<bool(const std::string& folder)> folderExists;
+    static FolderSources System();
+};
+
+// Determines every folder value of the state in the documented order. Returns the fatal-error lines
+// ("【致命的エラー → …】" + CR LF each) for a Windows or system folder that no source gives.
+std::string DetermineFolders(ProgramState& state, const FolderSources& sources);
+
+// Every occurrence of one macro replaced by one value (case-insensitive match).
+std::string ReplaceMacro(const std::string& text, const std::string& macro, const std::string& value);
+// Every macro of the table replaced by its current value in g_state, in the table's order.
+std::string ExpandMacros(const std::string& text);

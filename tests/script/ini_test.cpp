@@ -1,0 +1,59 @@
+// Single INI values through the system's profile strings: long values, defaults, write-then-read.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "script/ini.h"
+#include "support/test_env.h"
+
+class IniTest : public ::testing::Test {
+protected:
+    void SetUp() override { folder_ = ScratchFolder("ini"); }
+    std::string folder_;
+};
+
+TEST_F(IniTest, ReadsValuesOfAnyLength) {
+    std::string file = folder_ + "LONG.INI";
+    for (size_t length : {254u, 255u, 256u, 300u, 511u, 512u, 1000u, 5000u}) {
+        std::string value(length, 'x');
+        value[0] = 'A';
+        value[length - 1] = 'Z';
+        ASSERT_TRUE(WriteTextFile(file, "[S]\r\nK=" + value + "\r\n"));
+        FlushIniCache(file);
+        EXPECT_EQ(ReadIniValue("S", "K", "", file), value) << "length " << length;
+    }
+}
+
+TEST_F(IniTest, AbsentKeysGiveTheDefaultAndEmptyValuesStayEmpty) {
+    std::string file = folder_ + "SETUP.INI";
+    ASSERT_TRUE(WriteTextFile(file, "[Title]\r\nSetup=  \"テスト　アプリ\"  \r\nEmpty=\r\n"));
+    FlushIniCache(file);
+    EXPECT_EQ(ReadIniValue("Title", "Setup", "x", file), "テスト　アプリ");
+    EXPECT_EQ(ReadIniValue("Title", "Empty", "default", file), "");
+    EXPECT_EQ(ReadIniValue("Title", "Missing", "default", file), "default");
+    EXPECT_EQ(ReadIniValue("Nope", "Setup", "", file), "");
+    EXPECT_EQ(ReadIniValue("Title", "Setup", "d", folder_ + "MISSING.INI"), "d");
+}
+
+TEST_F(IniTest, WriteIsVisibleThroughAnotherPathAtOnce) {
+    std::string file = folder_ + "OVSET98.INI";
+    ASSERT_TRUE(WriteIniValue("アプリ", "Folder", "C:\\表\\", file));
+    EXPECT_EQ(ReadIniValue("アプリ", "Folder", "", file), "C:\\表\\");
+    // The same file named another way: the system must not answer from a stale cache.
+    std::string other = folder_ + "sub\\..\\ovset98.ini";
+    CreateDirectoryA((folder_ + "sub").c_str(), nullptr);
+    ASSERT_TRUE(WriteIniValue("アプリ", "Folder", "D:\\New\\", other));
+    EXPECT_EQ(ReadIniValue("アプリ", "Folder", "", file), "D:\\New\\");
+    std::string text = ReadTextFile(file);
+    EXPECT_NE(text.find("Folder=D:\\New\\"), std::string::npos) << text;
+}
+
+TEST_F(IniTest, EmptyValueKeepsTheKeyAndSectionsCanBeDeleted) {
+    std::string file = folder_ + "LOG.INI";
+    ASSERT_TRUE(WriteIniValue("ProgramID", "ID", "", file));
+    ASSERT_TRUE(WriteIniValue("Other", "Key", "1", file));
+    EXPECT_NE(ReadTextFile(file).find("ID="), std::string::npos);
+    EXPECT_EQ(ReadIniValue("ProgramID", "ID", "absent", file), "");
+    ASSERT_TRUE(DeleteIniSection("ProgramID", file));
+    EXPECT_EQ(ReadIniValue("ProgramID", "ID", "absent", file), "absent");
+    EXPECT_EQ(ReadIniValue("Other", "Key", "", file), "1");
+}

@@ -1,0 +1,43 @@
+#pragma once
+// Shared helpers of the test programs: scratch folders inside the Wine prefix, test data, and a
+// recorder that answers the program's message boxes.
+#include <deque>
+#include <string>
+#include <vector>
+
+// A fresh, empty folder under the temporary folder of the prefix; ends with a backslash.
+std::string ScratchFolder(const std::string& name);
+// Removes a folder tree (best effort).
+void RemoveTree(const std::string& folder);
+// Writes bytes to a file, creating or replacing it.
+bool WriteTextFile(const std::string& path, const std::string& bytes);
+std::string ReadTextFile(const std::string& path);
+// A Linux path (from the test's environment) as a Windows path on drive Z:.
+std::string WindowsPathOf(const std::string& unixPath);
+// Value of an environment variable, empty when unset.
+std::string EnvValue(const std::string& name);
+
+struct RecordedBox {
+    std::string text;
+    std::string title;
+    unsigned flags;
+};
+
+// Installs itself as the message box responder for its lifetime; answers with queued buttons,
+// then with the default answer.
+class MessageBoxRecorder {
+public:
+    explicit MessageBoxRecorder(int defaultAnswer = 1);
+    ~MessageBoxRecorder();
+    MessageBoxRecorder(const MessageBoxRecorder&) = delete;
+    MessageBoxRecorder& operator=(const MessageBoxRecorder&) = delete;
+
+    void Queue(int answer) { answers_.push_back(answer); }
+    const std::vector<RecordedBox>& Boxes() const { return boxes_; }
+    void Clear() { boxes_.clear(); }
+
+private:
+    int defaultAnswer_;
+    std::deque<int> answers_;
+    std::vector<RecordedBox> boxes_;
+};

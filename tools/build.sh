@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Configures and builds both SETUP.EXE variants: x64 (with tests) and the 32-bit release.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+jobs=${SETUP_JOBS:-$(nproc)}
+cmake --preset x64 >/dev/null
+cmake --build --preset x64 -j "$jobs"
+cmake --preset i686 >/dev/null
+cmake --build --preset i686 -j "$jobs"

@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Installs the prerequisites, builds, and runs every test under Wine through CTest.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+tools/setup-deps.sh || exit 1
+tools/build.sh || exit 1
+source tools/wine-env.sh build/x64 2>/dev/null
+status=0
+ctest --preset x64 -j "${SETUP_JOBS:-2}" "$@" || status=$?
+setup_wine_stop
+exit $status

@@ -1,0 +1,119 @@
+# Sourced by the Wine helper scripts: the private prefix, display and server of one build tree.
+# Usage: source wine-env.sh BUILD_DIR
+# Sets WINEPREFIX, LC_ALL, WINEDEBUG, WINEDLLOVERRIDES, DISPLAY and defines setup_wine_ready.
+
+SETUP_BUILD_DIR=$(cd "$1" && pwd)
+export WINEPREFIX="$SETUP_BUILD_DIR/wineprefix"
+export LC_ALL=ja_JP.UTF-8
+export LANG=ja_JP.UTF-8
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe=d"
+export WINEARCH=win64
+SETUP_WINE=/usr/lib/wine/wine64
+[ -x "$SETUP_WINE" ] || SETUP_WINE=$(command -v wine64 || command -v wine)
+SETUP_WINESERVER=/usr/lib/wine/wineserver64
+[ -x "$SETUP_WINESERVER" ] || SETUP_WINESERVER=$(command -v wineserver)
+SETUP_TOOLS_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+
+# A display of our own unless the caller brought one: screenshots need a real X server.
+setup_display() {
+    if [ -n "${SETUP_USE_CALLER_DISPLAY:-}" ] && [ -n "${DISPLAY:-}" ]; then return; fi
+    local file="$SETUP_BUILD_DIR/xvfb.display" num
+    if [ -f "$file" ]; then
+        num=$(cat "$file")
+        if [ -e "/tmp/.X11-unix/X$num" ] && kill -0 "$(cat "$SETUP_BUILD_DIR/xvfb.pid" 2>/dev/null)" 2>/dev/null; then
+            export DISPLAY=":$num"; return
+        fi
+    fi
+    num=$(( 90 + $(cksum <<<"$SETUP_BUILD_DIR" | cut -d' ' -f1) % 400 ))
+    while [ -e "/tmp/.X11-unix/X$num" ] || [ -e "/tmp/.X$num-lock" ]; do num=$((num + 1)); done
+    setsid Xvfb ":$num" -screen 0 1024x768x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
+    echo $! >"$SETUP_BUILD_DIR/xvfb.pid"
+    for _ in $(seq 1 100); do [ -e "/tmp/.X11-unix/X$num" ] && break; sleep 0.05; done
+    echo "$num" >"$file"
+    export DISPLAY=":$num"
+}
+
+# Registry settings of the prefix: virtual desktop (no 2 s waits without a window manager),
+# Japanese fonts for the Windows font names, Windows version.
+setup_prefix_registry() {
+    local reg="$SETUP_BUILD_DIR/prefix-settings.reg"
+    iconv -f UTF-8 -t UTF-16LE >"$reg.body" <<'REG'
+Windows Registry Editor Version 5.00
+
+[HKEY_CURRENT_USER\Software\Wine\Explorer]
+"Desktop"="Default"
+
+[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]
+"Default"="1024x768"
+
+[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]
+"ＭＳ Ｐゴシック"="IPAPGothic"
+"ＭＳ ゴシック"="IPAGothic"
+"ＭＳ Ｐ明朝"="IPAPMincho"
+"ＭＳ 明朝"="IPAMincho"
+"MS UI Gothic"="IPAPGothic"
+"MS Shell Dlg"="IPAPGothic"
+"MS Shell Dlg 2"="IPAPGothic"
+
+[HKEY_CURRENT_USER\Software\Wine\DllOverrides]
+"winemenubuilder.exe"=""
+REG
+    { printf '\xff\xfe'; cat "$reg.body"; } >"$reg"
+    rm -f "$reg.body"
+    "$SETUP_WINE" regedit /S "$(winepath_of "$reg")" </dev/null >/dev/null 2>&1
+}
+
+winepath_of() { echo "Z:${1//\//\\}"; }
+
+# The prefix is made once per build tree and reused; a lock keeps parallel tests from racing.
+setup_prefix() {
+    exec 9>"$SETUP_BUILD_DIR/wineprefix.lock"
+    flock 9
+    if [ ! -f "$WINEPREFIX/.setup-ready" ]; then
+        rm -rf "$WINEPREFIX"
+        "$SETUP_WINE" wineboot -i </dev/null >/dev/null 2>&1
+        "$SETUP_WINESERVER" -w
+        # wineboot links the user folders into the Linux home; keep everything inside the prefix.
+        local d
+        for d in "$WINEPREFIX"/drive_c/users/*/*; do
+            if [ -L "$d" ]; then rm -f "$d"; mkdir -p "$d"; fi
+        done
+        setup_prefix_registry
+        "$SETUP_WINESERVER" -w
+        touch "$WINEPREFIX/.setup-ready"
+    fi
+    # Drive Q: is an empty folder of the build tree, for tests of an empty drive root.
+    if [ ! -L "$WINEPREFIX/dosdevices/q:" ]; then
+        mkdir -p "$SETUP_BUILD_DIR/drive-q"
+        ln -sfn "$SETUP_BUILD_DIR/drive-q" "$WINEPREFIX/dosdevices/q:"
+    fi
+    flock -u 9
+}
+
+# One warm server for all test programs. Its first client starts services that inherit the
+# client's output, so start it detached from any pipe the caller is reading.
+setup_server() {
+    exec 8>"$SETUP_BUILD_DIR/wineserver.lock"
+    flock 8
+    # Exit code 0: a new server was started (an already running one answers 2).
+    if "$SETUP_WINESERVER" -p </dev/null >/dev/null 2>&1; then
+        "$SETUP_WINE" cmd /c exit </dev/null >/dev/null 2>&1
+    fi
+    flock -u 8
+}
+
+setup_wine_ready() {
+    setup_display
+    setup_prefix
+    setup_server
+}
+
+setup_wine_stop() {
+    "$SETUP_WINESERVER" -k </dev/null >/dev/null 2>&1 || true
+    "$SETUP_WINESERVER" -w </dev/null >/dev/null 2>&1 || true
+    if [ -f "$SETUP_BUILD_DIR/xvfb.pid" ]; then
+        kill "$(cat "$SETUP_BUILD_DIR/xvfb.pid")" 2>/dev/null || true
+        rm -f "$SETUP_BUILD_DIR/xvfb.pid" "$SETUP_BUILD_DIR/xvfb.display"
+    fi
+}
