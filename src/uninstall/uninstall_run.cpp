@@ -1,0 +1,321 @@
+#include "uninstall/uninstall_run.h"
+
+#include <windows.h>
+
+#include "app/run_ui.h"
+#include "app/state.h"
+#include "script/fileops.h"
+#include "script/ini.h"
+#include "script/text.h"
+#include "sys/error_text.h"
+#include "sys/registry.h"
+#include "sys/removal.h"
+#include "sys/shared_dll.h"
+
+namespace {
+
+const char kLineEnd[] = "\r\n";
+const char kRestartNotice[] = "(追加情報)このファイルはWindowsの再起動後に削除が試行されます。\r\n";
+
+bool HasFlag(const std::string& options, const std::string& flag) { return FindNoCase(flag, options) != 0; }
+
+std::string ConfirmQuestion(const std::string& path) {
+    return path + "\r\n\r\nこのファイルを削除してもよろしいですか？\r\n\r\n<<　注意　>>\r\n"
+                  "DLL/OCXなどは他のプログラムでも使用される可能性があります。\r\n"
+                  "確実に使用されないことがわかっている場合のみ削除してください。";
+}
+
+std::string ServerQuestion(const std::string& path) {
+    return path + "\r\n\r\nこのDLL/OCXファイルは、共有登録されていませんが、\r\n"
+                  "今後、他のプログラムで使われる可能性があります。\r\nこのファイルを削除してもよろしいですか？";
+}
+
+std::string SharedQuestion(const std::string& path) {
+    return path + "\r\n\r\nこの共有ファイルは、現在、他のどのプログラムからも使われていません。\r\n"
+                  "しかし、今後、他のプログラムで使われる可能性があります。\r\nこのファイルを削除してもよろしいですか？";
+}
+
+// A folder is gone already (an earlier phase removed it): that is what removing it was for.
+bool AlreadyGone(DWORD code, const std::string& folder) {
+    return (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) && !FolderExists(folder) &&
+           !PathExists(RemoveDelimiter(folder, "B"));
+}
+
+}  // namespace
+
+UninstallOptions OptionsFromCheckBoxes(bool firstChecked, bool othersVisible, bool secondChecked) {
+    UninstallOptions options;
+    if (firstChecked) {
+        if (othersVisible)
+            options.extraPatterns += "*.INI|";
+        else
+            options.deleteAllMode = true;
+    }
+    if (secondChecked) options.extraPatterns += "*.GID|";
+    return options;
+}
+
+UninstallEngine::UninstallEngine(RunUi& ui, std::string logPath, std::string installFolder, UninstallOptions options)
+    : ui_(ui), logPath_(std::move(logPath)), installFolder_(std::move(installFolder)), options_(std::move(options)) {}
+
+std::string UninstallEngine::OpeningStatus() {
+    return g_state.UnSetupWord + "を行っています。\r\n\r\n【処理状況】\r\n";
+}
+
+std::string UninstallEngine::Value(const std::string& section, const std::string& key) const {
+    return ReadIniValue(section, key, "", logPath_);
+}
+
+void UninstallEngine::StartPhase(const std::string& text) {
+    g_state.StatusText += g_state.StatusTail + kLineEnd + text + g_state.UnSetupWord + "処理．．．";
+    g_state.StatusTail = "完了";
+    ui_.ShowStatus(g_state.StatusText);
+}
+
+void UninstallEngine::Fail(const std::string& block) {
+    outcome_.failureDetail += block;
+    ++outcome_.failureCount;
+}
+
+bool UninstallEngine::IsProtectedInstallFolder(const std::string& folder) {
+    if (folder.size() <= 3) return true;  // a drive root such as C:\ (or no real folder at all)
+    const ProgramState& s = g_state;
+    const std::string* guarded[] = {
+        &s.WindowsFolder,         &s.SystemFolder,          &s.TempFolder,          &s.StartMenuFolder,
+        &s.ProgramsFolder,        &s.DesktopFolder,         &s.StartupFolder,       &s.SendToFolder,
+        &s.DocumentsFolder,       &s.CommonStartMenuFolder, &s.CommonProgramsFolder, &s.CommonDesktopFolder,
+        &s.CommonStartupFolder,   &s.CommonDocumentsFolder, &s.ProgramFilesFolder};
+    std::string candidate = UpperCase(AddDelimiter(folder, "B"));
+    for (const std::string* value : guarded) {
+        if (value->size() <= 1) continue;  // "\": a folder the system did not name
+        std::string protectedFolder = UpperCase(AddDelimiter(*value, "B"));
+        // The folder itself, or one that contains it (Program Files, a profile's parent).
+        if (protectedFolder.compare(0, candidate.size(), candidate) == 0) return true;
+    }
+    return false;
+}
+
+UninstallOutcome UninstallEngine::Run() {
+    outcome_ = UninstallOutcome{};
+    if (installFolder_.empty()) {
+        ShowMessageBox(g_state.UnSetupWord + "フォルダが不明です。\r\n" + g_state.UnSetupWord + "は続行できません。",
+                       "致命的エラー", MB_OK | MB_ICONSTOP);
+        outcome_.stopped = true;
+        return outcome_;
+    }
+    installFolderProtected_ = IsProtectedInstallFolder(installFolder_);
+    RemoveProgramId();
+
+    g_state.StatusText += "ファイルの" + g_state.UnSetupWord + "処理．．．";
+    g_state.StatusTail = "完了";
+    // No folder that is to be removed may be the current one.
+    SetCurrentDirectoryA(g_state.TempFolder.c_str());
+    RemoveFiles("DeleteFile", true);
+    RemoveFiles("AddDeleteFile", false);
+
+    StartPhase("ショートカットの");
+    RemoveShortcuts();
+    StartPhase("フォルダの");
+    RemoveFolders();
+    StartPhase("レジストリの");
+    RemoveRegistryKeys();
+    StartPhase("関連付けの");
+    RestoreAssociations();
+    RemoveUninstallEntry();
+    RemoveInstallFolder();
+
+    g_state.StatusText += g_state.StatusTail + kLineEnd;
+    ui_.ShowStatus(g_state.StatusText);
+    if (outcome_.failureCount > 0) {
+        g_state.StatusText += "《情報》" + g_state.UnSetupWord + "の過程で、一部の処理が失敗しました。\r\n";
+        ui_.ShowStatus(g_state.StatusText);
+    }
+    outcome_.restartNeeded = FindMbcs("再起動", outcome_.failureDetail) != 0;
+    return outcome_;
+}
+
+void UninstallEngine::RemoveProgramId() {
+    std::string id = Value("ProgramID", "ID");
+    if (!id.empty()) DeleteIniSection(id, g_state.WindowsFolder + "OVSET98.INI");
+}
+
+void UninstallEngine::RemoveFiles(const std::string& section, bool recordFailures) {
+    for (int n = 1;; ++n) {
+        std::string entry = Value(section, "File" + IntToStr(n));
+        if (entry.empty() || GetField(entry, ",", 1).empty()) break;
+        RemoveFile(entry, recordFailures);
+    }
+}
+
+// Whether and how one file goes: the Windows error code of the attempt, 0 for a file that stays.
+int UninstallEngine::DecideFile(const std::string& path, std::string& options) {
+    auto keep = [&options] {
+        options += "/L";
+        return 0;
+    };
+    int count = GetSharedCount(path);
+    if (count == 0) {
+        if (HasFlag(options, "/C")) {
+            if (ShowMessageBox(ConfirmQuestion(path), "ファイル削除の確認", MB_YESNO | MB_ICONQUESTION) != IDYES)
+                return keep();
+            return static_cast<int>(DeleteFiles(path));
+        }
+        if (HasFlag(options, "/L")) return 0;
+        if (IsServerFile(path) && (FindNoCase(g_state.WindowsFolder, path) != 0 ||
+                                   FindNoCase(g_state.SystemFolder, path) != 0)) {
+            if (ShowMessageBox(ServerQuestion(path), "ファイル削除の確認", MB_YESNO | MB_ICONQUESTION) != IDYES)
+                return keep();
+        }
+        return static_cast<int>(DeleteFiles(path));
+    }
+    if (!HasFlag(options, "/S")) return keep();  // counted by other installs, not marked shared here
+    if (ChangeSharedCount(path, false) != 0) return keep();
+    std::string answer = ui_.SharedAnswer();
+    if (answer != "Delete" && answer != "Save") {
+        ui_.SetSharedAnswer("");
+        ui_.AskSharedFile(SharedQuestion(path));
+        answer = ui_.SharedAnswer();
+    }
+    if (answer == "Delete" || answer == "Yes") return static_cast<int>(DeleteFiles(path));
+    return keep();  // "Save", "No", or no answer at all: the file stays
+}
+
+void UninstallEngine::RemoveFile(const std::string& entry, bool recordFailures) {
+    std::string path = GetField(entry, ",", 1);
+    std::string options = GetField(entry, ",", 2);
+    std::string extraInfo;
+    int result = DecideFile(path, options);
+    if (FileExists(path) && !HasFlag(options, "/L")) {
+        if (result == 0) result = ERROR_ACCESS_DENIED;  // the shell reported success, the file is still there
+        if (HasFlag(options, "/F")) {
+            DeleteAtRestart(path);
+            extraInfo = kRestartNotice;
+        }
+    }
+    if (result != 0 && recordFailures) {
+        Fail("<File> " + path + kLineEnd + SystemErrorText(static_cast<DWORD>(result)) + extraInfo + kLineEnd);
+        g_state.StatusTail = "一部失敗";
+    }
+}
+
+void UninstallEngine::RemoveShortcuts() {
+    const ProgramState& s = g_state;
+    const std::string* keptFolders[] = {&s.ProgramsFolder,       &s.DesktopFolder,        &s.StartupFolder,
+                                        &s.SendToFolder,         &s.CommonProgramsFolder, &s.CommonDesktopFolder,
+                                        &s.CommonStartupFolder};
+    for (int n = 1;; ++n) {
+        std::string path = Value("DeleteShortCut", "File" + IntToStr(n));
+        if (path.empty()) break;
+        DWORD result = DeleteFiles(path);
+        if (result != 0) {
+            Fail("<ShortCut> " + path + kLineEnd + SystemErrorText(result) + kLineEnd);
+            g_state.StatusTail = "一部失敗";
+        }
+        // The program group the shortcut lived in goes when it is empty; the shell's own folders stay.
+        std::string folder = AddDelimiter(FolderPart(path), "B");
+        bool kept = false;
+        for (const std::string* value : keptFolders) kept = kept || folder == *value;
+        if (!kept && folder.size() > 3) RemoveFolder(folder, "");
+    }
+}
+
+void UninstallEngine::RemoveFolders() {
+    int count = 0;
+    while (!Value("DeleteFolder", "Folder" + IntToStr(count + 1)).empty()) ++count;
+    for (int n = count; n >= 1; --n) {
+        std::string folder = Value("DeleteFolder", "Folder" + IntToStr(n));
+        DWORD result;
+        if (FindNoCase(installFolder_, folder) != 0) {
+            // Pattern deletion only inside an install folder that may be removed at all.
+            result = RemoveFolder(folder, installFolderProtected_ ? "" : options_.extraPatterns);
+            if (options_.deleteAllMode) result = 0;  // the install folder step deletes everything there
+        } else {
+            result = RemoveFolder(folder, "");
+        }
+        if (result != 0 && AlreadyGone(result, folder)) result = 0;
+        if (result != 0) {
+            Fail("<Folder> " + folder + kLineEnd + SystemErrorText(result) + kLineEnd);
+            g_state.StatusTail = "一部失敗";
+        }
+    }
+}
+
+void UninstallEngine::RemoveRegistryKeys() {
+    for (int n = 1;; ++n) {
+        std::string value = Value("DeleteRegistry", "Key" + IntToStr(n));
+        if (value.empty()) break;
+        RootedKey key = SplitLogKey(value);
+        DeleteRegistryKey(key.root, key.keyPath);
+    }
+}
+
+void UninstallEngine::RestoreAssociations() {
+    for (int n = 1;; ++n) {
+        std::string value = Value("RestoreRelate", "Key" + IntToStr(n));
+        if (value.empty()) break;
+        size_t comma = value.find(',');
+        std::string extension = value.substr(0, comma);
+        std::string previous = comma == std::string::npos ? std::string() : value.substr(comma + 1);
+        if (extension.empty()) continue;  // no extension: nothing of ours to touch
+        std::string dotted = "." + extension;
+        if (!previous.empty() && KeyExists(HKEY_CLASSES_ROOT, dotted)) {
+            RegistryKey key;
+            LONG code = key.Open(HKEY_CLASSES_ROOT, dotted, KEY_SET_VALUE);
+            if (code == ERROR_SUCCESS) code = key.SetString("", previous);
+            if (code != ERROR_SUCCESS) {
+                // Reported like a failed removal, so the run still reaches its completion page.
+                Fail("<Registry> HKEY_CLASSES_ROOT\\" + dotted + kLineEnd + SystemErrorText(static_cast<DWORD>(code)) +
+                     kLineEnd);
+                g_state.StatusTail = "一部失敗";
+            }
+        } else {
+            previous.clear();
+        }
+        if (previous.empty()) DeleteRegistryKey("(Class)", dotted);
+        if (!EqualsNoCase(previous, extension + "_auto_file")) DeleteRegistryKey("(Class)", extension + "_auto_file");
+    }
+}
+
+void UninstallEngine::RemoveUninstallEntry() {
+    g_state.StatusText += g_state.StatusTail + kLineEnd + "「プログラム(アプリケーション)の追加と削除」の処理．．．";
+    g_state.StatusTail = "完了";
+    ui_.ShowStatus(g_state.StatusText);
+    std::string key = Value("UnSetupRegistryKey", "Key");
+    if (!key.empty()) DeleteRegistryKey("(Local)", key);
+}
+
+void UninstallEngine::RemoveInstallFolder() {
+    g_state.StatusText += g_state.StatusTail + kLineEnd + g_state.SetupWord + "フォルダの" + g_state.UnSetupWord + "処理．．．";
+    g_state.StatusTail = "完了";
+    ui_.ShowStatus(g_state.StatusText);
+    if (installFolderProtected_) return;
+    DWORD result = RemoveFolder(installFolder_, options_.deleteAllMode ? "*.*|" : options_.extraPatterns);
+    if (result == 0 || AlreadyGone(result, installFolder_)) return;
+    if (result == ERROR_DIR_NOT_EMPTY || result == ERROR_ACCESS_DENIED) {
+        std::string reason = options_.deleteAllMode ? "全ファイル・フォルダの削除を試みましたが、エラーが発生したため、"
+                                                    : "ファイル・フォルダが残っているため、";
+        Fail("<SetupFolder> " + installFolder_ + kLineEnd + reason + g_state.SetupWord +
+             "フォルダを削除できませんでした。エクスプローラなどから、直接削除してください。" + kLineEnd + kLineEnd);
+        g_state.StatusTail = "一部失敗";
+    } else {
+        Fail("<SetupFolder> " + installFolder_ + kLineEnd + SystemErrorText(result) + kLineEnd);
+    }
+}
+
+std::string UninstallDetailsQuestion(const std::string& unSetupWord) {
+    return unSetupWord + "の過程で、一部の処理が失敗しました。\r\n詳細を表示しますか？";
+}
+
+std::string UninstallCompletionText(const std::string& unSetupWord) {
+    return "\r\n【処理完了】\r\n　「次へ(N)」をクリックして、" + unSetupWord + "を完了してください。\r\n";
+}
+
+CompletionPage UninstallCompletionPage(bool restartNeeded, const std::string& unSetupWord) {
+    if (restartNeeded) {
+        return {"　" + unSetupWord + "を完了するには、Windowsを再起動する必要があります。\r\n\r\n"
+                "　Windowsの再起動を選択した場合、現在稼動している他のプログラムは強制的に終了され、"
+                "かつ、終了後プログラムは実行されませんので、十分にご注意ください。",
+                "はい、Windowsを再起動します。(&Y)", "いいえ、Windowsは再起動せずに、アンインストーラーを終了します。(&N)"};
+    }
+    return {unSetupWord + "を完了しました。", "アンインストーラを終了します。(&Y)", ""};
+}

@@ -1,0 +1,72 @@
+#pragma once
+// The uninstall engine: replays an uninstall log, removing what the install recorded, and keeps
+// the progress window's status text. The wizard does the window work around it (progress window,
+// details page, completion page, restart) through the functions below.
+#include <string>
+
+class RunUi;
+
+// The removal options chosen on the uninstall page.
+struct UninstallOptions {
+    bool deleteAllMode = false;     // delete everything in the install folder
+    std::string extraPatterns;      // "*.INI|" and/or "*.GID|"
+};
+
+// The options from the four check boxes: the first box means "*.INI" when any of the other three
+// is visible (the four-flag form), else "delete everything"; the second box means "*.GID".
+UninstallOptions OptionsFromCheckBoxes(bool firstChecked, bool othersVisible, bool secondChecked);
+
+struct UninstallOutcome {
+    bool stopped = false;           // no install folder: nothing was done
+    int failureCount = 0;
+    std::string failureDetail;
+    bool restartNeeded = false;     // a file was scheduled for deletion at the next restart
+};
+
+class UninstallEngine {
+public:
+    // logPath is the work copy of the uninstall log; installFolder the folder shown on the page.
+    UninstallEngine(RunUi& ui, std::string logPath, std::string installFolder, UninstallOptions options);
+
+    // The opening status text (before the progress window shows it).
+    static std::string OpeningStatus();
+    // Everything from the program identifier to the summary line; returns what happened. When
+    // the install folder is empty the fatal message is shown and nothing else is done.
+    UninstallOutcome Run();
+
+    // Whether the install folder may never be removed (system, shell and program folders, drive
+    // roots, and every folder that contains one of them).
+    static bool IsProtectedInstallFolder(const std::string& folder);
+
+private:
+    std::string Value(const std::string& section, const std::string& key) const;
+    void StartPhase(const std::string& text);
+    void Fail(const std::string& block);
+    void RemoveProgramId();
+    void RemoveFiles(const std::string& section, bool recordFailures);
+    void RemoveFile(const std::string& entry, bool recordFailures);
+    int DecideFile(const std::string& path, std::string& options);
+    void RemoveShortcuts();
+    void RemoveFolders();
+    void RemoveRegistryKeys();
+    void RestoreAssociations();
+    void RemoveUninstallEntry();
+    void RemoveInstallFolder();
+
+    RunUi& ui_;
+    std::string logPath_;
+    std::string installFolder_;
+    UninstallOptions options_;
+    bool installFolderProtected_ = false;
+    UninstallOutcome outcome_;
+};
+
+// Texts of the end of the run.
+std::string UninstallDetailsQuestion(const std::string& unSetupWord);
+std::string UninstallCompletionText(const std::string& unSetupWord);
+struct CompletionPage {
+    std::string message;
+    std::string option1;
+    std::string option2;  // empty: the second choice is hidden
+};
+CompletionPage UninstallCompletionPage(bool restartNeeded, const std::string& unSetupWord);
