@@ -1,0 +1,93 @@
+#include "sys/expand.h"
+
+#include <windows.h>
+#include <lzexpand.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "app/state.h"
+#include "script/fileops.h"
+#include "script/ini.h"
+#include "script/text.h"
+#include "sys/removal.h"
+
+const char* const kAutoExtName = "AUTO.EXT";
+
+namespace {
+
+struct LzFile {
+    INT handle;
+    explicit LzFile(INT h) : handle(h) {}
+    ~LzFile() {
+        if (handle >= 0) LZClose(handle);
+    }
+    LzFile(const LzFile&) = delete;
+    LzFile& operator=(const LzFile&) = delete;
+};
+
+// The name the compressed file records for itself (its own name with the last character restored).
+std::string RecordedName(const std::string& source) {
+    // The library writes a name as long as the source's, with room to spare; it takes no size.
+    std::vector<char> buffer(std::max<size_t>(source.size() * 2 + 16, 512), '\0');
+    std::string copy = source;
+    if (GetExpandedNameA(copy.data(), buffer.data()) != 1) return "";
+    return std::string(buffer.data());
+}
+
+// Expands source into temp; false when anything failed (temp may then be partial).
+bool ExpandInto(const std::string& source, const std::string& temp) {
+    OFSTRUCT sourceInfo = {}, tempInfo = {};
+    std::string sourceName = source, tempName = temp;
+    LzFile in(LZOpenFileA(sourceName.data(), &sourceInfo, OF_READ | OF_SHARE_EXCLUSIVE));
+    if (in.handle < 0) return false;
+    LzFile out(LZOpenFileA(tempName.data(), &tempInfo, OF_CREATE));
+    if (out.handle < 0) return false;
+    return LZCopy(in.handle, out.handle) >= 0;
+}
+
+}  // namespace
+
+std::string ExpandCompressedFile(const std::string& source, const std::string& destination) {
+    std::string target = destination;
+    if (FileNamePart(destination) == kAutoExtName) {
+        std::string recorded = RecordedName(source);
+        if (recorded.empty()) recorded = source;  // unreadable: the expansion fails too, but the name stays a file
+        std::string name = MapText(FileNamePart(recorded), LCMAP_UPPERCASE);
+        target = RemoveDelimiter(FolderPart(destination), "B") + "\\" + name;
+    }
+    std::string temp = g_state.TempFolder + "EXPAND.OVT";
+    if (FileExists(temp)) DeleteFiles(temp);
+    // A partial or empty result must not pass for the file: without it the caller's copy fails.
+    if (!ExpandInto(source, temp)) DeleteFileA(temp.c_str());
+    return temp + "," + target;
+}
+
+std::string NextReplacementName() {
+    for (unsigned long n = 1;; ++n) {
+        std::string name = g_state.WindowsFolder + "OVTMP" + IntToStr(static_cast<long long>(n)) + ".TMP";
+        if (!PathExists(name)) return name;
+    }
+}
+
+bool ReplaceFileAtRestart(const std::string& source, const std::string& destination) {
+    std::string temp = NextReplacementName();
+    // Scheduling a move from a file that is not there would at best do nothing and at worst leave
+    // an entry that removes the destination.
+    if (CopyFileOver(source, temp) != 0) return false;
+
+    if (g_state.PlatformKind == "NT") {
+        if (MoveFileExA(temp.c_str(), destination.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_DELAY_UNTIL_REBOOT))
+            return true;
+        ShowMessageBox("MoveFileEx関数が失敗しました。", "内部エラー", MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
+    if (g_state.PlatformKind == "notNT") {
+        std::string shortDestination = ShortPathOf(destination);
+        if (shortDestination.empty()) shortDestination = destination;
+        std::string shortTemp = ShortPathOf(temp);
+        if (shortTemp.empty()) shortTemp = temp;
+        return WriteIniValue("Rename", shortDestination, shortTemp, g_state.WindowsFolder + "WININIT.INI");
+    }
+    return true;
+}

@@ -1,0 +1,96 @@
+#include "sys/launch.h"
+
+#include <shellapi.h>
+
+#include <vector>
+
+#include "script/fileops.h"
+#include "sys/error_text.h"
+
+namespace {
+
+// One turn of the message queue: everything that is waiting. False when the program was asked to
+// quit; the request is then left for the caller to pass on to the main loop.
+bool PumpMessages(int& quitCode) {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            quitCode = static_cast<int>(message.wParam);
+            return false;
+        }
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return true;
+}
+
+struct Handle {
+    HANDLE handle;
+    explicit Handle(HANDLE h) : handle(h) {}
+    ~Handle() {
+        if (handle) CloseHandle(handle);
+    }
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+};
+
+void WaitWhilePumping(HANDLE process) {
+    // Sleeps until the program ends or a message arrives, so the wait costs no processor time.
+    int quitCode = 0;
+    bool quitting = false;
+    while (WaitForSingleObject(process, 0) == WAIT_TIMEOUT) {
+        if (!quitting && !PumpMessages(quitCode)) quitting = true;
+        if (quitting)
+            WaitForSingleObject(process, INFINITE);
+        else
+            MsgWaitForMultipleObjects(1, &process, FALSE, INFINITE, QS_ALLINPUT);
+    }
+    if (quitting) PostQuitMessage(quitCode);
+}
+
+void ShowLaunchFailed(const std::string& path, const std::string& arguments, DWORD code) {
+    ShowMessageBox(LaunchFailedText(path, arguments, code), "警告", MB_OK | MB_ICONEXCLAMATION);
+}
+
+}  // namespace
+
+std::string LaunchFailedText(const std::string& path, const std::string& arguments, DWORD code) {
+    return "プログラム実行失敗\r\n" + path + " " + arguments + "\r\n\r\n" + SystemErrorText(code);
+}
+
+DWORD RunProgram(const std::string& path, const std::string& arguments, int showCommand, bool wait) {
+    STARTUPINFOA startup = {};
+    GetStartupInfoA(&startup);
+    startup.cb = sizeof(startup);
+    startup.wShowWindow = static_cast<WORD>(showCommand);
+    // The installer's own reserved data and standard handles mean nothing to the new program
+    // (handles are not inherited).
+    startup.lpReserved = nullptr;
+    startup.cbReserved2 = 0;
+    startup.lpReserved2 = nullptr;
+    startup.dwFlags &= ~static_cast<DWORD>(STARTF_USESTDHANDLES);
+
+    std::vector<char> commandLine(arguments.begin(), arguments.end());
+    commandLine.push_back('\0');
+    PROCESS_INFORMATION process = {};
+    DWORD result = 0;
+    if (!CreateProcessA(path.c_str(), arguments.empty() ? nullptr : commandLine.data(), nullptr, nullptr, FALSE,
+                        CREATE_DEFAULT_ERROR_MODE, nullptr, nullptr, &startup, &process)) {
+        result = GetLastError();
+        if (result == 0) result = ERROR_GEN_FAILURE;
+    } else {
+        Handle processHandle(process.hProcess);
+        Handle threadHandle(process.hThread);
+        if (wait) WaitWhilePumping(process.hProcess);
+    }
+    if (result != 0) ShowLaunchFailed(path, arguments, result);
+    return result;
+}
+
+DWORD OpenProgram(const std::string& path, const std::string& arguments) {
+    HINSTANCE instance = ShellExecuteA(GetDesktopWindow(), "open", path.c_str(),
+                                       arguments.empty() ? nullptr : arguments.c_str(), nullptr, SW_SHOWNORMAL);
+    INT_PTR value = reinterpret_cast<INT_PTR>(instance);
+    if (value <= 32) ShowLaunchFailed(path, arguments, static_cast<DWORD>(value));
+    return 0;
+}

@@ -1,0 +1,220 @@
+#include "sys/registry.h"
+
+#include <vector>
+
+#include "script/text.h"
+
+std::string KeyCreateFailedText(const std::string& keyPath) {
+    return "ｷｰ " + keyPath + " の作成に失敗しました";
+}
+
+std::string ValueWriteFailedText(const std::string& valueName) {
+    return "'" + valueName + "' の設定に失敗しました";
+}
+
+std::string NormalizeKeyPath(const std::string& keyPath) {
+    return RemoveDelimiter(RemoveDelimiter(keyPath, "T"), "B");
+}
+
+RegistryKey& RegistryKey::operator=(RegistryKey&& other) noexcept {
+    if (this != &other) {
+        Close();
+        key_ = other.Detach();
+    }
+    return *this;
+}
+
+LONG RegistryKey::Open(HKEY parent, const std::string& keyPath, REGSAM access) {
+    Close();
+    HKEY key = nullptr;
+    LONG result = RegOpenKeyExA(parent, NormalizeKeyPath(keyPath).c_str(), 0, access, &key);
+    if (result == ERROR_SUCCESS) key_ = key;
+    return result;
+}
+
+LONG RegistryKey::Create(HKEY parent, const std::string& keyPath, REGSAM access) {
+    Close();
+    HKEY key = nullptr;
+    LONG result = RegCreateKeyExA(parent, NormalizeKeyPath(keyPath).c_str(), 0, nullptr,
+                                  REG_OPTION_NON_VOLATILE, access, nullptr, &key, nullptr);
+    if (result == ERROR_SUCCESS) key_ = key;
+    return result;
+}
+
+void RegistryKey::Close() {
+    if (key_) RegCloseKey(key_);
+    key_ = nullptr;
+}
+
+HKEY RegistryKey::Detach() {
+    HKEY key = key_;
+    key_ = nullptr;
+    return key;
+}
+
+bool RegistryKey::QueryString(const std::string& name, std::string& value) const {
+    if (!key_) return false;
+    // Ask for the size first; retry while another writer makes the value grow meanwhile.
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        DWORD type = 0, size = 0;
+        if (RegQueryValueExA(key_, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return false;
+        if (type != REG_SZ && type != REG_EXPAND_SZ) return false;
+        std::vector<char> buffer(size + 1, '\0');
+        DWORD got = size;
+        LONG result = RegQueryValueExA(key_, name.c_str(), nullptr, &type,
+                                       reinterpret_cast<BYTE*>(buffer.data()), &got);
+        if (result == ERROR_MORE_DATA) continue;
+        if (result != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return false;
+        buffer[got < buffer.size() ? got : buffer.size() - 1] = '\0';
+        value.assign(buffer.data());  // up to the terminating zero, which the stored size includes
+        return true;
+    }
+    return false;
+}
+
+bool RegistryKey::QueryDword(const std::string& name, DWORD& value) const {
+    if (!key_) return false;
+    DWORD type = 0, data = 0, size = sizeof(data);
+    if (RegQueryValueExA(key_, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&data), &size) !=
+        ERROR_SUCCESS)
+        return false;
+    if (type != REG_DWORD || size != sizeof(data)) return false;
+    value = data;
+    return true;
+}
+
+bool RegistryKey::ValueExists(const std::string& name) const {
+    if (!key_) return false;
+    return RegQueryValueExA(key_, name.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+}
+
+LONG RegistryKey::SetValue(const std::string& name, DWORD type, const void* data, DWORD size) {
+    if (!key_) return ERROR_INVALID_HANDLE;
+    return RegSetValueExA(key_, name.c_str(), 0, type, static_cast<const BYTE*>(data), size);
+}
+
+LONG RegistryKey::SetString(const std::string& name, const std::string& value) {
+    return SetValue(name, REG_SZ, value.c_str(), static_cast<DWORD>(value.size() + 1));
+}
+
+LONG RegistryKey::SetExpandString(const std::string& name, const std::string& value) {
+    return SetValue(name, REG_EXPAND_SZ, value.c_str(), static_cast<DWORD>(value.size() + 1));
+}
+
+LONG RegistryKey::SetDword(const std::string& name, DWORD value) {
+    return SetValue(name, REG_DWORD, &value, sizeof(value));
+}
+
+LONG RegistryKey::SetBinary(const std::string& name, const void* data, DWORD size) {
+    return SetValue(name, REG_BINARY, data, size);
+}
+
+LONG RegistryKey::DeleteValue(const std::string& name) {
+    if (!key_) return ERROR_INVALID_HANDLE;
+    return RegDeleteValueA(key_, name.c_str());
+}
+
+namespace {
+
+void RaiseOnFailure(LONG result, const std::string& name) {
+    if (result != ERROR_SUCCESS) throw RegistryError(ValueWriteFailedText(name), result);
+}
+
+}  // namespace
+
+void RegistryKey::WriteString(const std::string& name, const std::string& value) {
+    RaiseOnFailure(SetString(name, value), name);
+}
+
+void RegistryKey::WriteExpandString(const std::string& name, const std::string& value) {
+    RaiseOnFailure(SetExpandString(name, value), name);
+}
+
+void RegistryKey::WriteDword(const std::string& name, DWORD value) {
+    RaiseOnFailure(SetDword(name, value), name);
+}
+
+void RegistryKey::WriteBinary(const std::string& name, const void* data, DWORD size) {
+    RaiseOnFailure(SetBinary(name, data, size), name);
+}
+
+RegistryKey CreateKeyOrRaise(HKEY root, const std::string& keyPath) {
+    RegistryKey key;
+    LONG result = key.Create(root, keyPath);
+    if (result != ERROR_SUCCESS) throw RegistryError(KeyCreateFailedText(keyPath), result);
+    return key;
+}
+
+bool KeyExists(HKEY root, const std::string& keyPath) {
+    RegistryKey key;
+    return key.Open(root, keyPath, KEY_QUERY_VALUE) == ERROR_SUCCESS;
+}
+
+namespace {
+
+// The name of the first subkey from index on, or false when there is none (or it cannot be read).
+bool SubkeyName(HKEY key, DWORD index, std::string& name) {
+    DWORD maxLength = 0;
+    if (RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, &maxLength, nullptr, nullptr, nullptr,
+                         nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+        return false;
+    std::vector<char> buffer(maxLength + 2, '\0');
+    DWORD length = static_cast<DWORD>(buffer.size());
+    if (RegEnumKeyExA(key, index, buffer.data(), &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+        return false;
+    name.assign(buffer.data(), length);
+    return true;
+}
+
+LONG DeleteTreeUnder(HKEY parent, const std::string& name) {
+    LONG firstError = ERROR_SUCCESS;
+    {
+        RegistryKey key;
+        LONG result = key.Open(parent, name, KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE | DELETE);
+        if (result != ERROR_SUCCESS) return result;
+        // Children first. A child that cannot be deleted is stepped over, so the loop ends.
+        DWORD index = 0;
+        std::string child;
+        while (SubkeyName(key.Handle(), index, child)) {
+            LONG childResult = DeleteTreeUnder(key.Handle(), child);
+            if (childResult != ERROR_SUCCESS) {
+                if (firstError == ERROR_SUCCESS) firstError = childResult;
+                ++index;
+            }
+        }
+    }
+    LONG result = RegDeleteKeyA(parent, name.c_str());
+    return firstError != ERROR_SUCCESS ? firstError : result;
+}
+
+}  // namespace
+
+LONG DeleteTree(HKEY root, const std::string& keyPath) {
+    std::string path = NormalizeKeyPath(keyPath);
+    if (path.empty()) return ERROR_INVALID_PARAMETER;  // never the root itself
+    return DeleteTreeUnder(root, path);
+}
+
+HKEY RootKeyOf(const std::string& rootMacro) {
+    if (rootMacro == "(Class)") return HKEY_CLASSES_ROOT;
+    if (rootMacro == "(Local)") return HKEY_LOCAL_MACHINE;
+    if (rootMacro == "(Users)") return HKEY_USERS;
+    return HKEY_CURRENT_USER;
+}
+
+RootedKey SplitScriptKey(const std::string& value) {
+    bool hasRoot = (!value.empty() && value[0] == '(') || (value.size() >= 7 && value[6] == ')');
+    RootedKey key;
+    key.root = hasRoot ? CopyHead(value, 7) : "(Cuser)";
+    std::string path = hasRoot ? CopyFrom(value, 8) : value;
+    key.keyPath = RemoveDelimiter(RemoveDelimiter(path, "T"), "B");
+    return key;
+}
+
+RootedKey SplitLogKey(const std::string& value) {
+    bool hasRoot = value.size() >= 7 && value[0] == '(' && value[6] == ')';
+    RootedKey key;
+    key.root = hasRoot ? CopyHead(value, 7) : "(Cuser)";
+    key.keyPath = hasRoot ? CopyFrom(value, 8) : value;
+    return key;
+}

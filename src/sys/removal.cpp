@@ -1,0 +1,260 @@
+#include "sys/removal.h"
+
+#include <shellapi.h>
+
+#include <vector>
+
+#include "app/state.h"
+#include "script/fileops.h"
+#include "script/text.h"
+#include "sys/error_text.h"
+#include "sys/registry.h"
+#include "sys/shared_dll.h"
+
+namespace {
+
+HWND g_owner = nullptr;
+
+const char* const kMoveFailedText = "MoveFileEx関数が失敗しました。";
+const char* const kInternalErrorTitle = "内部エラー";
+
+// The non-empty components of a path split at its backslashes (double-byte aware).
+std::vector<std::string> PathComponents(const std::string& path) {
+    std::vector<std::string> parts;
+    std::string part;
+    for (size_t i = 0; i < path.size(); ++i) {
+        if (IsPathDelimiterAt(path, i)) {
+            if (!part.empty()) parts.push_back(part);
+            part.clear();
+        } else {
+            part += path[i];
+        }
+    }
+    if (!part.empty()) parts.push_back(part);
+    return parts;
+}
+
+// An empty folder text, a drive ("C:", "C:\", "\") or a share root ("\\server\share\"): places where
+// a wildcard deletion would take everything.
+bool IsRootOrEmptyFolder(const std::string& folder) {
+    std::string text = folder;
+    while (!text.empty() && IsPathDelimiterAt(text, text.size() - 1) && text.size() > 2) text.pop_back();
+    if (text.empty() || text == "\\" || text == "\\\\") return true;
+    if (text.size() == 2 && text[1] == ':') return true;
+    if (text.size() == 3 && text[1] == ':' && text[2] == '\\') return true;
+    if (text.size() > 2 && text[0] == '\\' && text[1] == '\\') return PathComponents(text).size() <= 2;
+    return false;
+}
+
+bool HasWildcard(const std::string& path) {
+    return path.find('*') != std::string::npos || path.find('?') != std::string::npos;
+}
+
+// Single keys under HKEY_CLASSES_ROOT that the whole system shares.
+bool IsSharedClassKey(const std::string& name) {
+    static const char* const kShared[] = {
+        "*",         "AllFilesystemObjects", "AppID",  "Applications", "CLSID",   "Directory",
+        "Drive",     "Folder",               "Interface", "MIME",      "SystemFileAssociations",
+        "TypeLib",   "Unknown",              "exefile", "lnkfile",     "batfile", "comfile",
+        "cmdfile",   "dllfile",              ".exe",   ".lnk",         ".bat",    ".com",
+        ".cmd",      ".dll",                 ".sys",
+    };
+    for (const char* shared : kShared)
+        if (EqualsNoCase(name, shared)) return true;
+    return false;
+}
+
+std::vector<std::string> SplitLines(const std::string& content) {
+    std::vector<std::string> lines;
+    std::string line;
+    for (size_t i = 0; i < content.size(); ++i) {
+        char c = content[i];
+        if (c == '\r' || c == '\n') {
+            lines.push_back(line);
+            line.clear();
+            if (c == '\r' && i + 1 < content.size() && content[i + 1] == '\n') ++i;
+        } else {
+            line += c;
+        }
+    }
+    if (!line.empty()) lines.push_back(line);
+    return lines;
+}
+
+// The whole file, or false when it cannot be read.
+bool ReadWholeFile(const std::string& path, std::string& content, DWORD& error) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        error = GetLastError();
+        return false;
+    }
+    content.clear();
+    std::vector<char> buffer(64 * 1024);
+    DWORD got = 0;
+    bool ok = true;
+    while ((ok = ReadFile(file, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr) != 0) && got > 0)
+        content.append(buffer.data(), got);
+    if (!ok) error = GetLastError();
+    CloseHandle(file);
+    return ok;
+}
+
+bool WriteWholeFile(const std::string& path, const std::string& content, DWORD& error) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        error = GetLastError();
+        return false;
+    }
+    DWORD written = 0;
+    bool ok = WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr) != 0 &&
+              written == content.size();
+    if (!ok) error = GetLastError();
+    if (!CloseHandle(file) && ok) {
+        ok = false;
+        error = GetLastError();
+    }
+    return ok;
+}
+
+// Puts the line at the end of the [Rename] section: before the first empty line or the next
+// section inside it; at the end when [Rename] is the last section; under a new [Rename] header
+// when the file has none, so that Windows really finds the entry.
+void InsertRenameLine(std::vector<std::string>& lines, const std::string& newLine) {
+    bool inRename = false, renameSeen = false;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const std::string& line = lines[i];
+        if (!line.empty() && line[0] == '[') {
+            if (inRename) {
+                lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(i), newLine);
+                return;
+            }
+            inRename = FindNoCase("[Rename]", line) != 0;
+            renameSeen = renameSeen || inRename;
+        } else if (line.empty() && inRename) {
+            lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(i), newLine);
+            return;
+        }
+    }
+    if (!renameSeen) lines.push_back("[Rename]");
+    lines.push_back(newLine);
+}
+
+bool DeleteAtRestartNT(const std::string& path) {
+    if (MoveFileExA(path.c_str(), nullptr, MOVEFILE_REPLACE_EXISTING | MOVEFILE_DELAY_UNTIL_REBOOT)) return true;
+    ShowMessageBox(kMoveFailedText, kInternalErrorTitle, MB_OK | MB_ICONEXCLAMATION);
+    return false;
+}
+
+bool DeleteAtRestartWininit(const std::string& path) {
+    std::string file = g_state.WindowsFolder + "WININIT.INI";
+    std::string shortPath = ShortPathOf(path);
+    if (shortPath.empty()) shortPath = path;  // a name the system cannot shorten is still better than none
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    bool isFolder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    std::string newLine = (isFolder ? "DirNul=" : "Nul=") + shortPath;
+
+    std::vector<std::string> lines;
+    DWORD error = 0;
+    if (PathExists(file)) {
+        std::string content;
+        if (!ReadWholeFile(file, content, error)) {
+            ShowMessageBox(file + "を読み込めませんでした。\r\n\r\n" + SystemErrorText(error), kInternalErrorTitle,
+                           MB_OK | MB_ICONEXCLAMATION);
+            return false;
+        }
+        lines = SplitLines(content);
+    } else {
+        lines.push_back("[Rename]");
+    }
+    InsertRenameLine(lines, newLine);
+    std::string content;
+    for (const std::string& line : lines) content += line + "\r\n";
+    if (!WriteWholeFile(file, content, error)) {
+        ShowMessageBox(file + "に書き込めませんでした。\r\n\r\n" + SystemErrorText(error), kInternalErrorTitle,
+                       MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+void SetOperationOwnerWindow(HWND owner) { g_owner = owner; }
+
+HWND OperationOwnerWindow() { return g_owner; }
+
+DWORD DeleteFiles(const std::string& path) {
+    bool wildcard = HasWildcard(path);
+    if (!wildcard && !FileExists(path)) return ERROR_FILE_NOT_FOUND;
+    if (wildcard && IsRootOrEmptyFolder(FolderPart(path))) return ERROR_ACCESS_DENIED;
+    // A pattern cannot be loaded as a library, so only a single file is unregistered.
+    if (!wildcard && IsServerFile(path)) RegisterServer(path, false);
+
+    std::string from = path;
+    from.append(2, '\0');  // the list of sources ends with an empty name
+    SHFILEOPSTRUCTA operation = {};
+    operation.hwnd = g_owner;
+    operation.wFunc = FO_DELETE;
+    operation.pFrom = from.c_str();
+    operation.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOERRORUI;
+    SetLastError(ERROR_SUCCESS);
+    int result = SHFileOperationA(&operation);
+    DWORD lastError = GetLastError();
+    if (result != 0 && lastError != 0) return static_cast<DWORD>(result);
+    // Some shells answer without setting the last error; a single file that is still there was
+    // not deleted, whatever the answer.
+    if (!wildcard && PathExists(path)) return result != 0 ? static_cast<DWORD>(result) : ERROR_ACCESS_DENIED;
+    return 0;
+}
+
+DWORD RemoveFolder(const std::string& folder, const std::string& patterns) {
+    if (IsRootOrEmptyFolder(folder)) return ERROR_ACCESS_DENIED;
+    std::string base = AddDelimiter(folder, "B");
+    std::string rest = patterns;
+    while (!rest.empty()) {
+        size_t bar = FindNoCase("|", rest);
+        std::string piece = bar ? CopyHead(rest, static_cast<long long>(bar) - 1) : rest;
+        rest = bar ? CopyFrom(rest, static_cast<long long>(bar) + 1) : "";
+        if (!piece.empty()) DeleteFiles(base + piece);
+    }
+    if (RemoveDirectoryA(base.c_str())) return 0;
+    return GetLastError();
+}
+
+bool IsProtectedRegistryKey(const std::string& rootMacro, const std::string& keyPath) {
+    std::vector<std::string> parts = PathComponents(keyPath);
+    HKEY root = RootKeyOf(rootMacro);
+    if (parts.empty()) return true;
+    // Under HKEY_CLASSES_ROOT a single key is an extension or a class of its own program.
+    if (root == HKEY_CLASSES_ROOT) return parts.size() == 1 && IsSharedClassKey(parts[0]);
+    // Under HKEY_USERS the first component is a user's whole hive.
+    if (root == HKEY_USERS) return parts.size() < 3;
+    return parts.size() < 2;
+}
+
+bool DeleteRegistryKey(const std::string& rootMacro, const std::string& keyPath) {
+    if (keyPath.empty()) return true;
+    if (IsProtectedRegistryKey(rootMacro, keyPath)) return true;
+    HKEY root = RootKeyOf(rootMacro);
+    for (int attempt = 0; attempt < 99 && KeyExists(root, keyPath); ++attempt) DeleteTree(root, keyPath);
+    return true;
+}
+
+std::string ShortPathOf(const std::string& path) {
+    DWORD size = MAX_PATH;
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        std::vector<char> buffer(size + 1, '\0');
+        DWORD length = GetShortPathNameA(path.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0) return "";
+        if (length < buffer.size()) return std::string(buffer.data(), length);
+        size = length;  // the size needed, terminating zero included
+    }
+    return "";
+}
+
+bool DeleteAtRestart(const std::string& path) {
+    if (g_state.PlatformKind == "NT") return DeleteAtRestartNT(path);
+    if (g_state.PlatformKind == "notNT") return DeleteAtRestartWininit(path);
+    return true;
+}

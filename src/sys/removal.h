@@ -1,0 +1,39 @@
+#pragma once
+// Removal of files, folders and registry keys, and deletion at the next start of Windows.
+// Results are Windows error codes (0 = success) unless said otherwise; nothing here shows a message
+// except a failed scheduling of a deletion at restart.
+#include <windows.h>
+
+#include <string>
+
+// The window that owns the shell's delete operations (the wizard); NULL until set.
+void SetOperationOwnerWindow(HWND owner);
+HWND OperationOwnerWindow();
+
+// Deletes a file, or everything a wildcard in the last path element matches (subfolders with their
+// contents), through the shell, for good. A COM server is unregistered first. A path that names no
+// file and holds no wildcard gives 2; a single file that is still there afterwards is never 0.
+// A wildcard directly in a drive root, a share root or a path without a folder is refused with 5.
+DWORD DeleteFiles(const std::string& path);
+
+// Deletes the files matching each pattern of the list ("*.INI|*.GID|", the last "|" optional)
+// inside the folder, then removes the folder; the result is that of the removal alone (145 when
+// something remains). An empty folder text or a drive or share root is refused with 5.
+DWORD RemoveFolder(const std::string& folder, const std::string& patterns);
+
+// Deletes the key with all its subkeys, trying up to 99 times; failures are ignored. Key paths with
+// fewer than two components ("Software", "(Local)" alone) are refused, except single keys under
+// "(Class)" that are not shared by the whole system (an extension key, a program's own class).
+// Always true.
+bool DeleteRegistryKey(const std::string& rootMacro, const std::string& keyPath);
+// Whether DeleteRegistryKey would refuse the key.
+bool IsProtectedRegistryKey(const std::string& rootMacro, const std::string& keyPath);
+
+// The 8.3 form of an existing path; empty when the system cannot give it.
+std::string ShortPathOf(const std::string& path);
+
+// Arranges for Windows to delete the file or folder at its next start, by the platform kind:
+// "NT" through the system's delayed move, "notNT" through the [Rename] section of WININIT.INI in
+// the Windows folder, nothing for any other kind. False (after a message) when it could not be
+// arranged.
+bool DeleteAtRestart(const std::string& path);

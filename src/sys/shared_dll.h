@@ -1,0 +1,22 @@
+#pragma once
+// Reference counts that Windows keeps for shared files, and the self-registration entry points of
+// COM servers (OCX and DLL files).
+#include <string>
+
+// Where the counts live, under HKEY_LOCAL_MACHINE.
+extern const char* const kSharedDllsKey;
+
+// The stored count for the path (exactly as given), or 0 when absent or not a DWORD.
+int GetSharedCount(const std::string& path);
+// Raises or lowers the count and returns the new value. Raising a file that is already present
+// without a count counts that file as one earlier user. Lowering to 0 or below deletes the value.
+// When the count cannot be stored, the user is told and the computed value is still returned.
+int ChangeSharedCount(const std::string& path, bool raise);
+
+// Loads the library and calls DllRegisterServer (register) or DllUnregisterServer (not register);
+// true only when registration was asked for and succeeded. Failures of registration are shown in
+// install mode; unregistration never shows anything.
+bool RegisterServer(const std::string& path, bool registerServer);
+
+// True when the path contains ".OCX" or ".DLL" anywhere (case-insensitive).
+bool IsServerFile(const std::string& path);
