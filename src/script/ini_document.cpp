@@ -1,0 +1,517 @@
+#include "script/ini_document.h"
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+#include "script/ini.h"
+
+namespace {
+
+// Closes a file handle on every path.
+class FileHandle {
+public:
+    explicit FileHandle(HANDLE handle) : handle_(handle) {}
+    ~FileHandle() {
+        if (Valid()) CloseHandle(handle_);
+    }
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+    bool Valid() const { return handle_ != INVALID_HANDLE_VALUE; }
+    HANDLE Get() const { return handle_; }
+
+private:
+    HANDLE handle_;
+};
+
+// The blanks that the profile functions trim; ^Z is one because old CD-ROM files end in it.
+bool IsBlank(wchar_t c) { return (c >= 0x09 && c <= 0x0D) || c == 0x1A || c == 0x20; }
+
+bool IsLineBreak(wchar_t c) { return c == L'\r' || c == L'\n'; }
+
+std::wstring TrimBlanks(const std::wstring& text) {
+    size_t begin = 0, end = text.size();
+    while (begin < end && IsBlank(text[begin])) ++begin;
+    while (end > begin && IsBlank(text[end - 1])) --end;
+    return text.substr(begin, end - begin);
+}
+
+std::wstring SkipLeadingBlanks(const std::wstring& text) {
+    size_t begin = 0;
+    while (begin < text.size() && IsBlank(text[begin])) ++begin;
+    return text.substr(begin);
+}
+
+// Names match case-insensitively for the ASCII letters alone, as on the platform.
+std::wstring Fold(const std::wstring& name) {
+    std::wstring folded = name;
+    for (wchar_t& c : folded)
+        if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
+    return folded;
+}
+
+// A stored text ends at its first zero character, as the platform keeps C strings.
+std::wstring UpToZero(std::wstring text) {
+    size_t zero = text.find(L'\0');
+    if (zero != std::wstring::npos) text.resize(zero);
+    return text;
+}
+
+// The profile functions convert their arguments with the run-time library's converter, which
+// treats incomplete characters differently from MultiByteToWideChar; use it where there is one.
+using MultiByteToUnicodeN = LONG(WINAPI*)(PWCH, ULONG, PULONG, const CHAR*, ULONG);
+
+MultiByteToUnicodeN ArgumentConverter() {
+    static const MultiByteToUnicodeN converter = [] {
+        HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+        return ntdll ? reinterpret_cast<MultiByteToUnicodeN>(
+                           reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlMultiByteToUnicodeN")))
+                     : nullptr;
+    }();
+    return converter;
+}
+
+// The value of a C string argument: it ends at its first zero byte.
+std::wstring Widen(const std::string& text) {
+    ULONG length = static_cast<ULONG>(std::strlen(text.c_str()));
+    if (length == 0) return std::wstring();
+    if (MultiByteToUnicodeN convert = ArgumentConverter()) {
+        std::wstring wide(length, L'\0');
+        ULONG bytes = 0;
+        if (convert(wide.data(), length * sizeof(wchar_t), &bytes, text.data(), length) >= 0) {
+            // An incomplete character at the end becomes a zero, which ends the string there.
+            wide.resize(bytes / sizeof(wchar_t));
+            return UpToZero(wide);
+        }
+    }
+    int size = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(length), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(size), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(length), wide.data(), size);
+    return wide;
+}
+
+std::string NarrowTo(UINT codePage, const std::wstring& text) {
+    if (text.empty()) return std::string();
+    int length = static_cast<int>(text.size());
+    int size = WideCharToMultiByte(codePage, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+    std::string narrow(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(codePage, 0, text.data(), length, narrow.data(), size, nullptr, nullptr);
+    return narrow;
+}
+
+std::wstring WidenFrom(UINT codePage, const std::string& bytes) {
+    if (bytes.empty()) return std::wstring();
+    int length = static_cast<int>(bytes.size());
+    int size = MultiByteToWideChar(codePage, 0, bytes.data(), length, nullptr, 0);
+    std::wstring wide(static_cast<size_t>(size), L'\0');
+    MultiByteToWideChar(codePage, 0, bytes.data(), length, wide.data(), size);
+    return wide;
+}
+
+// One pair of equal enclosing quotes is removed from what a read returns.
+std::wstring StripQuotes(const std::wstring& value) {
+    if (value.size() >= 2 && (value[0] == L'"' || value[0] == L'\'') && value.back() == value[0])
+        return value.substr(1, value.size() - 2);
+    return value;
+}
+
+// The platform drops the default's trailing spaces (spaces only, and never its first character).
+std::wstring TrimDefault(const std::wstring& value) {
+    if (value.empty()) return value;
+    size_t last = value.size() - 1;
+    while (last > 0 && value[last] == L' ') --last;
+    return value.substr(0, last + 1);
+}
+
+// What one line of the file holds after the platform has read it.
+struct LineContent {
+    enum Kind { Empty, Section, Key } kind = Empty;
+    std::wstring name;
+    std::wstring value;
+    bool hasValue = false;
+    size_t rawNameLength = 0;  // before cutting at a zero character
+    bool cut = false;          // a zero character cut the name or the value
+};
+
+LineContent ReadLine(const wchar_t* begin, const wchar_t* end) {
+    LineContent line;
+    while (begin < end && IsBlank(*begin)) ++begin;
+    while (end > begin && IsBlank(end[-1])) --end;
+    if (begin >= end) return line;
+    if (*begin == L'[') {
+        // The name runs to the last "]" of the line.
+        const wchar_t* close = end;
+        while (close > begin && close[-1] != L']') --close;
+        if (close > begin) {
+            line.kind = LineContent::Section;
+            line.name = TrimBlanks(std::wstring(begin + 1, close - 1));
+            line.cut = line.name.find(L'\0') != std::wstring::npos;
+            line.name = UpToZero(line.name);
+            return line;
+        }
+    }
+    line.kind = LineContent::Key;
+    const wchar_t* equals = begin;
+    while (equals < end && *equals != L'=') ++equals;
+    if (equals < end) {
+        const wchar_t* nameEnd = equals;
+        while (nameEnd > begin && IsBlank(nameEnd[-1])) --nameEnd;
+        const wchar_t* valueBegin = equals + 1;
+        while (valueBegin < end && IsBlank(*valueBegin)) ++valueBegin;
+        line.rawNameLength = static_cast<size_t>(nameEnd - begin);
+        line.name = UpToZero(std::wstring(begin, nameEnd));
+        line.value = UpToZero(std::wstring(valueBegin, end));
+        line.hasValue = true;
+    } else {
+        line.rawNameLength = static_cast<size_t>(end - begin);
+        line.name = UpToZero(std::wstring(begin, end));
+    }
+    line.cut = std::find(begin, end, L'\0') != end;
+    return line;
+}
+
+}  // namespace
+
+bool IniDocument::Load(const std::string& path) {
+    FileHandle file(CreateFileA(path.c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid()) {
+        DWORD error = GetLastError();
+        LoadBytes(std::string());
+        existed_ = false;
+        return error == ERROR_FILE_NOT_FOUND;
+    }
+    std::string bytes;
+    LARGE_INTEGER size{};
+    bool ok = GetFileSizeEx(file.Get(), &size) && size.QuadPart < 0x7FFFFFFF;
+    if (ok) {
+        bytes.resize(static_cast<size_t>(size.QuadPart));
+        size_t done = 0;
+        while (ok && done < bytes.size()) {
+            DWORD read = 0;
+            ok = ReadFile(file.Get(), bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &read,
+                          nullptr) &&
+                 read > 0;
+            done += read;
+        }
+    }
+    if (!ok) {
+        LoadBytes(std::string());
+        existed_ = false;
+        return false;
+    }
+    LoadBytes(bytes);
+    return true;
+}
+
+void IniDocument::LoadBytes(const std::string& bytes) {
+    sections_.clear();
+    sectionIndex_.clear();
+    bytes_ = bytes;
+    bytesValid_ = true;
+    existed_ = true;
+    changed_ = false;
+    treeReadsBack_ = true;
+    encoding_ = Encoding::Ansi;
+    // An empty file holds nothing, not even the section without a name.
+    if (bytes.empty()) return;
+
+    size_t mark = 0;
+    if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+        encoding_ = Encoding::Utf8;
+        mark = 3;
+    } else if (bytes.size() >= 2 && bytes.compare(0, 2, "\xFF\xFE") == 0) {
+        encoding_ = Encoding::Utf16Le;
+        mark = 2;
+    } else if (bytes.size() >= 2 && bytes.compare(0, 2, "\xFE\xFF") == 0) {
+        encoding_ = Encoding::Utf16Be;
+        mark = 2;
+    }
+    std::wstring text = Decode(bytes.substr(mark), encoding_);
+    Parse(text);
+    // Text that the encoder would not give back unchanged must be reread after the first change.
+    if (Decode(Encode(text).substr(MarkLength()), encoding_) != text) treeReadsBack_ = false;
+}
+
+std::wstring IniDocument::Decode(const std::string& bytes, Encoding encoding) const {
+    switch (encoding) {
+        case Encoding::Utf8:
+            return WidenFrom(CP_UTF8, bytes);
+        case Encoding::Utf16Le:
+        case Encoding::Utf16Be: {
+            std::wstring text(bytes.size() / 2, L'\0');
+            for (size_t i = 0; i < text.size(); ++i) {
+                unsigned char a = static_cast<unsigned char>(bytes[2 * i]);
+                unsigned char b = static_cast<unsigned char>(bytes[2 * i + 1]);
+                text[i] = encoding == Encoding::Utf16Le ? static_cast<wchar_t>(a | (b << 8))
+                                                        : static_cast<wchar_t>((a << 8) | b);
+            }
+            return text;
+        }
+        case Encoding::Ansi:
+            break;
+    }
+    return WidenFrom(CP_ACP, bytes);
+}
+
+size_t IniDocument::MarkLength() const {
+    switch (encoding_) {
+        case Encoding::Utf8:
+            return 3;
+        case Encoding::Utf16Le:
+        case Encoding::Utf16Be:
+            return 2;
+        case Encoding::Ansi:
+            break;
+    }
+    return 0;
+}
+
+std::string IniDocument::Encode(const std::wstring& text) const {
+    switch (encoding_) {
+        case Encoding::Utf8:
+            return "\xEF\xBB\xBF" + NarrowTo(CP_UTF8, text);
+        case Encoding::Utf16Le:
+        case Encoding::Utf16Be: {
+            std::string bytes = encoding_ == Encoding::Utf16Le ? "\xFF\xFE" : "\xFE\xFF";
+            for (wchar_t c : text) {
+                char low = static_cast<char>(c & 0xFF), high = static_cast<char>((c >> 8) & 0xFF);
+                if (encoding_ == Encoding::Utf16Le) {
+                    bytes += low;
+                    bytes += high;
+                } else {
+                    bytes += high;
+                    bytes += low;
+                }
+            }
+            return bytes;
+        }
+        case Encoding::Ansi:
+            break;
+    }
+    return NarrowTo(CP_ACP, text);
+}
+
+void IniDocument::Parse(const std::wstring& text) {
+    sections_.clear();
+    sectionIndex_.clear();
+    treeReadsBack_ = true;
+    AddSection(Section{});  // keys before the first section header
+    bool previousKey = false;
+    bool previousKeyNamed = false;
+    const wchar_t* next = text.data();
+    const wchar_t* end = text.data() + text.size();
+    while (next < end) {
+        const wchar_t* begin = next;
+        while (next < end && !IsLineBreak(*next)) ++next;
+        const wchar_t* lineEnd = next;
+        while (next < end && IsLineBreak(*next)) ++next;
+        LineContent line = ReadLine(begin, lineEnd);
+        if (line.kind == LineContent::Empty) continue;
+        // Text behind a zero character is lost when the file is saved: a key may lose its
+        // whole name and read back differently.
+        if (line.cut) treeReadsBack_ = false;
+        if (line.kind == LineContent::Section) {
+            // A section without a name is not written back as a header: its keys would join the
+            // section before it once the file is saved and read again.
+            if (line.name.empty()) treeReadsBack_ = false;
+            Section section;
+            section.name = line.name;
+            AddSection(std::move(section));
+            previousKey = false;
+            continue;
+        }
+        // Of several lines in a row with an empty name, the platform keeps only the first.
+        if (line.rawNameLength == 0 && previousKey && !previousKeyNamed) continue;
+        Section& section = sections_.back();
+        section.keyIndex.emplace(Fold(line.name), section.keys.size());
+        section.keys.push_back(Key{line.name, line.value, line.hasValue});
+        previousKey = true;
+        previousKeyNamed = !line.name.empty();
+    }
+}
+
+void IniDocument::AddSection(Section section) {
+    sectionIndex_.emplace(Fold(section.name), sections_.size());
+    sections_.push_back(std::move(section));
+}
+
+void IniDocument::RebuildIndexes() {
+    sectionIndex_.clear();
+    for (size_t s = 0; s < sections_.size(); ++s) {
+        Section& section = sections_[s];
+        sectionIndex_.emplace(Fold(section.name), s);
+        section.keyIndex.clear();
+        for (size_t k = 0; k < section.keys.size(); ++k)
+            section.keyIndex.emplace(Fold(section.keys[k].name), k);
+    }
+}
+
+const IniDocument::Section* IniDocument::FindSection(const std::wstring& trimmedName) const {
+    auto found = sectionIndex_.find(Fold(trimmedName));
+    return found == sectionIndex_.end() ? nullptr : &sections_[found->second];
+}
+
+std::string IniDocument::Get(const std::string& section, const std::string& key,
+                             const std::string& defaultValue) const {
+    const Key* found = nullptr;
+    if (const Section* inSection = FindSection(TrimBlanks(Widen(section)))) {
+        auto at = inSection->keyIndex.find(Fold(TrimBlanks(Widen(key))));
+        if (at != inSection->keyIndex.end()) found = &inSection->keys[at->second];
+    }
+    std::wstring value = found && found->hasValue ? found->value : TrimDefault(Widen(defaultValue));
+    return NarrowTo(CP_ACP, StripQuotes(value));
+}
+
+bool IniDocument::Set(const std::string& section, const std::string& key, const std::string& value) {
+    // New sections and keys keep their names as given, less leading blanks; lookups trim both ends.
+    std::wstring sectionName = SkipLeadingBlanks(Widen(section));
+    std::wstring keyName = SkipLeadingBlanks(Widen(key));
+    std::wstring text = SkipLeadingBlanks(Widen(value));
+
+    bool newSection = false;
+    auto foundSection = sectionIndex_.find(Fold(TrimBlanks(sectionName)));
+    size_t s;
+    if (foundSection == sectionIndex_.end()) {
+        Section created;
+        created.name = sectionName;
+        AddSection(std::move(created));
+        s = sections_.size() - 1;
+        newSection = true;
+    } else {
+        s = foundSection->second;
+    }
+    Section& target = sections_[s];
+    auto foundKey = target.keyIndex.find(Fold(TrimBlanks(keyName)));
+    size_t k;
+    if (foundKey == target.keyIndex.end()) {
+        target.keyIndex.emplace(Fold(keyName), target.keys.size());
+        target.keys.push_back(Key{keyName, std::wstring(), false});
+        k = target.keys.size() - 1;
+    } else {
+        k = foundKey->second;
+    }
+    Key& entry = target.keys[k];
+    if (entry.hasValue && entry.value == text) return true;  // the platform leaves the file alone
+    entry.value = text;
+    entry.hasValue = true;
+    AfterChange(ReadsBackUnchanged(target, entry, newSection));
+    return true;
+}
+
+bool IniDocument::DeleteKey(const std::string& section, const std::string& key) {
+    std::wstring sectionName = Fold(Widen(section));
+    std::wstring keyName = Fold(Widen(key));
+    for (Section& candidate : sections_) {
+        if (Fold(candidate.name) != sectionName) continue;
+        for (size_t k = 0; k < candidate.keys.size(); ++k) {
+            if (Fold(candidate.keys[k].name) != keyName) continue;
+            candidate.keys.erase(candidate.keys.begin() + static_cast<std::ptrdiff_t>(k));
+            RebuildIndexes();
+            AfterChange(false);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool IniDocument::DeleteSection(const std::string& section) {
+    std::wstring name = Fold(Widen(section));
+    for (size_t s = 0; s < sections_.size(); ++s) {
+        if (Fold(sections_[s].name) != name) continue;
+        sections_.erase(sections_.begin() + static_cast<std::ptrdiff_t>(s));
+        RebuildIndexes();
+        AfterChange(false);
+        return true;
+    }
+    return false;
+}
+
+bool IniDocument::ReadsBackUnchanged(const Section& section, const Key& key, bool newSection) const {
+    auto readBack = [this](const std::wstring& line) {
+        for (wchar_t c : line)
+            if (IsLineBreak(c)) return LineContent{};
+        std::wstring decoded = Decode(Encode(line).substr(MarkLength()), encoding_);
+        if (decoded != line) return LineContent{};
+        return ReadLine(decoded.data(), decoded.data() + decoded.size());
+    };
+    if (newSection) {
+        if (section.name.empty()) return false;
+        LineContent header = readBack(L"[" + section.name + L"]");
+        if (header.kind != LineContent::Section || header.name != section.name) return false;
+    }
+    // An empty key name may be dropped next to another one; leave that to a full reread.
+    if (key.name.empty()) return false;
+    std::wstring line = key.name;
+    if (key.hasValue) line += L"=" + key.value;
+    LineContent content = readBack(line);
+    return content.kind == LineContent::Key && content.name == key.name &&
+           content.hasValue == key.hasValue && content.value == key.value;
+}
+
+void IniDocument::AfterChange(bool lineReadsBack) {
+    changed_ = true;
+    if (!treeReadsBack_ || !lineReadsBack) {
+        // The platform rereads the file before its next call: do the same, so that the next read
+        // or write sees what it would see.
+        Reread();
+        return;
+    }
+    bytesValid_ = false;
+    // A saved file always starts with the section without a name when read again.
+    if (sections_.empty() || !sections_.front().name.empty()) {
+        sections_.insert(sections_.begin(), Section{});
+        RebuildIndexes();
+    }
+}
+
+void IniDocument::Reread() {
+    bytes_ = Encode(SaveText());
+    bytesValid_ = true;
+    ++rereadCount_;
+    if (bytes_.empty()) {
+        sections_.clear();
+        sectionIndex_.clear();
+        treeReadsBack_ = true;
+        return;
+    }
+    Parse(Decode(bytes_.substr(MarkLength()), encoding_));
+}
+
+std::wstring IniDocument::SaveText() const {
+    std::wstring text;
+    for (const Section& section : sections_) {
+        if (!section.name.empty()) text += L"[" + section.name + L"]\r\n";
+        for (const Key& key : section.keys) {
+            text += key.name;
+            if (key.hasValue) {
+                text += L'=';
+                text += key.value;
+            }
+            text += L"\r\n";
+        }
+    }
+    return text;
+}
+
+std::string IniDocument::ToBytes() const { return bytesValid_ ? bytes_ : Encode(SaveText()); }
+
+DWORD IniDocument::Save(const std::string& path) const {
+    if (!changed_ && !existed_) return ERROR_SUCCESS;
+    std::string bytes = ToBytes();
+    // A cached copy of the file must not be written over ours later, nor answer later reads.
+    FlushIniCache(path);
+    FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid()) return GetLastError();
+    size_t done = 0;
+    while (done < bytes.size()) {
+        DWORD written = 0;
+        if (!WriteFile(file.Get(), bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &written,
+                       nullptr))
+            return GetLastError();
+        done += written;
+    }
+    return ERROR_SUCCESS;
+}
