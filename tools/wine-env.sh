@@ -13,6 +13,8 @@ SETUP_WINE=/usr/lib/wine/wine64
 [ -x "$SETUP_WINE" ] || SETUP_WINE=$(command -v wine64 || command -v wine)
 SETUP_WINESERVER=/usr/lib/wine/wineserver64
 [ -x "$SETUP_WINESERVER" ] || SETUP_WINESERVER=$(command -v wineserver)
+# Raise when setup_prefix_registry changes, so existing prefixes take the new settings.
+SETUP_PREFIX_SETTINGS=2
 SETUP_TOOLS_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
 # A display of our own unless the caller brought one: screenshots need a real X server.
@@ -55,6 +57,7 @@ Windows Registry Editor Version 5.00
 "MS UI Gothic"="IPAPGothic"
 "MS Shell Dlg"="IPAPGothic"
 "MS Shell Dlg 2"="IPAPGothic"
+"Times New Roman"="IPAPMincho"
 
 [HKEY_CURRENT_USER\Software\Wine\DllOverrides]
 "winemenubuilder.exe"=""
@@ -71,6 +74,7 @@ setup_prefix() {
     exec 9>"$SETUP_BUILD_DIR/wineprefix.lock"
     flock 9
     if [ ! -f "$WINEPREFIX/.setup-ready" ]; then
+        "$SETUP_WINESERVER" -k </dev/null >/dev/null 2>&1
         rm -rf "$WINEPREFIX"
         "$SETUP_WINE" wineboot -i </dev/null >/dev/null 2>&1
         "$SETUP_WINESERVER" -w
@@ -80,8 +84,15 @@ setup_prefix() {
             if [ -L "$d" ]; then rm -f "$d"; mkdir -p "$d"; fi
         done
         setup_prefix_registry
+        # Let the first server save everything and exit before the persistent one starts.
         "$SETUP_WINESERVER" -w
-        touch "$WINEPREFIX/.setup-ready"
+        echo "$SETUP_PREFIX_SETTINGS" >"$WINEPREFIX/.setup-ready"
+    fi
+    # Settings of the prefix are applied again whenever they change (their version is below).
+    if [ "$(cat "$WINEPREFIX/.setup-ready")" != "$SETUP_PREFIX_SETTINGS" ]; then
+        # A running server keeps the new settings and saves them itself; do not wait for it.
+        setup_prefix_registry
+        echo "$SETUP_PREFIX_SETTINGS" >"$WINEPREFIX/.setup-ready"
     fi
     # Drive Q: is an empty folder of the build tree, for tests of an empty drive root.
     if [ ! -L "$WINEPREFIX/dosdevices/q:" ]; then

@@ -63,7 +63,7 @@ std::string UninstallEngine::OpeningStatus() {
 }
 
 std::string UninstallEngine::Value(const std::string& section, const std::string& key) const {
-    return ReadIniValue(section, key, "", logPath_);
+    return log_.Get(section, key, "");
 }
 
 void UninstallEngine::StartPhase(const std::string& text) {
@@ -104,6 +104,7 @@ UninstallOutcome UninstallEngine::Run() {
         return outcome_;
     }
     installFolderProtected_ = IsProtectedInstallFolder(installFolder_);
+    log_.Load(logPath_);
     RemoveProgramId();
 
     g_state.StatusText += "ファイルの" + g_state.UnSetupWord + "処理．．．";

@@ -4,6 +4,8 @@
 // details page, completion page, restart) through the functions below.
 #include <string>
 
+#include "script/ini_document.h"
+
 class RunUi;
 
 // The removal options chosen on the uninstall page.
@@ -55,6 +57,7 @@ private:
 
     RunUi& ui_;
     std::string logPath_;
+    IniDocument log_;  // read once: long logs stay fast
     std::string installFolder_;
     UninstallOptions options_;
     bool installFolderProtected_ = false;
