@@ -1,0 +1,39 @@
+#pragma once
+// Paths handed to the test by CTest, and scratch folders inside the Wine prefix.
+#include <string>
+
+#include "driver/common.h"
+
+namespace e2e {
+
+// A Linux path ("/a/b") as its drive Z: path ("Z:\a\b"); a Windows path is returned unchanged.
+std::string WindowsPath(const std::string& path);
+// The folder part of a path, with its trailing backslash.
+std::string FolderOf(const std::string& path);
+
+// The build's SETUP.EXE (SETUP_E2E_EXE); a failure when the variable is missing.
+std::string SetupExePath(Where where = Where::current());
+// The examples folder of the source tree (SETUP_E2E_EXAMPLES), with a trailing backslash.
+std::string ExamplesFolder(Where where = Where::current());
+// Where screenshots go (SETUP_E2E_SCREENSHOTS, inside the build tree), with a trailing backslash;
+// created when missing.
+std::string ScreenshotFolder(Where where = Where::current());
+
+// A distribution as a user gets it: a fresh folder %TEMP%\e2e\<name>\ holding the build's SETUP.EXE
+// and, unless "example" is empty, a copy of the files of examples\<example>\. Returns the folder
+// (with a trailing backslash), or an empty text and a failure.
+std::string MakeDistribution(const std::string& name, const std::string& example = {},
+                             Where where = Where::current());
+
+// A fresh, empty folder %TEMP%\e2e\<name>\ inside the prefix, with a trailing backslash.
+std::string ScratchFolder(const std::string& name);
+// Copies a folder tree into another (created when missing). Returns whether every file was copied.
+bool CopyFolder(const std::string& from, const std::string& to);
+// Copies one file into a folder under its own name.
+bool CopyInto(const std::string& file, const std::string& folder);
+// Deletes a folder tree (best effort).
+void RemoveFolder(const std::string& folder);
+// Creates a folder with all missing parents.
+bool MakeFolders(const std::string& folder);
+
+}  // namespace e2e

@@ -1,0 +1,21 @@
+#pragma once
+// Pictures of the whole screen (Wine's virtual desktop) at named points of a scenario.
+#include <string>
+
+#include "driver/common.h"
+#include "driver/png.h"
+
+namespace e2e {
+
+// The screen as it is now.
+bool CaptureScreen(Image& image);
+// The screen once it stands still (two captures in a row alike, so that pending paints are done).
+bool CaptureSettledScreen(Image& image);
+
+// Saves the settled screen as <ScreenshotFolder>\<suite>.<test>-<name>.png and returns the file's
+// path; a failure (and an empty path) when it cannot be saved.
+std::string Screenshot(const std::string& name, Where where = Where::current());
+// The same into a file the caller names.
+bool SaveScreenshot(const std::string& path, Where where = Where::current());
+
+}  // namespace e2e
