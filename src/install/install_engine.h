@@ -4,18 +4,20 @@
 // first steps of the finishing phase (uninstaller copy, OVSET98.INI, uninstall log, Add/Remove
 // Programs entry). It talks to the progress window only through RunUi.
 //
-// The wizard around it:
-//   before: clears nothing itself but shows the progress window and the opening line
-//           (OpeningStatusText, 1 s), then calls RunInstall;
-//   after:  by InstallResult::ended -
-//     Completed: failure question and details page when FailureCount is not 0 (completion.h),
-//                CompletionStatusLines + beep + "次へ(&N)" wait, the completion page
-//                (BuildInstallCompletionPage), DecideFinalAction, then the end;
-//     Refused:   the engine has shown its message; enable the background window and end;
+// What the wizard does around it:
+//   before: hides itself, shows the progress window, hides btnEnd, centres btnEvent, shows
+//           OpeningStatusText for a second; RunInstall then clears the run's status and flags.
+//   after, by InstallResult::ended:
+//     Completed: the failure question and details page when FailureCount is not 0, then
+//                CompletionStatusLines with the beep and the "次へ(&N)" wait, the completion page
+//                (BuildInstallCompletionPage; g_state.RestartNeeded = restartOffered), and what
+//                DecideFinalAction says (completion.h), then the end;
+//     Refused:   the engine has already shown its message; enable the background window, end;
 //     Aborted:   the abort handler has already told the program to close; end.
 //   RegistryError (sys/registry.h) and ComError (sys/shortcut.h) leave RunInstall as exceptions:
-//   the run stops where it was, nothing of the uninstall log is written (unless the error came
-//   from the Add/Remove entry, after the log), and the wizard shows the error's text and ends.
+//   the run stops where it was and writes no uninstall log (an error of the Add/Remove entry
+//   comes after the log was written). The wizard catches them, shows what() and ends the program
+//   as after a refusal.
 #include <functional>
 #include <string>
 

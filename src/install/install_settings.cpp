@@ -37,7 +37,7 @@ void WriteDefaultValue(const std::string& keyPath, const std::string& value) {
     key.WriteString("", value);
 }
 
-void WriteAssociation(const Association& a) {
+void WriteAssociation(const RelateAssociation& a) {
     {
         RegistryKey extensionKey = CreateKeyOrRaise(HKEY_CLASSES_ROOT, "." + a.extension);
         std::string previous;
@@ -117,7 +117,7 @@ bool RunAssociationPhase(InstallContext& run) {
     for (int i = 0; i < run.relateCount; ++i) {
         run.Show();
         if (run.AbortTest()) return false;
-        Association association = ParseAssociation(g_state.RelateTable[i]);
+        RelateAssociation association = ParseAssociation(g_state.RelateTable[i]);
         // Without an extension the keys would land on the class root's "." key.
         if (association.extension.empty()) continue;
         if (ShowMessageBox(AssociationQuestion(association), kAssociationQuestionTitle, MB_YESNO | MB_ICONQUESTION) != IDYES)

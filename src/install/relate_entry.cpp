@@ -6,8 +6,8 @@
 
 const char* const kAssociationQuestionTitle = "関連付けの確認";
 
-Association ParseAssociation(const RelateEntry& entry) {
-    Association association;
+RelateAssociation ParseAssociation(const RelateEntry& entry) {
+    RelateAssociation association;
     association.extension = GetField(entry.Name, ",", 1);
     association.description = GetField(entry.Name, ",", 2);
     if (association.description.empty()) association.description = entry.Name + " File";
@@ -30,7 +30,7 @@ std::string AssociationCommand(const std::string& program, const std::string& op
     return command;
 }
 
-std::string AssociationQuestion(const Association& association) {
+std::string AssociationQuestion(const RelateAssociation& association) {
     return "拡張子 *." + association.extension + " を\r\n" + association.program +
            "\r\nに関連付けします。よろしいですか？";
 }

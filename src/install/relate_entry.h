@@ -5,7 +5,7 @@
 
 struct RelateEntry;
 
-struct Association {
+struct RelateAssociation {
     std::string extension;    // without the dot
     std::string description;
     std::string verb;
@@ -17,14 +17,14 @@ struct Association {
 };
 
 // Splits a [Relate] pair; the "File" value is macro-expanded first.
-Association ParseAssociation(const RelateEntry& entry);
+RelateAssociation ParseAssociation(const RelateEntry& entry);
 
 // The program, quoted when it holds a space, then a space and the options when there are any.
 std::string AssociationCommand(const std::string& program, const std::string& option1,
                                const std::string& option2);
 
 // The question asked before an association is written.
-std::string AssociationQuestion(const Association& association);
+std::string AssociationQuestion(const RelateAssociation& association);
 extern const char* const kAssociationQuestionTitle;  // "関連付けの確認"
 
 // Records the extension's previous file type in the first empty slot, unless a slot already

@@ -71,7 +71,7 @@ INSTANTIATE_TEST_SUITE_P(
         AbortPoint{"Shortcut", "【作成元】", "レジストリキーを作成しています", ""},
         AbortPoint{"Registry", "レジストリキーを作成しています．．．", "INIファイルを設定しています", ""},
         AbortPoint{"IniFile", "INIファイルを設定しています．．．", "関連付けを設定しています", "A.INI"},
-        AbortPoint{"Association", "関連付けを設定しています．．．", "アンインストール情報", ""}),
+        AbortPoint{"RelateAssociation", "関連付けを設定しています．．．", "アンインストール情報", ""}),
     [](const ::testing::TestParamInfo<AbortPoint>& info) { return std::string(info.param.name); });
 
 TEST_F(InstallAbortTest, SideEffectsStopAtTheirPoints) {

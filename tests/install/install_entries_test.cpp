@@ -156,7 +156,7 @@ TEST_F(InstallEntriesTest, ShortcutBoxesAndLinkNames) {
 
 TEST_F(InstallEntriesTest, AssociationCommandAndRecords) {
     g_state.InstallFolder = "C:\\Program Files\\Viewer\\";
-    Association a = ParseAssociation(RelateEntry{"txt", "open,(App)VIEW.EXE,\"%1\",,0"});
+    RelateAssociation a = ParseAssociation(RelateEntry{"txt", "open,(App)VIEW.EXE,\"%1\",,0"});
     EXPECT_EQ(a.extension, "txt");
     EXPECT_EQ(a.description, "txt File");
     EXPECT_EQ(a.program, "C:\\Program Files\\Viewer\\VIEW.EXE");

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "app/state.h"
+#include "install/completion.h"
 #include "install_fixture.h"
 #include "script/fileops.h"
 #include "script/ini.h"
@@ -207,6 +208,30 @@ TEST_F(InstallFinishTest, LogThatCannotBeWrittenIsReportedAsAFailure) {
     EXPECT_EQ(result.ended, InstallEnd::Completed);
     EXPECT_EQ(result.FailureCount, 1);
     EXPECT_EQ(result.FailureDetail.substr(0, 7 + app_.size() + 13), "<File> " + app_ + "UNSETUP.INI\r\n");
+}
+
+TEST_F(InstallFinishTest, LockedFileLeadsToTheRestartChoiceOfTheCompletionPage) {
+    Source("LOCK.DAT", "new");
+    ASSERT_TRUE(WriteTextFile(app_ + "LOCK.DAT", "old"));
+    SetFileHour(dist_ + "LOCK.DAT", 23);
+    SetFileHour(app_ + "LOCK.DAT", 1);
+    Script("[CopyFile]\r\nFile1=(App)LOCK.DAT\r\n[ExecuteFile]\r\nFile=(App)APP.EXE,/first,CreateProcess\r\n");
+    InstallResult result;
+    {
+        LockedFile lock(app_ + "LOCK.DAT");
+        result = Run();
+    }
+    ASSERT_EQ(result.ended, InstallEnd::Completed);
+    EXPECT_EQ(result.ExecuteFile, "(App)APP.EXE,/first,CreateProcess");
+    InstallCompletionPage page = BuildInstallCompletionPage(result.ExecuteFile, result.LockedFileFound, g_state.SetupWord);
+    EXPECT_TRUE(page.restartOffered);
+    EXPECT_EQ(page.execute.program, app_ + "APP.EXE");
+    EXPECT_EQ(page.execute.arguments, "/first");
+    EXPECT_EQ(page.option2Caption, "いいえ、Windowsは再起動せずに、プログラムを実行します。(&N)");
+    EXPECT_EQ(DecideFinalAction(page, false), FinalAction::Restart);
+    EXPECT_EQ(DecideFinalAction(page, true), FinalAction::RunProgram);
+    EXPECT_EQ(CompletionStatusLines(g_state.SetupWord, g_state.UnSetupWord, result.SetupOnly).substr(0, 16),
+              "\r\n【処理完了】\r\n");
 }
 
 }  // namespace
