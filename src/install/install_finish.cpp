@@ -1,0 +1,83 @@
+// The finishing phase of the install run up to its closed status line: the uninstaller copy,
+// OVSET98.INI, the uninstall log and the Add/Remove Programs entry.
+#include <windows.h>
+
+#include "app/state.h"
+#include "install/install_context.h"
+#include "install/install_log.h"
+#include "script/fileops.h"
+#include "script/ini.h"
+#include "script/text.h"
+#include "script/uninstall_log.h"
+#include "sys/registry.h"
+
+namespace {
+
+// The status text followed by a row of full-width dots that grows as the phase goes on.
+void ShowDots(InstallContext& run, int count) {
+    std::string dots;
+    for (int i = 0; i < count; ++i) dots += "．";
+    run.ui.ShowStatus(g_state.StatusText + dots);
+}
+
+std::string UninstallerPath() { return g_state.WindowsFolder + "UNOVNOVA.EXE"; }
+
+// The uninstaller copy in the Windows folder is refreshed only by a newer program.
+void RefreshUninstaller(InstallContext& run) {
+    std::string source = g_state.WorkFolder + "SETUPB.EXE";
+    std::string destination = UninstallerPath();
+    if (FileDosDateTime(source) <= FileDosDateTime(destination)) return;
+    DWORD error = CopyFileOver(source, destination);
+    if (error != 0) run.AddFailure("<SetupFile> ", destination, error);
+}
+
+void RecordInstallFolder() {
+    std::string file = g_state.WindowsFolder + "OVSET98.INI";
+    FlushIniCache(file);
+    if (!g_state.ProgramId.empty()) WriteIniValue(g_state.ProgramId, "Folder", g_state.InstallFolder, file);
+}
+
+void RegisterUninstallEntry(const UninstallEntry& entry) {
+    RegistryKey key = CreateKeyOrRaise(HKEY_LOCAL_MACHINE, entry.keyPath);
+    key.WriteString("DisplayName", entry.displayName);
+    key.WriteString("UninstallString", entry.command);
+    key.WriteString("DisplayIcon", entry.icon);
+}
+
+}  // namespace
+
+UninstallEntry DecideUninstallEntry(const ScriptValues& script) {
+    UninstallEntry entry;
+    // An empty key name would put the values on the Uninstall key itself, and the uninstall
+    // would then delete every program's entry: an empty value counts as absent.
+    std::string name = script.Read("Title", "UnSetupKey");
+    if (name.empty()) name = g_state.UnSetupTitle;
+    if (name.empty()) name = g_state.SetupTitle;
+    if (name.empty()) name = "Orvant Setup";
+    entry.keyPath = UninstallKeyPathOf(name);
+    entry.displayName = script.Read("Title", "UnSetupDisplay");
+    if (entry.displayName.empty()) entry.displayName = name;
+    entry.icon = UninstallerPath();
+    entry.command = UninstallerPath() + " \"" + g_state.UninstallLogPath + "\"";
+    return entry;
+}
+
+void RunFinishingSteps(InstallContext& run) {
+    g_state.StatusText += g_state.UnSetupWord + "情報を更新しています";
+    g_state.StatusTail = "．．．完了";
+    run.Show();
+    ShowDots(run, 1);
+    run.ui.EnableAbort(false);
+
+    RefreshUninstaller(run);
+    ShowDots(run, 2);
+    RecordInstallFolder();
+    ShowDots(run, 3);
+
+    if (!run.result.SetupOnly) {
+        UninstallEntry entry = DecideUninstallEntry(run.script);
+        WriteInstallLog(run, entry, [&run](int dots) { ShowDots(run, dots); });
+        RegisterUninstallEntry(entry);
+    }
+    run.CloseStep();
+}

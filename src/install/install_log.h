@@ -1,0 +1,21 @@
+#pragma once
+// The install run's side of the uninstall log: taking over the log of an earlier install into the
+// same folder, and writing the new log once, from memory, at the end.
+#include <functional>
+#include <string>
+
+class InstallContext;
+class ScriptValues;
+
+// The Add/Remove Programs entry of the install.
+struct UninstallEntry {
+    std::string keyPath;      // under HKEY_LOCAL_MACHINE: ...\Uninstall\ + [Title] UnSetupKey
+    std::string displayName;  // [Title] UnSetupDisplay, else the key name
+    std::string command;      // UNOVNOVA.EXE "<install folder>UNSETUP.INI"
+    std::string icon;         // UNOVNOVA.EXE
+};
+UninstallEntry DecideUninstallEntry(const ScriptValues& script);
+
+// Writes UNSETUP.INI into the install folder from the run's lists and association records;
+// showDots(n) is called as the work passes the points where the status row grows to n dots.
+void WriteInstallLog(InstallContext& run, const UninstallEntry& entry, const std::function<void(int)>& showDots);
