@@ -60,3 +60,7 @@ struct PreCheckResult {
 PreCheckResult RunPreChecks(const std::string& scriptPath, const std::string& proposedFolder,
                             const std::string& osName, const std::string& windowsFolder,
                             const std::string& setupWord, const std::string& unSetupWord);
+
+// The first parameter of a command line: the program name is skipped, double quotes group blanks
+// and are removed.
+std::string FirstParameter(const std::string& commandLine);

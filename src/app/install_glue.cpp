@@ -1,0 +1,106 @@
+// The install run's window work around the install engine: the progress window in place of the
+// wizard, the failure details, the completion text and page, and the launch or restart.
+#include <exception>
+
+#include "app/forms.h"
+#include "app/frm_main.h"
+#include "app/state.h"
+#include "install/completion.h"
+#include "install/install_engine.h"
+#include "script/fileops.h"
+#include "sys/launch.h"
+#include "ui/application.h"
+#include "ui/frm_status.h"
+
+void TfrmMain::InstallRun() {
+    if (runStarted_) return;
+    runStarted_ = true;
+    try {
+        const std::string& S = g_state.SetupWord;
+        InstallOptions options;
+        options.folderText = txtFolder.Caption();
+        options.overwriteAuto = chkOverWrite.Checked();
+        options.shortcuts = {chkSCutDesktop.Checked(), chkSCutStartMenu.Checked(), chkSCutStartUp.Checked(),
+                             chkSCutSendTo.Checked()};
+
+        Hide();
+        ::ProcessMessages();
+        Pause(500);
+        frmStatus->Show();
+        btnEnd.Hide();
+        btnEvent.SetLeft((ClientWidth() - btnEvent.Width()) / 2);
+        ShowStatus(OpeningStatusText(S));
+        Pause(1000);
+
+        InstallResult result = RunInstall(*this, options);
+        if (result.ended == InstallEnd::Aborted) return;  // the abort already told the program to close
+        if (result.ended == InstallEnd::Refused) {
+            EndProgram();
+            return;
+        }
+
+        if (result.FailureCount != 0 &&
+            ShowMessageBox(kFailureQuestionText, kFailureQuestionTitle, kFailureQuestionFlags) == IDYES) {
+            txtReadme.SetCaption("");
+            txtReadme.SetCaption(result.FailureDetail);
+            btnEvent.SetCaption(kFailureDetailsButtonCaption);
+            btnEvent.SetEnabled(true);
+            fraReadme.SetCaption(kFailureDetailsFrameCaption);
+            ShowPage(false, true, false);
+            Show();
+            frmStatus->Hide();
+            ::ProcessMessages();
+            WaitForEventClick();
+            ShowPage(false, false, false);
+            frmStatus->Show();
+            Hide();
+            ::ProcessMessages();
+            Pause(500);
+        }
+
+        g_state.StatusText += CompletionStatusLines(S, g_state.UnSetupWord, result.SetupOnly);
+        ShowStatus(g_state.StatusText);
+        MessageBeep(0);
+        frmStatus->WaitForNext();
+
+        InstallCompletionPage page = BuildInstallCompletionPage(result.ExecuteFile, result.LockedFileFound, S);
+        g_state.RestartNeeded = page.restartOffered;
+        lblSelectTypeMsg.SetCaption(page.text);
+        optSelectType1.SetCaption(page.option1Caption);
+        optSelectType2.SetCaption(page.option2Caption);
+        optSelectType2.SetEnabled(page.option2Visible);
+        optSelectType2.SetVisible(page.option2Visible);
+        btnEvent.SetCaption(page.finishCaption);
+        btnEvent.SetEnabled(true);
+        ShowPage(false, false, false);
+        fraSelectType.Show();
+        Show();
+        frmStatus->Hide();
+        ::ProcessMessages();
+        WaitForEventClick();
+        Hide();
+        frmStatus->Hide();
+        ::ProcessMessages();
+
+        switch (DecideFinalAction(page, optSelectType2.Checked())) {
+        case FinalAction::Restart:
+            g_state.RestartNeeded = WinReboot.RestartWindows(EWX_REBOOT);
+            break;
+        case FinalAction::RunProgram:
+            g_state.RestartNeeded = false;
+            if (RunProgram(page.execute.program, page.execute.arguments, SW_SHOWNORMAL, false) >= 1)
+                ShowMessageBox(kLaunchFailedText, kLaunchFailedTitle, MB_OK | MB_ICONEXCLAMATION);
+            break;
+        case FinalAction::OpenProgram:
+            g_state.RestartNeeded = false;
+            OpenProgram(page.execute.program, page.execute.arguments);
+            break;
+        case FinalAction::None:
+            g_state.RestartNeeded = false;
+            break;
+        }
+        EndProgram();
+    } catch (const std::exception& error) {
+        ReportRunError(error.what());
+    }
+}

@@ -1,0 +1,183 @@
+// Start-up: runs once, on the wizard's first activation, and leads to the title page, the
+// uninstall page or the fatal-error page.
+#include "app/forms.h"
+#include "app/frm_main.h"
+#include "app/startup_rules.h"
+#include "app/state.h"
+#include "script/fileops.h"
+#include "script/folders.h"
+#include "script/ini.h"
+#include "script/text.h"
+#include "ui/frm_back.h"
+
+void TfrmMain::FormActivate() {
+    // Every path of start-up gives the event button a caption, so this runs only once.
+    if (!btnEvent.Caption().empty()) return;
+    Startup();
+}
+
+void TfrmMain::Startup() {
+    std::string fatal;
+    g_state.ShowTitlePage = g_state.ShowEulaPage = g_state.ShowReadmePage = g_state.ShowOptionsPage = false;
+    DisableSystemClose();
+
+    WindowsVersion version = QueryWindowsVersion();
+    g_state.PlatformKind = version.PlatformKind;
+    g_state.OsName = version.OsName;
+    lblTitleA2.SetCaption("Orvant Setup Nova(on " + g_state.OsName + ")");
+
+    std::string program = programFile_.empty() ? ProgramFilePath() : programFile_;
+    g_state.SourceFolder = AddDelimiter(FolderPart(program), "B");
+    fatal += DetermineFolders(g_state, FolderSources::System());
+    g_state.InstallFolder = "(App)";
+    bool uninstall = IsUninstallParameter(parameter_);
+    g_state.SetupMode = uninstall ? "UNSETUP" : "SETUP";
+
+    g_state.WorkFolder = CreateWorkFolder(g_state.TempFolder);
+    CopyFileOver(program, g_state.WorkFolder + "SETUPB.EXE");
+    if (uninstall) {
+        g_state.ScriptPath = g_state.WorkFolder + "UNSETUP.INI";
+        CopyFileOver(parameter_, g_state.ScriptPath);
+    } else {
+        g_state.ScriptPath = g_state.WorkFolder + "SETUP.INI";
+        std::string source = g_state.SourceFolder + "SETUP.INI";
+        if (FileExists(source)) CopyFileOver(source, g_state.ScriptPath);
+    }
+    if (!FileExists(g_state.ScriptPath)) fatal += "【致命的エラー → iniファイル読み込み失敗】\r\n";
+    if (!fatal.empty()) {
+        ShowFatalPage(fatal);
+        return;
+    }
+
+    const std::string& script = g_state.ScriptPath;
+    g_state.SetupWord = ReadIniValue("Extend", "SetupString", "インストール", script);
+    g_state.UnSetupWord = ReadIniValue("Extend", "UnSetupString", "アンインストール", script);
+    frmBack->SetBanner(BuildBanner(ReadIniValue("Title", "CopyRight1", "", script),
+                                   ReadIniValue("Title", "CopyRight2", "", script)));
+    g_state.SetupSpeed = ParseSetupSpeed(ReadIniValue("Extend", "SetupSpeed", "350", script));
+    g_state.SetupTitle = ReadIniValue("Title", "Setup", "Orvant Setup", script);
+    g_state.UnSetupTitle = ReadIniValue("Title", "UnSetup", g_state.SetupTitle, script);
+
+    std::string proposal;
+    if (uninstall) {
+        proposal = ReadIniValue("SetupFolder", "Folder", "", script);
+    } else {
+        g_state.ProgramId = ReadIniValue("ProgramID", "ID", "", script);
+        proposal = ProposeInstallFolder(script, g_state.ProgramId, g_state.WindowsFolder);
+    }
+    txtFolder.SetCaption(AddDelimiter(ExpandMacros(proposal), "B"));
+
+    bool changeable = ReadIniValue("Extend", "Enabled", "", script) != "False";
+    if (!uninstall) {
+        ShortcutBoxes boxes = DecideShortcutBoxes(script);
+        const std::pair<CheckBox*, bool> concerned[] = {{&chkSCutDesktop, boxes.desktop},
+                                                        {&chkSCutStartMenu, boxes.startMenu},
+                                                        {&chkSCutStartUp, boxes.startUp},
+                                                        {&chkSCutSendTo, boxes.sendTo}};
+        for (const auto& [box, used] : concerned) {
+            if (!used) continue;
+            box->SetChecked(true);
+            box->SetEnabled(changeable);
+        }
+    }
+    g_state.PageMessage = uninstall ? BuildUninstallPageMessage(g_state.UnSetupWord)
+                                    : BuildInstallPageMessage(script, g_state.SetupWord);
+    lblMessage.SetCaption(g_state.PageMessage);
+    if (!uninstall) {
+        txtFolder.SetEnabled(changeable);
+        btnRefer.SetEnabled(changeable);
+        chkOverWrite.SetEnabled(changeable);
+    }
+    const std::string& title = uninstall ? g_state.UnSetupTitle : g_state.SetupTitle;
+    frmBack->SetTitles(title);
+    SetCaption(title);
+
+    grpSetupFolder.SetCaption(g_state.SetupWord + "フォルダ");
+    grpOption.SetCaption(g_state.SetupWord + "オプション");
+    btnEnd.SetCaption(g_state.SetupWord + "終了(&E)");
+    txtFolderChange();
+
+    if (uninstall) {
+        PrepareUninstallPage();
+        return;
+    }
+    g_state.ShowTitlePage = g_state.ShowEulaPage = g_state.ShowReadmePage = g_state.ShowOptionsPage = true;
+    btnEventClick();
+    RunPreChecks(txtFolder.Caption());
+}
+
+void TfrmMain::ShowFatalPage(const std::string& fatalText) {
+    lblMessage.SetCaption(fatalText + "\r\n" + "処理は続行できません。");
+    btnEvent.SetCaption("処理開始(&S)");
+    btnEvent.SetEnabled(false);
+    btnEnd.SetCaption("終了(&E)");
+    btnEnd.SetEnabled(true);
+    ShowPage(false, false, true);
+    btnEnd.SetFocus();
+}
+
+void TfrmMain::PrepareUninstallPage() {
+    const std::string& U = g_state.UnSetupWord;
+    grpSetupFolder.SetCaption(U + "フォルダ");
+    txtFolder.SetReadOnly(true);
+    txtFolder.SetEnabled(true);
+    btnRefer.SetEnabled(false);
+    btnEvent.SetCaption(U + "開始(&S)");
+    btnEvent.SetEnabled(true);
+    btnEnd.SetCaption(U + "終了(&E)");
+    btnEnd.SetEnabled(true);
+    grpOption.SetCaption(U + "オプション");
+
+    chkOverWrite.Hide();
+    fraShortCut.SetCaption("ファイルの追加削除");
+    fraShortCut.SetTop(chkOverWrite.Top());
+    fraShortCut.SetHeight(grpOption.Height() - 24);
+
+    g_state.UnSetupOptionValue = ReadIniValue("UnSetupOption", "CheckBox", "0,0,0,0", g_state.ScriptPath);
+    const std::string& value = g_state.UnSetupOptionValue;
+    if (value == "DeleteAll") {
+        chkSCutDesktop.SetCaption(U + "フォルダ以下の全ファイル・フォルダ");
+        chkSCutDesktop.SetWidth(fraShortCut.Width() - 16);
+        chkSCutDesktop.SetChecked(true);
+        chkSCutDesktop.SetEnabled(true);
+        for (CheckBox* box : {&chkSCutStartMenu, &chkSCutStartUp, &chkSCutSendTo}) {
+            box->SetChecked(false);
+            box->Hide();
+        }
+    } else {
+        auto flag = [&value](int position) { return CopyHead(CopyFrom(value, position), 1) == "1"; };
+        chkSCutDesktop.SetCaption("*.INIファイル");
+        chkSCutDesktop.SetChecked(flag(1));
+        chkSCutDesktop.SetEnabled(true);
+        chkSCutStartMenu.SetCaption("*.GIDファイル");
+        chkSCutStartMenu.SetChecked(flag(3));
+        chkSCutStartMenu.SetEnabled(true);
+        chkSCutStartUp.SetCaption("");
+        chkSCutStartUp.SetChecked(flag(5));
+        chkSCutStartUp.SetEnabled(false);
+        chkSCutSendTo.SetCaption("");
+        chkSCutSendTo.SetChecked(flag(7));
+        chkSCutSendTo.SetEnabled(false);
+    }
+    lblUnSetupInfo.SetTop(chkSCutDesktop.Top() + chkSCutDesktop.Height() + 2);
+    lblUnSetupInfo.SetCaption("　" + U + "フォルダの中で、コピーされたファイル以外に追加削除するファイルをチェック(選択)してください。");
+    lblUnSetupInfo.Show();
+    ShowPage(false, false, true);
+    btnEvent.SetFocus();
+}
+
+void TfrmMain::StopInstall(const std::string& title, const std::string& text) {
+    ShowMessageBox(text, title, MB_OK | MB_ICONEXCLAMATION);
+    btnEnd.SetFocus();
+    btnEvent.SetEnabled(false);
+}
+
+void TfrmMain::RunPreChecks(const std::string& proposedFolder) {
+    PreCheckResult result = ::RunPreChecks(g_state.ScriptPath, proposedFolder, g_state.OsName, g_state.WindowsFolder,
+                                           g_state.SetupWord, g_state.UnSetupWord);
+    if (!result.fired) return;
+    if (result.stop)
+        StopInstall(result.title, result.text);
+    else
+        ShowMessageBox(result.text, result.title, MB_OK | MB_ICONEXCLAMATION);
+}

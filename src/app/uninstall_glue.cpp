@@ -1,0 +1,91 @@
+// The uninstall run's window work around the uninstall engine: the progress window, the failure
+// details, the completion page and the restart.
+#include <cmath>
+#include <exception>
+
+#include "app/forms.h"
+#include "app/frm_main.h"
+#include "app/state.h"
+#include "script/fileops.h"
+#include "ui/application.h"
+#include "ui/frm_status.h"
+#include "ui/grad_box.h"
+#include "uninstall/uninstall_run.h"
+
+void TfrmMain::UninstallRun() {
+    if (runStarted_) return;
+    runStarted_ = true;
+    try {
+        const std::string& U = g_state.UnSetupWord;
+        g_state.StatusText = UninstallEngine::OpeningStatus();
+        g_state.StatusTail.clear();
+        g_state.RestartNeeded = false;
+        bool othersVisible = chkSCutStartMenu.Visible() || chkSCutStartUp.Visible() || chkSCutSendTo.Visible();
+        UninstallOptions options =
+            OptionsFromCheckBoxes(chkSCutDesktop.Checked(), othersVisible, chkSCutStartMenu.Checked());
+        for (CheckBox* box : {&chkSCutDesktop, &chkSCutStartMenu, &chkSCutStartUp, &chkSCutSendTo})
+            box->SetEnabled(false);
+
+        Hide();
+        frmStatus->Show();
+        btnEnd.Hide();
+        btnEvent.SetLeft(static_cast<int>(RoundHalfEven((ClientWidth() - btnEvent.Width()) / 2.0L)));
+        ShowStatus(g_state.StatusText);
+
+        g_state.InstallFolder = txtFolder.Caption();
+        UninstallEngine engine(*this, g_state.ScriptPath, g_state.InstallFolder, options);
+        UninstallOutcome outcome = engine.Run();
+        if (outcome.stopped) {
+            EndProgram();
+            return;
+        }
+
+        if (outcome.failureCount > 0 &&
+            ShowMessageBox(UninstallDetailsQuestion(U), "情報", MB_YESNO | MB_ICONEXCLAMATION) == IDYES) {
+            txtReadme.SetCaption(outcome.failureDetail);
+            txtReadme.SetScrollBars(ssVertical);
+            btnEvent.SetCaption("続行(&C)");
+            btnEvent.SetEnabled(true);
+            fraReadme.SetCaption("削除処理失敗　詳細表示");
+            ShowPage(false, true, false);
+            Show();
+            frmStatus->Hide();
+            WaitForEventClick();
+            Hide();
+            ::ProcessMessages();
+            Pause(500);
+            frmStatus->Show();
+        }
+
+        g_state.StatusText += UninstallCompletionText(U);
+        ShowStatus(g_state.StatusText);
+        MessageBeep(0);
+        frmStatus->WaitForNext();
+
+        CompletionPage page = UninstallCompletionPage(outcome.restartNeeded, U);
+        g_state.RestartNeeded = outcome.restartNeeded;
+        lblSelectTypeMsg.SetCaption(page.message);
+        optSelectType1.SetCaption(page.option1);
+        optSelectType2.SetCaption(page.option2);
+        optSelectType2.SetEnabled(!page.option2.empty());
+        optSelectType2.SetVisible(!page.option2.empty());
+        btnEvent.SetCaption(U + "完了(&E)");
+        btnEvent.SetEnabled(true);
+        ShowPage(false, false, false);
+        fraSelectType.Show();
+        Show();
+        frmStatus->Hide();
+        ::ProcessMessages();
+        WaitForEventClick();
+        // Hidden like after an install, so that closing tells the shell about the changes.
+        Hide();
+        frmStatus->Hide();
+        ::ProcessMessages();
+
+        if (g_state.RestartNeeded && optSelectType2.Checked()) g_state.RestartNeeded = false;
+        if (g_state.RestartNeeded) g_state.RestartNeeded = WinReboot.RestartWindows(EWX_REBOOT);
+        EndProgram();
+    } catch (const std::exception& error) {
+        ReportRunError(error.what());
+    }
+}
