@@ -120,6 +120,20 @@ std::string MakeDistribution(const std::string& name, const std::string& example
     return folder;
 }
 
+std::string SampleDistribution(const std::string& name, Where where) {
+    const char* built = std::getenv("SETUP_E2E_SAMPLE_DIST");
+    if (!built || !*built) {
+        Fail("SampleDistribution: SETUP_E2E_SAMPLE_DIST is not set", where);
+        return {};
+    }
+    std::string folder = ScratchFolder(name);
+    if (!CopyFolder(built, folder)) {
+        Fail("SampleDistribution: " + std::string(built) + " could not be copied into " + folder, where);
+        return {};
+    }
+    return folder;
+}
+
 bool CopyInto(const std::string& file, const std::string& folder) {
     std::string source = WindowsPath(file);
     size_t separator = LastSeparator(source);

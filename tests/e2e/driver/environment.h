@@ -25,6 +25,10 @@ std::string ScreenshotFolder(Where where = Where::current());
 std::string MakeDistribution(const std::string& name, const std::string& example = {},
                              Where where = Where::current());
 
+// The built sample distribution (SETUP_E2E_SAMPLE_DIST: SETUP.EXE, SETUP.INI and the sample's
+// files, one of them compressed) copied into a fresh folder %TEMP%\e2e\<name>\; its path with a
+// trailing backslash, or an empty text and a failure.
+std::string SampleDistribution(const std::string& name, Where where = Where::current());
 // A fresh, empty folder %TEMP%\e2e\<name>\ inside the prefix, with a trailing backslash.
 std::string ScratchFolder(const std::string& name);
 // Copies a folder tree into another (created when missing). Returns whether every file was copied.
