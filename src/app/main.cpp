@@ -3,13 +3,38 @@
 #include <commctrl.h>
 #include <objbase.h>
 
+#include <string>
+
 #include "app/forms.h"
 #include "app/frm_main.h"
 #include "app/startup_rules.h"
+#include "sys/win_reboot.h"
 #include "ui/application.h"
 #include "ui/frm_back.h"
 #include "ui/frm_custom_dlg.h"
 #include "ui/frm_status.h"
+
+namespace {
+
+// Black-box tests must see the restart request without restarting anything: with this variable
+// set, the request is written to the named file instead of going to Windows.
+void InstallRestartRecorder() {
+    DWORD length = GetEnvironmentVariableA("ORVANT_SETUP_RESTART_RECORD", nullptr, 0);
+    if (length == 0) return;
+    std::string file(length, '\0');
+    file.resize(GetEnvironmentVariableA("ORVANT_SETUP_RESTART_RECORD", file.data(), length));
+    SetExitWindowsCall([file](UINT flags, DWORD) {
+        HANDLE out = CreateFileA(file.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, 0, nullptr);
+        if (out == INVALID_HANDLE_VALUE) return FALSE;
+        std::string line = "ExitWindowsEx " + std::to_string(flags) + "\r\n";
+        DWORD written = 0;
+        WriteFile(out, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+        CloseHandle(out);
+        return TRUE;
+    });
+}
+
+}  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     // A second instance, in either mode, leaves silently while the first one runs.
@@ -20,6 +45,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         return 0;
     }
     HANDLE mutex = CreateMutexA(nullptr, FALSE, "ORVSETUP");
+    InstallRestartRecorder();
     CoInitialize(nullptr);
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
