@@ -5,6 +5,8 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
+#include <cstdio>
+
 #include "app/control_ids.h"
 #include "driver/e2e_driver.h"
 
@@ -70,6 +72,37 @@ std::string Listing(const std::string& folder) {
     } while (FindNextFileA(find, &data));
     FindClose(find);
     return lines;
+}
+
+// What the sample left on the machine, printed for the person running the sample (and kept in
+// the test log): files, shortcuts, registry, the Add/Remove entry and the uninstall log.
+void PrintMachineState(const std::string& heading, const std::string& installFolder) {
+    std::string windows = ShellFolder(CSIDL_WINDOWS);
+    std::string out = "\n==== " + heading + " ====\n";
+    out += "Install folder " + e2e::Utf8(installFolder) + (FolderExists(installFolder) ? ":" : ": (none)");
+    out += Listing(installFolder) + "\n";
+    for (const std::string& link : {ShellFolder(CSIDL_PROGRAMS) + "サンプルアプリ\\サンプルアプリ.lnk",
+                                    ShellFolder(CSIDL_PROGRAMS) + "サンプルアプリ\\マニュアル.lnk",
+                                    ShellFolder(CSIDL_DESKTOPDIRECTORY) + "サンプルアプリ.lnk"})
+        out += "Shortcut " + e2e::Utf8(link) + (FileExists(link) ? "" : " (none)") + "\n";
+    auto value = [&](HKEY root, const char* rootName, const std::string& key, const std::string& name) {
+        out += std::string(rootName) + "\\" + e2e::Utf8(key) + " [" + (name.empty() ? "(default)" : name) +
+               "] = " + e2e::Utf8(RegString(root, key, name)) + "\n";
+    };
+    value(HKEY_CURRENT_USER, "HKCU", "Software\\Orvant Sample\\SampleApp", "InstallFolder");
+    value(HKEY_LOCAL_MACHINE, "HKLM", "Software\\Orvant Sample\\SampleApp", "Version");
+    value(HKEY_CLASSES_ROOT, "HKCR", ".osd", "");
+    value(HKEY_CLASSES_ROOT, "HKCR", "osd_auto_file\\shell\\open\\command", "");
+    value(HKEY_LOCAL_MACHINE, "HKLM", kUninstallKey, "DisplayName");
+    value(HKEY_LOCAL_MACHINE, "HKLM", kUninstallKey, "UninstallString");
+    value(HKEY_LOCAL_MACHINE, "HKLM", kUninstallKey, "DisplayIcon");
+    char recorded[MAX_PATH] = {};
+    GetPrivateProfileStringA("ORVSAMPLE", "Folder", "(none)", recorded, sizeof(recorded), (windows + "OVSET98.INI").c_str());
+    out += "OVSET98.INI [ORVSAMPLE] Folder = " + e2e::Utf8(recorded) + "\n";
+    std::string log = ReadAll(installFolder + "UNSETUP.INI");
+    out += "UNSETUP.INI" + (log.empty() ? std::string(": (none)\n") : ":\n" + e2e::Utf8(log));
+    fputs(out.c_str(), stdout);
+    fflush(stdout);
 }
 
 // Clicks the event button once it carries the caption, and waits until the click took effect.
@@ -161,6 +194,7 @@ TEST_F(SampleRoundTrip, InstallThenUninstallLeavesTheMachineAsBefore) {
     }
 
     // What the install left: files, shortcuts, registry, association, log, Add/Remove entry.
+    PrintMachineState("After the install", installFolder_);
     for (const char* name : {"SAMPLE.EXE", "README.TXT", "MANUAL.TXT", "SAMPLE.DLL", "Data\\SETTINGS.INI", "UNSETUP.INI"})
         EXPECT_TRUE(FileExists(installFolder_ + name)) << name;
     EXPECT_EQ(ReadAll(installFolder_ + "MANUAL.TXT"), ReadAll(e2e::ExamplesFolder() + "sample\\MANUAL.TXT"))
@@ -219,6 +253,7 @@ TEST_F(SampleRoundTrip, InstallThenUninstallLeavesTheMachineAsBefore) {
     ASSERT_TRUE(Press(unwizard, IDC_BTN_EVENT, "アンインストール完了(&E)"));
     ASSERT_TRUE(unsetup.WaitForExit(15000));
 
+    PrintMachineState("After the uninstall", installFolder_);
     EXPECT_FALSE(FolderExists(installFolder_));
     EXPECT_FALSE(FolderExists(ShellFolder(CSIDL_PROGRAMS) + "サンプルアプリ\\"));
     EXPECT_FALSE(FileExists(ShellFolder(CSIDL_DESKTOPDIRECTORY) + "サンプルアプリ.lnk"));
