@@ -102,6 +102,11 @@ private:
     void InstallRun();
     void UninstallRun();
     void ReportRunError(const std::string& text);
+    // The end of both runs: details page, "次へ(&N)" wait, completion page (waits for its button).
+    void ShowFailureDetails(const std::string& detail, const std::string& frameCaption);
+    void FinishStatus(const std::string& completionLines);
+    void ShowCompletionPage(const std::string& message, const std::string& option1, const std::string& option2,
+                            const std::string& finishCaption);
     void EndProgram();
 
     std::string parameter_;

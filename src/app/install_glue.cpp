@@ -40,47 +40,14 @@ void TfrmMain::InstallRun() {
         }
 
         if (result.FailureCount != 0 &&
-            ShowMessageBox(kFailureQuestionText, kFailureQuestionTitle, kFailureQuestionFlags) == IDYES) {
-            txtReadme.SetCaption("");
-            txtReadme.SetCaption(result.FailureDetail);
-            btnEvent.SetCaption(kFailureDetailsButtonCaption);
-            btnEvent.SetEnabled(true);
-            fraReadme.SetCaption(kFailureDetailsFrameCaption);
-            ShowPage(false, true, false);
-            Show();
-            frmStatus->Hide();
-            ::ProcessMessages();
-            WaitForEventClick();
-            ShowPage(false, false, false);
-            frmStatus->Show();
-            Hide();
-            ::ProcessMessages();
-            Pause(500);
-        }
-
-        g_state.StatusText += CompletionStatusLines(S, g_state.UnSetupWord, result.SetupOnly);
-        ShowStatus(g_state.StatusText);
-        MessageBeep(0);
-        frmStatus->WaitForNext();
+            ShowMessageBox(kFailureQuestionText, kFailureQuestionTitle, kFailureQuestionFlags) == IDYES)
+            ShowFailureDetails(result.FailureDetail, kFailureDetailsFrameCaption);
+        FinishStatus(CompletionStatusLines(S, g_state.UnSetupWord, result.SetupOnly));
 
         InstallCompletionPage page = BuildInstallCompletionPage(result.ExecuteFile, result.LockedFileFound, S);
         g_state.RestartNeeded = page.restartOffered;
-        lblSelectTypeMsg.SetCaption(page.text);
-        optSelectType1.SetCaption(page.option1Caption);
-        optSelectType2.SetCaption(page.option2Caption);
-        optSelectType2.SetEnabled(page.option2Visible);
-        optSelectType2.SetVisible(page.option2Visible);
-        btnEvent.SetCaption(page.finishCaption);
-        btnEvent.SetEnabled(true);
-        ShowPage(false, false, false);
-        fraSelectType.Show();
-        Show();
-        frmStatus->Hide();
-        ::ProcessMessages();
-        WaitForEventClick();
-        Hide();
-        frmStatus->Hide();
-        ::ProcessMessages();
+        ShowCompletionPage(page.text, page.option1Caption, page.option2Visible ? page.option2Caption : "",
+                           page.finishCaption);
 
         switch (DecideFinalAction(page, optSelectType2.Checked())) {
         case FinalAction::Restart:

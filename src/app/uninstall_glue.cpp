@@ -41,46 +41,13 @@ void TfrmMain::UninstallRun() {
         }
 
         if (outcome.failureCount > 0 &&
-            ShowMessageBox(UninstallDetailsQuestion(U), "情報", MB_YESNO | MB_ICONEXCLAMATION) == IDYES) {
-            txtReadme.SetCaption(outcome.failureDetail);
-            txtReadme.SetScrollBars(ssVertical);
-            btnEvent.SetCaption("続行(&C)");
-            btnEvent.SetEnabled(true);
-            fraReadme.SetCaption("削除処理失敗　詳細表示");
-            ShowPage(false, true, false);
-            Show();
-            frmStatus->Hide();
-            WaitForEventClick();
-            Hide();
-            ::ProcessMessages();
-            Pause(500);
-            frmStatus->Show();
-        }
-
-        g_state.StatusText += UninstallCompletionText(U);
-        ShowStatus(g_state.StatusText);
-        MessageBeep(0);
-        frmStatus->WaitForNext();
+            ShowMessageBox(UninstallDetailsQuestion(U), "情報", MB_YESNO | MB_ICONEXCLAMATION) == IDYES)
+            ShowFailureDetails(outcome.failureDetail, "削除処理失敗　詳細表示");
+        FinishStatus(UninstallCompletionText(U));
 
         CompletionPage page = UninstallCompletionPage(outcome.restartNeeded, U);
         g_state.RestartNeeded = outcome.restartNeeded;
-        lblSelectTypeMsg.SetCaption(page.message);
-        optSelectType1.SetCaption(page.option1);
-        optSelectType2.SetCaption(page.option2);
-        optSelectType2.SetEnabled(!page.option2.empty());
-        optSelectType2.SetVisible(!page.option2.empty());
-        btnEvent.SetCaption(U + "完了(&E)");
-        btnEvent.SetEnabled(true);
-        ShowPage(false, false, false);
-        fraSelectType.Show();
-        Show();
-        frmStatus->Hide();
-        ::ProcessMessages();
-        WaitForEventClick();
-        // Hidden like after an install, so that closing tells the shell about the changes.
-        Hide();
-        frmStatus->Hide();
-        ::ProcessMessages();
+        ShowCompletionPage(page.message, page.option1, page.option2, U + "完了(&E)");
 
         if (g_state.RestartNeeded && optSelectType2.Checked()) g_state.RestartNeeded = false;
         if (g_state.RestartNeeded) g_state.RestartNeeded = WinReboot.RestartWindows(EWX_REBOOT);
