@@ -138,7 +138,7 @@ TEST_F(SampleRoundTrip, InstallThenUninstallLeavesTheMachineAsBefore) {
     // --- install -------------------------------------------------------------------------
     e2e::TargetProcess setup;
     ASSERT_TRUE(setup.Start(dist + "SETUP.EXE"));
-    e2e::Window wizard = setup.WaitWindow("TfrmMain", "サンプルアプリ セットアップ", 15000);
+    e2e::Window wizard = setup.WaitWindow("TfrmMain", "サンプルアプリ セットアップ", 30000);
     ASSERT_TRUE(wizard);
     e2e::Screenshot("title");
     ASSERT_TRUE(Press(wizard, IDC_BTN_EVENT, "インストール続行(&C)"));
