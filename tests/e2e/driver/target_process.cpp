@@ -73,13 +73,24 @@ bool TargetProcess::Launch(const std::string& applicationName, std::string comma
     }
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = SW_SHOWNORMAL;
+    if (showState_ != kNoShowState) {
+        startup.dwFlags = STARTF_USESHOWWINDOW;
+        startup.wShowWindow = static_cast<WORD>(showState_);
+    }
     PROCESS_INFORMATION info{};
-    if (!CreateProcessA(applicationName.empty() ? nullptr : applicationName.c_str(), commandLine.data(), nullptr,
-                        nullptr, FALSE, CREATE_SUSPENDED, nullptr, folder.empty() ? nullptr : folder.c_str(),
-                        &startup, &info)) {
-        DWORD error = GetLastError();
+    // Now and then (about once in a few hundred starts) Wine's new process dies while it is being
+    // set up, before any of the program's code has run; CreateProcess then reports an internal
+    // error. Such a start is tried again; every other failure counts.
+    bool started = false;
+    DWORD error = 0;
+    for (int attempt = 0; attempt < 3 && !started; ++attempt) {
+        started = CreateProcessA(applicationName.empty() ? nullptr : applicationName.c_str(), commandLine.data(),
+                                 nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
+                                 folder.empty() ? nullptr : folder.c_str(), &startup, &info) != 0;
+        error = started ? 0 : GetLastError();
+        if (error != ERROR_INTERNAL_ERROR) break;
+    }
+    if (!started) {
         Fail("Start: " + commandLine + " in " + Quoted(folder) + " could not be started (error " +
                  std::to_string(error) + ")",
              where);

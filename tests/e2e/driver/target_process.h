@@ -26,6 +26,11 @@ public:
     // Starts a whole command line as given, e.g. an uninstall entry's UninstallString.
     bool StartCommandLine(const std::string& commandLine, const std::string& workingFolder,
                           Where where = Where::current());
+    // The show state handed to the next start: SW_SHOWNORMAL by default, as Explorer or a shortcut
+    // starts a program; kNoShowState starts it as a plain CreateProcess from a command prompt does,
+    // without any (STARTF_USESHOWWINDOW not set).
+    static constexpr int kNoShowState = -1;
+    void SetShowState(int showState) { showState_ = showState; }
 
     DWORD Id() const { return processId_; }
     HANDLE Handle() const { return process_; }
@@ -70,6 +75,7 @@ private:
     HANDLE job_ = nullptr;
     DWORD processId_ = 0;
     std::string program_;
+    int showState_ = SW_SHOWNORMAL;
 };
 
 // Top-level windows of any process by id.
