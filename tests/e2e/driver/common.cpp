@@ -26,6 +26,15 @@ bool WaitUntil(const std::function<bool()>& condition, const std::string& what,
     return false;
 }
 
+bool WaitUntil(const std::function<bool()>& condition, const std::function<std::string()>& what,
+               const std::function<std::string()>& seen, DWORD timeoutMs, Where where) {
+    if (PollUntil(condition, timeoutMs)) return true;
+    Fail("timed out after " + std::to_string(timeoutMs) + " ms waiting for " + what() + "; last seen: " +
+             (seen ? seen() : std::string("(nothing)")),
+         where);
+    return false;
+}
+
 std::string Utf8(const std::string& cp932) {
     if (cp932.empty()) return {};
     int wideLength = MultiByteToWideChar(932, 0, cp932.data(), static_cast<int>(cp932.size()), nullptr, 0);

@@ -35,6 +35,11 @@ bool WaitUntil(const std::function<bool()>& condition, const std::string& what,
                const std::function<std::string()>& seen, DWORD timeoutMs = kWait,
                Where where = Where::current());
 
+// The same, with the description built only when the wait fails.
+bool WaitUntil(const std::function<bool()>& condition, const std::function<std::string()>& what,
+               const std::function<std::string()>& seen, DWORD timeoutMs = kWait,
+               Where where = Where::current());
+
 // Code page 932 bytes as UTF-8 (for messages only).
 std::string Utf8(const std::string& cp932);
 // The text in double quotes, with line ends shown as \r and \n.

@@ -38,6 +38,11 @@ std::string YesNo(bool value) { return value ? "yes" : "no"; }
 
 std::string WindowText(HWND hwnd) {
     if (!hwnd || !IsWindow(hwnd)) return {};
+    // Only an edit field keeps its text apart from the window's caption; every other window's text
+    // is read without sending the program a message (which waits while it sleeps in a loop).
+    char className[32] = {};
+    GetClassNameA(hwnd, className, sizeof(className));
+    if (lstrcmpiA(className, "Edit") != 0) return StoredCaption(hwnd);
     // The text may grow between asking its length and reading it: retry with the larger size.
     for (int attempt = 0; attempt < 3; ++attempt) {
         DWORD_PTR length = 0;
@@ -284,39 +289,35 @@ bool Window::SystemClose(Where where) const {
 
 bool Window::WaitText(const std::string& text, DWORD timeoutMs, Where where) const {
     std::string seen;
-    return WaitUntil([&] { return (seen = Text()) == text; }, Describe() + " to show the text " + Quoted(text),
+    return WaitUntil([&] { return (seen = Text()) == text; }, [&] { return Describe() + " to show the text " + Quoted(text); },
                      [&] { return Quoted(seen) + (Exists() ? "" : " (window destroyed)"); }, timeoutMs, where);
 }
 
 bool Window::WaitEnabled(bool enabled, DWORD timeoutMs, Where where) const {
-    return WaitUntil([&] { return Exists() && Enabled() == enabled; },
-                     Describe() + (enabled ? " to become enabled" : " to become disabled"),
+    return WaitUntil([&] { return Exists() && Enabled() == enabled; }, [&] { return Describe() + (enabled ? " to become enabled" : " to become disabled"); },
                      [&] { return Exists() ? "enabled " + YesNo(Enabled()) : "window destroyed"; }, timeoutMs,
                      where);
 }
 
 bool Window::WaitVisible(bool visible, DWORD timeoutMs, Where where) const {
-    return WaitUntil([&] { return Exists() && Visible() == visible; },
-                     Describe() + (visible ? " to become visible" : " to become hidden"),
+    return WaitUntil([&] { return Exists() && Visible() == visible; }, [&] { return Describe() + (visible ? " to become visible" : " to become hidden"); },
                      [&] { return Exists() ? "visible " + YesNo(Visible()) : "window destroyed"; }, timeoutMs,
                      where);
 }
 
 bool Window::WaitChecked(bool checked, DWORD timeoutMs, Where where) const {
-    return WaitUntil([&] { return Exists() && Checked() == checked; },
-                     Describe() + (checked ? " to become checked" : " to become unchecked"),
+    return WaitUntil([&] { return Exists() && Checked() == checked; }, [&] { return Describe() + (checked ? " to become checked" : " to become unchecked"); },
                      [&] { return "check state " + std::to_string(CheckState()); }, timeoutMs, where);
 }
 
 bool Window::WaitProgress(int position, DWORD timeoutMs, Where where) const {
     int seen = -1;
-    return WaitUntil([&] { return (seen = ProgressPos()) == position; },
-                     Describe() + " to reach position " + std::to_string(position),
+    return WaitUntil([&] { return (seen = ProgressPos()) == position; }, [&] { return Describe() + " to reach position " + std::to_string(position); },
                      [&] { return "position " + std::to_string(seen); }, timeoutMs, where);
 }
 
 bool Window::WaitGone(DWORD timeoutMs, Where where) const {
-    return WaitUntil([&] { return !Exists(); }, Describe() + " to close",
+    return WaitUntil([&] { return !Exists(); }, [&] { return Describe() + " to close"; },
                      [&] { return Exists() ? "still there, visible " + YesNo(Visible()) : "gone"; }, timeoutMs,
                      where);
 }

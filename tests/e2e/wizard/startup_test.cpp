@@ -52,9 +52,11 @@ protected:
     void ExpectFatalPage(const std::string& lines) {
         e2e::Window message = Control(IDC_LBL_MESSAGE);
         ASSERT_TRUE(message.WaitText(lines + "\r\n" + "処理は続行できません。"));
-        EXPECT_TRUE(Control(IDC_GRP_MESSAGE).Visible());
-        EXPECT_TRUE(Control(IDC_GRP_SETUP_FOLDER).Visible());
-        EXPECT_TRUE(Control(IDC_GRP_OPTION).Visible());
+        // The page is shown right after its message is set.
+        EXPECT_TRUE(Control(IDC_GRP_MESSAGE).WaitVisible());
+        EXPECT_TRUE(Control(IDC_GRP_SETUP_FOLDER).WaitVisible());
+        EXPECT_TRUE(Control(IDC_GRP_OPTION).WaitVisible());
+        EXPECT_TRUE(Control(IDC_BTN_END).WaitEnabled());
         EXPECT_FALSE(Control(IDC_FRA_TITLE).Visible());
         EXPECT_FALSE(Control(IDC_FRA_README).Visible());
         EXPECT_TRUE(e2e::SameText(TextOf(IDC_BTN_EVENT), "処理開始(&S)"));
