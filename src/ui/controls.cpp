@@ -228,14 +228,7 @@ void Control::SetVisible(bool visible) {
     ShowWindow(hwnd_, visible ? SW_SHOWNA : SW_HIDE);
 }
 
-std::string Control::Caption() const {
-    if (!hwnd_) return "";
-    int length = GetWindowTextLengthA(hwnd_);
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    int copied = GetWindowTextA(hwnd_, text.data(), length + 1);
-    text.resize(static_cast<size_t>(std::max(copied, 0)));
-    return text;
-}
+std::string Control::Caption() const { return WindowTextOf(hwnd_); }
 
 void Control::SetCaption(const std::string& caption) {
     if (!hwnd_ || Caption() == caption) return;

@@ -380,14 +380,16 @@ void Form::DoResize() {
     CallSafely([this] { FormResize(); });
 }
 
-std::string Form::Caption() const {
-    if (!hwnd_) return "";
-    int length = GetWindowTextLengthA(hwnd_);
+std::string WindowTextOf(HWND hwnd) {
+    if (!hwnd) return "";
+    int length = GetWindowTextLengthA(hwnd);
     std::string text(static_cast<size_t>(length) + 1, '\0');
-    int copied = GetWindowTextA(hwnd_, text.data(), length + 1);
+    int copied = GetWindowTextA(hwnd, text.data(), length + 1);
     text.resize(static_cast<size_t>(std::max(copied, 0)));
     return text;
 }
+
+std::string Form::Caption() const { return WindowTextOf(hwnd_); }
 
 void Form::SetCaption(const std::string& caption) {
     if (hwnd_) SetWindowTextA(hwnd_, caption.c_str());

@@ -24,6 +24,9 @@ constexpr COLORREF clBlue = RGB(0, 0, 255);
 constexpr COLORREF clGreen = RGB(0, 128, 0);
 COLORREF ResolveColor(COLORREF color);
 
+// The text of a window of this program (any length); empty for no window.
+std::string WindowTextOf(HWND hwnd);
+
 // Modal results.
 constexpr int mrNone = 0;
 constexpr int mrOk = IDOK;
