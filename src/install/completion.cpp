@@ -20,21 +20,21 @@ const char kReboot[] = "WINDOWS_REBOOT";
 }
 
 ExecuteFileSpec ParseExecuteFile(const std::string& scriptValue) {
-    ExecuteFileSpec spec;
+    ExecuteFileSpec item;
     if (scriptValue == kReboot) {
-        spec.reboot = true;
-        return spec;
+        item.reboot = true;
+        return item;
     }
     std::string value = ExpandMacros(scriptValue);
     if (FindMbcs(",", value) != 0) {
-        spec.program = GetField(value, ",", 1);
-        spec.arguments = GetField(value, ",", 2);
-        spec.mode = GetField(value, ",", 3);
+        item.program = GetField(value, ",", 1);
+        item.arguments = GetField(value, ",", 2);
+        item.mode = GetField(value, ",", 3);
     } else {
-        spec.program = value;
+        item.program = value;
     }
-    spec.createProcess = spec.mode == "CreateProcess";
-    return spec;
+    item.createProcess = item.mode == "CreateProcess";
+    return item;
 }
 
 std::string CompletionStatusLines(const std::string& setupWord, const std::string& unSetupWord, bool setupOnly) {
@@ -49,8 +49,8 @@ std::string CompletionStatusLines(const std::string& setupWord, const std::strin
 InstallCompletionPage BuildInstallCompletionPage(const std::string& executeFileValue, bool lockedFileFound,
                                    const std::string& setupWord) {
     InstallCompletionPage page;
-    ExecuteFileSpec spec = ParseExecuteFile(executeFileValue);
-    page.restartOffered = lockedFileFound || spec.reboot;
+    ExecuteFileSpec item = ParseExecuteFile(executeFileValue);
+    page.restartOffered = lockedFileFound || item.reboot;
     if (page.restartOffered)
         page.text = "　" + setupWord + "を完了するには、Windowsを再起動する必要があります。\r\n\r\n" +
                     "　Windowsの再起動を選択した場合、現在稼動している他のプログラムは強制的に終了され、" +
@@ -58,11 +58,11 @@ InstallCompletionPage BuildInstallCompletionPage(const std::string& executeFileV
     else
         page.text = setupWord + "を完了しました。";
     // "WINDOWS_REBOOT" names no program.
-    if (spec.reboot) spec = ExecuteFileSpec{};
-    page.execute = spec;
-    bool programNamed = !spec.program.empty();
+    if (item.reboot) item = ExecuteFileSpec{};
+    page.execute = item;
+    bool programNamed = !item.program.empty();
     if (programNamed)
-        page.text += "\r\n\r\n【インストーラ終了後、以下のプログラムが実行されます。】\r\n" + spec.program + spec.arguments;
+        page.text += "\r\n\r\n【インストーラ終了後、以下のプログラムが実行されます。】\r\n" + item.program + item.arguments;
 
     if (page.restartOffered) {
         page.option1Caption = "はい、Windowsを再起動します。(&Y)";

@@ -16,15 +16,15 @@
 
 namespace {
 
-void WriteRegistryValue(RegistryKey& key, const std::string& name, const RegistryValueSpec& spec) {
-    switch (spec.kind) {
-    case RegistryValueKind::String: key.WriteString(name, spec.text); break;
-    case RegistryValueKind::ExpandString: key.WriteExpandString(name, spec.text); break;
-    case RegistryValueKind::Dword: key.WriteDword(name, spec.number); break;
+void WriteRegistryValue(RegistryKey& key, const std::string& name, const RegistryValueSpec& item) {
+    switch (item.kind) {
+    case RegistryValueKind::String: key.WriteString(name, item.text); break;
+    case RegistryValueKind::ExpandString: key.WriteExpandString(name, item.text); break;
+    case RegistryValueKind::Dword: key.WriteDword(name, item.number); break;
     case RegistryValueKind::Binary: {
         // Four bytes, least significant first; a failure here is not an error of the run.
-        BYTE bytes[4] = {static_cast<BYTE>(spec.number), static_cast<BYTE>(spec.number >> 8),
-                         static_cast<BYTE>(spec.number >> 16), static_cast<BYTE>(spec.number >> 24)};
+        BYTE bytes[4] = {static_cast<BYTE>(item.number), static_cast<BYTE>(item.number >> 8),
+                         static_cast<BYTE>(item.number >> 16), static_cast<BYTE>(item.number >> 24)};
         key.SetBinary(name, bytes, sizeof(bytes));
         break;
     }
@@ -84,8 +84,8 @@ bool RunRegistryPhase(InstallContext& run) {
         if (run.AbortTest()) return false;
         RootedKey rooted = SplitScriptKey(keyValue);
         RegistryKey key = CreateKeyOrRaise(RootKeyOf(rooted.root), rooted.keyPath);
-        RegistryValueSpec spec = ParseRegistryValue(run.script.Read("Registry", "Value" + number));
-        WriteRegistryValue(key, run.script.Read("Registry", "Name" + number), spec);
+        RegistryValueSpec item = ParseRegistryValue(run.script.Read("Registry", "Value" + number));
+        WriteRegistryValue(key, run.script.Read("Registry", "Name" + number), item);
         g_state.StatusTail = "完了";
     }
     run.CloseStep();

@@ -10,32 +10,32 @@ RegistryValueSpec ParseRegistryValue(const std::string& scriptValue) {
     if (pathWithoutDelimiter) value = ReplaceMacro(value, "(Pdd)", "");
     value = ExpandMacros(value);
 
-    RegistryValueSpec spec;
-    if (value.empty()) return spec;
+    RegistryValueSpec item;
+    if (value.empty()) return item;
     std::string type = CopyHead(value, 5);
     std::string data = CopyFrom(value, 6);
     if (pathWithoutDelimiter) data = RemoveDelimiter(data, "B");
 
     long number = 0;
     if (type == "(Str)") {
-        spec.kind = RegistryValueKind::String;
-        spec.text = data;
+        item.kind = RegistryValueKind::String;
+        item.text = data;
     } else if (type == "(Exp)") {
-        spec.kind = RegistryValueKind::ExpandString;
-        spec.text = data;
+        item.kind = RegistryValueKind::ExpandString;
+        item.text = data;
     } else if (type == "(Int)" || type == "(Dwd)") {
-        spec.kind = RegistryValueKind::Dword;
-        spec.number = TryStrToInt32(data, number) ? static_cast<DWORD>(number) : 0;
+        item.kind = RegistryValueKind::Dword;
+        item.number = TryStrToInt32(data, number) ? static_cast<DWORD>(number) : 0;
     } else if (type == "(Bin)") {
         // The data are hexadecimal digits; anything else writes nothing.
         if (TryStrToInt32("$" + data, number)) {
-            spec.kind = RegistryValueKind::Binary;
-            spec.number = static_cast<DWORD>(number);
+            item.kind = RegistryValueKind::Binary;
+            item.number = static_cast<DWORD>(number);
         }
     } else {
         // No known type: the whole value is the string (type part and data together).
-        spec.kind = RegistryValueKind::String;
-        spec.text = type + data;
+        item.kind = RegistryValueKind::String;
+        item.text = type + data;
     }
-    return spec;
+    return item;
 }

@@ -181,10 +181,10 @@ TEST_F(InstallEntriesTest, AssociationCommandAndRecords) {
 }
 
 TEST_F(InstallEntriesTest, ExecuteFileAndCompletionPage) {
-    ExecuteFileSpec spec = ParseExecuteFile("(App)APP.EXE,/first,CreateProcess");
-    EXPECT_EQ(spec.program, "C:\\APP\\APP.EXE");
-    EXPECT_EQ(spec.arguments, "/first");
-    EXPECT_TRUE(spec.createProcess);
+    ExecuteFileSpec item = ParseExecuteFile("(App)APP.EXE,/first,CreateProcess");
+    EXPECT_EQ(item.program, "C:\\APP\\APP.EXE");
+    EXPECT_EQ(item.arguments, "/first");
+    EXPECT_TRUE(item.createProcess);
     EXPECT_FALSE(ParseExecuteFile("(App)APP.EXE,/first,createprocess").createProcess);
     ExecuteFileSpec document = ParseExecuteFile("(App)README.TXT");
     EXPECT_EQ(document.program, "C:\\APP\\README.TXT");
