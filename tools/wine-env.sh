@@ -114,10 +114,15 @@ setup_server() {
     flock -u 8
 }
 
+# Parallel test programs of one build tree must agree on one display and one server: the whole
+# preparation runs under one lock.
 setup_wine_ready() {
+    exec 7>"$SETUP_BUILD_DIR/wine-ready.lock"
+    flock 7
     setup_display
     setup_prefix
     setup_server
+    flock -u 7
 }
 
 setup_wine_stop() {
