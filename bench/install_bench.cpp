@@ -12,6 +12,7 @@
 #include "app/run_ui.h"
 #include "app/state.h"
 #include "install/install_engine.h"
+#include "support/test_env.h"
 #include "script/fileops.h"
 #include "script/folders.h"
 #include "script/text.h"
@@ -80,26 +81,6 @@ public:
     long pauseCount = 0;
     long specifiedPauseMs = 0;
 };
-
-void RemoveTree(const std::string& folder) {
-    std::string base = RemoveDelimiter(folder, "B");
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((base + "\\*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = data.cFileName;
-            if (name == "." || name == "..") continue;
-            std::string path = base + "\\" + name;
-            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(path);
-            else
-                DeleteFileA(path.c_str());
-        } while (FindNextFileA(find, &data));
-        FindClose(find);
-    }
-    RemoveDirectoryA(base.c_str());
-}
 
 bool WriteFile(const std::string& path, const std::string& bytes) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
