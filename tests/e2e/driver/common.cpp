@@ -85,4 +85,15 @@ std::string CaptionPart(const std::string& caption) {
                                          << Utf8(Quoted(expected));
 }
 
+::testing::AssertionResult Contains(const std::string& text, const std::string& part) {
+    if (text.find(part) != std::string::npos) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << Utf8(Quoted(part)) << " is not in " << Utf8(Quoted(text));
+}
+
+::testing::AssertionResult EndsWith(const std::string& text, const std::string& tail) {
+    if (text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << Utf8(Quoted(text)) << " does not end with " << Utf8(Quoted(tail));
+}
+
 }  // namespace e2e

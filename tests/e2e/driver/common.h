@@ -5,9 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <functional>
 #include <source_location>
 #include <string>
+#include <type_traits>
 
 namespace e2e {
 
@@ -16,7 +18,7 @@ using Where = std::source_location;
 
 // Default time-out of every wait, in milliseconds: generous on a loaded machine, yet short enough
 // that a broken scenario fails instead of hanging.
-inline constexpr DWORD kWait = 5000;
+inline constexpr DWORD kWait = 10000;
 // Interval between two looks while polling.
 inline constexpr DWORD kPollInterval = 20;
 // Longest time one message to the target may take (reading a text, typing).
@@ -50,4 +52,66 @@ std::string CaptionPart(const std::string& caption);
 // EXPECT_TRUE(e2e::SameText(box.Title(), "終了確認"));
 ::testing::AssertionResult SameText(const std::string& actual, const std::string& expected);
 
+// Whether the text holds the part; a mismatch shows both in readable UTF-8.
+::testing::AssertionResult Contains(const std::string& text, const std::string& part);
+// Whether the text ends with the tail; a mismatch shows both in readable UTF-8.
+::testing::AssertionResult EndsWith(const std::string& text, const std::string& tail);
+
+// A value as a failure message shows it: texts quoted (code page 932, shown as UTF-8), truth
+// values as true/false, numbers as numbers.
+inline std::string Shown(const std::string& text) { return Utf8(Quoted(text)); }
+inline std::string Shown(const char* text) { return Utf8(Quoted(text)); }
+inline std::string Shown(bool value) { return value ? "true" : "false"; }
+template <class T>
+    requires std::is_arithmetic_v<T>
+std::string Shown(T value) {
+    return std::to_string(value);
+}
+template <class T>
+std::string Shown(T* pointer) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%p", static_cast<const void*>(pointer));
+    return text;
+}
+
+// Polls the reading until it equals the expected value. The program under test may still be
+// updating its windows, files or registry after whatever sign the test waited for, so a test
+// never asserts on a single read. Use it through EXPECT_SOON_EQ / ASSERT_SOON_EQ.
+template <class Read, class Expected>
+::testing::AssertionResult Soon(const Read& read, const Expected& expected, const char* expression,
+                                DWORD timeoutMs = kWait) {
+    decltype(read()) seen{};
+    if (PollUntil([&] { return (seen = read()) == expected; }, timeoutMs)) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << expression << " is " << Shown(seen) << ", expected "
+                                         << Shown(expected) << " (waited " << timeoutMs << " ms)";
+}
+
+// Polls a check (bool or AssertionResult) until it holds; on time-out the failure carries the
+// check's last message. Use it through EXPECT_SOON_TRUE / ASSERT_SOON_TRUE.
+template <class Check>
+::testing::AssertionResult SoonTrue(const Check& check, const char* expression, DWORD timeoutMs = kWait) {
+    ::testing::AssertionResult last = ::testing::AssertionFailure();
+    if (PollUntil([&] { return static_cast<bool>(last = ::testing::AssertionResult(check())); }, timeoutMs))
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << expression << " did not hold within " << timeoutMs << " ms"
+                                         << (last.message()[0] ? ": " : "") << last.message();
+}
+
 }  // namespace e2e
+
+// EXPECT_SOON_EQ(TextOf(IDC_LBL_MESSAGE), "…"): waits (e2e::kWait) until the expression equals the
+// value; on time-out the failure names the expression and what it showed last. Streams like
+// EXPECT_EQ: EXPECT_SOON_EQ(box.Checked(), true) << id;
+#define EXPECT_SOON_EQ(actual, expected) \
+    GTEST_ASSERT_(::e2e::Soon([&] { return (actual); }, (expected), #actual), GTEST_NONFATAL_FAILURE_)
+#define ASSERT_SOON_EQ(actual, expected) \
+    GTEST_ASSERT_(::e2e::Soon([&] { return (actual); }, (expected), #actual), GTEST_FATAL_FAILURE_)
+// EXPECT_SOON_TRUE(check): waits until a bool or AssertionResult check holds.
+#define EXPECT_SOON_TRUE(condition) \
+    GTEST_ASSERT_(::e2e::SoonTrue([&] { return (condition); }, #condition), GTEST_NONFATAL_FAILURE_)
+#define ASSERT_SOON_TRUE(condition) \
+    GTEST_ASSERT_(::e2e::SoonTrue([&] { return (condition); }, #condition), GTEST_FATAL_FAILURE_)
+// EXPECT_SOON(control, Visible, true): the same for one property of a window (Text, Visible,
+// Enabled, Checked, CheckState, ProgressPos).
+#define EXPECT_SOON(window, property, expected) EXPECT_SOON_EQ((window).property(), (expected))
+#define ASSERT_SOON(window, property, expected) ASSERT_SOON_EQ((window).property(), (expected))

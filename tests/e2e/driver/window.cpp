@@ -86,6 +86,12 @@ int Window::ProgressPos() const {
     return static_cast<int>(position);
 }
 
+bool Window::Focused() const {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    return Exists() && GetGUIThreadInfo(GetWindowThreadProcessId(hwnd_, nullptr), &info) && info.hwndFocus == hwnd_;
+}
+
 RECT Window::ScreenRect() const {
     RECT rect{};
     if (Exists()) GetWindowRect(hwnd_, &rect);

@@ -32,6 +32,8 @@ public:
     bool Checked() const { return CheckState() == BST_CHECKED; }
     // Progress bar position.
     int ProgressPos() const;
+    // The control has the keyboard focus of its program's user-interface thread.
+    bool Focused() const;
     RECT ScreenRect() const;
     // The top-level window that holds this control (itself for a top-level window).
     Window TopLevel() const;

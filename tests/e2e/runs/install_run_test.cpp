@@ -46,10 +46,6 @@ std::vector<std::string> operator+(std::vector<std::string> a, const std::vector
     return a;
 }
 
-bool EndsWith(const std::string& text, const std::string& tail) {
-    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
-}
-
 // Waits until the launch probe has written both of its lines.
 bool WaitForProbe(const std::string& path) {
     return e2e::WaitUntil(
@@ -297,7 +293,7 @@ TEST_F(SampleVariation, InstallsEverythingTheScriptNamesAndTheUninstallRemovesIt
         e2e::Window desktop = wizard.ControlById(IDC_CHK_SCUT_DESKTOP);
         ASSERT_TRUE(desktop.WaitChecked(true));
         ASSERT_TRUE(desktop.SetChecked(false));
-        EXPECT_TRUE(wizard.ControlById(IDC_CHK_SCUT_STARTMENU).Checked());
+        EXPECT_SOON(wizard.ControlById(IDC_CHK_SCUT_STARTMENU), Checked, true);
         ASSERT_TRUE(Press(wizard, IDC_BTN_EVENT, "インストール開始(&S)"));
         ASSERT_TRUE(AnswerBox(setup, "フォルダ作成", IDYES,
                               folder_ + "\r\n\r\nこのフォルダは存在しません。作成してもよろしいですか？"));
@@ -307,24 +303,22 @@ TEST_F(SampleVariation, InstallsEverythingTheScriptNamesAndTheUninstallRemovesIt
                               "拡張子 *.ovx を\r\n" + folder_ + "SAMPLE.EXE\r\nに関連付けします。よろしいですか？"));
         e2e::Window status = WaitForNext(setup);
         ASSERT_TRUE(status);
-        std::string progress = ProgressText(status);
         for (const char* line : {"ファイルをコピーしています．．．完了\r\n", "ショートカットを作成しています．．．完了\r\n",
                                  "レジストリキーを作成しています．．．完了\r\n", "INIファイルを設定しています．．．完了\r\n",
                                  "関連付けを設定しています．．．完了\r\n", "アンインストール情報を更新しています．．．完了\r\n"})
-            EXPECT_NE(progress.find(line), std::string::npos) << e2e::Utf8(line) << " in\n" << e2e::Utf8(progress);
-        EXPECT_TRUE(EndsWith(progress, "\r\n【処理完了】\r\n"
+            EXPECT_SOON_TRUE(e2e::Contains(ProgressText(status), line));
+        EXPECT_SOON_TRUE(e2e::EndsWith(ProgressText(status),
+                                       "\r\n【処理完了】\r\n"
                                        "　プログラムのアンインストールは、「プログラム(アプリケーション)の追加と削除」から行うことができます。\r\n"
-                                       "　「次へ(N)」をクリックして、インストールを完了してください。\r\n"))
-            << e2e::Utf8(progress);
+                                       "　「次へ(N)」をクリックして、インストールを完了してください。\r\n"));
         ASSERT_TRUE(Press(status, IDC_STATUS_BTN_ABORT, "次へ(&N)"));
         ASSERT_TRUE(WaitCaption(wizard.ControlById(IDC_BTN_EVENT), "インストール完了(&E)", 10000));
-        EXPECT_TRUE(e2e::SameText(Caption(wizard.ControlById(IDC_LBL_SELECT_TYPE_MSG)),
-                                  "インストールを完了しました。\r\n\r\n【インストーラ終了後、以下のプログラムが実行されます。】\r\n" +
-                                      folder_ + "PROBE.EXE/first \"two words\""));
+        EXPECT_SOON_EQ(Caption(wizard.ControlById(IDC_LBL_SELECT_TYPE_MSG)), "インストールを完了しました。\r\n\r\n【インストーラ終了後、以下のプログラムが実行されます。】\r\n" +
+                                      folder_ + "PROBE.EXE/first \"two words\"");
         e2e::Window first = wizard.ControlById(IDC_OPT_SELECT_TYPE1);
-        EXPECT_TRUE(e2e::SameText(Caption(first), "インストーラを終了して、プログラムを実行します。(&Y)"));
-        EXPECT_TRUE(first.Checked());
-        EXPECT_FALSE(wizard.ControlById(IDC_OPT_SELECT_TYPE2).Visible());
+        EXPECT_SOON_EQ(Caption(first), "インストーラを終了して、プログラムを実行します。(&Y)");
+        EXPECT_SOON(first, Checked, true);
+        EXPECT_SOON(wizard.ControlById(IDC_OPT_SELECT_TYPE2), Visible, false);
         e2e::Screenshot("completion-page");
         ASSERT_TRUE(FinishOnCompletionPage(setup, wizard, "インストール完了(&E)", false));
         // The program named for the end was started with its arguments alone on its command line.
@@ -341,12 +335,12 @@ TEST_F(SampleVariation, InstallsEverythingTheScriptNamesAndTheUninstallRemovesIt
         e2e::Window wizard = OpenUninstallPage(unsetup, RegString(HKEY_LOCAL_MACHINE, uninstallKey_, "UninstallString"),
                                                "サンプルアプリ アンインストール");
         ASSERT_TRUE(wizard);
-        EXPECT_TRUE(e2e::SameText(wizard.ControlById(IDC_TXT_FOLDER).Text(), folder_));
+        EXPECT_SOON(wizard.ControlById(IDC_TXT_FOLDER), Text, folder_);
         e2e::Window ini = wizard.ControlById(IDC_CHK_SCUT_DESKTOP), gid = wizard.ControlById(IDC_CHK_SCUT_STARTMENU);
-        EXPECT_TRUE(e2e::SameText(Caption(ini), "*.INIファイル"));
-        EXPECT_FALSE(ini.Checked());
-        EXPECT_TRUE(e2e::SameText(Caption(gid), "*.GIDファイル"));
-        EXPECT_TRUE(gid.Checked());
+        EXPECT_SOON_EQ(Caption(ini), "*.INIファイル");
+        EXPECT_SOON(ini, Checked, false);
+        EXPECT_SOON_EQ(Caption(gid), "*.GIDファイル");
+        EXPECT_SOON(gid, Checked, true);
         ASSERT_TRUE(Press(wizard, IDC_BTN_EVENT, "アンインストール開始(&S)"));
         ASSERT_TRUE(AnswerSharedDialog(unsetup,
                                        folder_ + "SAMPLE.DLL\r\n\r\nこの共有ファイルは、現在、他のどのプログラムからも使われていません。\r\n"
@@ -354,7 +348,7 @@ TEST_F(SampleVariation, InstallsEverythingTheScriptNamesAndTheUninstallRemovesIt
                                        IDC_CUSTOM_BTN_YES));
         e2e::Window status = WaitForNext(unsetup);
         ASSERT_TRUE(status) << "left in the install folder:" << Listing(folder_);
-        EXPECT_TRUE(SameLines(ProgressText(status),
+        EXPECT_SOON_TRUE(SameLines(ProgressText(status),
                               "アンインストールを行っています。\r\n\r\n【処理状況】\r\n"
                               "ファイルのアンインストール処理．．．完了\r\n"
                               "ショートカットのアンインストール処理．．．完了\r\n"
@@ -367,9 +361,9 @@ TEST_F(SampleVariation, InstallsEverythingTheScriptNamesAndTheUninstallRemovesIt
                               "　「次へ(N)」をクリックして、アンインストールを完了してください。\r\n"));
         ASSERT_TRUE(Press(status, IDC_STATUS_BTN_ABORT, "次へ(&N)"));
         ASSERT_TRUE(WaitCaption(wizard.ControlById(IDC_BTN_EVENT), "アンインストール完了(&E)", 10000));
-        EXPECT_TRUE(e2e::SameText(Caption(wizard.ControlById(IDC_LBL_SELECT_TYPE_MSG)), "アンインストールを完了しました。"));
-        EXPECT_TRUE(e2e::SameText(Caption(wizard.ControlById(IDC_OPT_SELECT_TYPE1)), "アンインストーラを終了します。(&Y)"));
-        EXPECT_FALSE(wizard.ControlById(IDC_OPT_SELECT_TYPE2).Visible());
+        EXPECT_SOON_EQ(Caption(wizard.ControlById(IDC_LBL_SELECT_TYPE_MSG)), "アンインストールを完了しました。");
+        EXPECT_SOON_EQ(Caption(wizard.ControlById(IDC_OPT_SELECT_TYPE1)), "アンインストーラを終了します。(&Y)");
+        EXPECT_SOON(wizard.ControlById(IDC_OPT_SELECT_TYPE2), Visible, false);
         ASSERT_TRUE(FinishOnCompletionPage(unsetup, wizard, "アンインストール完了(&E)", false));
     }
 
@@ -583,14 +577,14 @@ TEST_F(RunsTest, SetupOnlyWritesNoLogAndNoUninstallEntry) {
         ASSERT_TRUE(Press(wizard, IDC_BTN_EVENT, "インストール開始(&S)"));
         e2e::Window status = WaitForNext(setup);
         ASSERT_TRUE(status);
-        std::string progress = ProgressText(status);
-        EXPECT_NE(progress.find("アンインストール情報を更新しています．．．完了\r\n"), std::string::npos) << e2e::Utf8(progress);
-        EXPECT_TRUE(EndsWith(progress, "\r\n【処理完了】\r\n　「次へ(N)」をクリックして、インストールを完了してください。\r\n"))
-            << "no Add/Remove line:\n" << e2e::Utf8(progress);
+        EXPECT_SOON_TRUE(e2e::Contains(ProgressText(status), "アンインストール情報を更新しています．．．完了\r\n"));
+        EXPECT_SOON_TRUE(e2e::EndsWith(ProgressText(status),
+                                       "\r\n【処理完了】\r\n　「次へ(N)」をクリックして、インストールを完了してください。\r\n"))
+            << "no Add/Remove line";
         ASSERT_TRUE(Press(status, IDC_STATUS_BTN_ABORT, "次へ(&N)"));
         ASSERT_TRUE(WaitCaption(wizard.ControlById(IDC_BTN_EVENT), "インストール完了(&E)", 10000));
-        EXPECT_TRUE(e2e::SameText(Caption(wizard.ControlById(IDC_LBL_SELECT_TYPE_MSG)), "インストールを完了しました。"));
-        EXPECT_TRUE(e2e::SameText(Caption(wizard.ControlById(IDC_OPT_SELECT_TYPE1)), "インストーラを終了します。(&Y)"));
+        EXPECT_SOON_EQ(Caption(wizard.ControlById(IDC_LBL_SELECT_TYPE_MSG)), "インストールを完了しました。");
+        EXPECT_SOON_EQ(Caption(wizard.ControlById(IDC_OPT_SELECT_TYPE1)), "インストーラを終了します。(&Y)");
         ASSERT_TRUE(FinishOnCompletionPage(setup, wizard, "インストール完了(&E)", false));
     }
     EXPECT_EQ(ReadBytes(folder + "ONLY.TXT"), "only\r\n");
@@ -633,24 +627,21 @@ TEST_F(RunsTest, MissingSourceIsDetailedAndTheScriptsRestartCanBeDeclined) {
         ASSERT_TRUE(AnswerBox(setup, "警告", IDYES,
                               "フォルダの作成・ファイルのコピーで、一部の処理が失敗しました。\r\n詳細を表示しますか？"));
         ASSERT_TRUE(WaitCaption(wizard.ControlById(IDC_BTN_EVENT), "続行(&C)"));
-        EXPECT_TRUE(e2e::SameText(Caption(wizard.ControlById(IDC_FRA_README)), "作成・コピー処理失敗　詳細表示"));
-        EXPECT_TRUE(SameLines(wizard.ControlById(IDC_TXT_README).Text(),
+        EXPECT_SOON_EQ(Caption(wizard.ControlById(IDC_FRA_README)), "作成・コピー処理失敗　詳細表示");
+        EXPECT_SOON_TRUE(SameLines(wizard.ControlById(IDC_TXT_README).Text(),
                               "<File> " + dist + "MISSING.TXT\r\nコピー元のファイルが見つかりません。\r\n\r\n"));
         e2e::Screenshot("install-details-page");
         ASSERT_TRUE(Press(wizard, IDC_BTN_EVENT, "続行(&C)"));
         e2e::Window status = WaitForNext(setup);
         ASSERT_TRUE(status);
-        std::string progress = ProgressText(status);
-        EXPECT_NE(progress.find("ファイルをコピーしています．．．一部失敗\r\n"), std::string::npos) << e2e::Utf8(progress);
+        EXPECT_SOON_TRUE(e2e::Contains(ProgressText(status), "ファイルをコピーしています．．．一部失敗\r\n"));
         ASSERT_TRUE(Press(status, IDC_STATUS_BTN_ABORT, "次へ(&N)"));
         ASSERT_TRUE(WaitCaption(wizard.ControlById(IDC_BTN_EVENT), "インストール完了(&E)"));
-        EXPECT_TRUE(e2e::SameText(Caption(wizard.ControlById(IDC_LBL_SELECT_TYPE_MSG)),
-                                  "　インストールを完了するには、Windowsを再起動する必要があります。\r\n\r\n"
+        EXPECT_SOON_EQ(Caption(wizard.ControlById(IDC_LBL_SELECT_TYPE_MSG)), "　インストールを完了するには、Windowsを再起動する必要があります。\r\n\r\n"
                                   "　Windowsの再起動を選択した場合、現在稼動している他のプログラムは強制的に終了され、"
-                                  "かつ、終了後プログラムは実行されませんので、十分にご注意ください。"));
-        EXPECT_TRUE(e2e::SameText(Caption(wizard.ControlById(IDC_OPT_SELECT_TYPE1)), "はい、Windowsを再起動します。(&Y)"));
-        EXPECT_TRUE(e2e::SameText(Caption(wizard.ControlById(IDC_OPT_SELECT_TYPE2)),
-                                  "いいえ、Windowsは再起動せずに、インストーラーを終了します。(&N)"));
+                                  "かつ、終了後プログラムは実行されませんので、十分にご注意ください。");
+        EXPECT_SOON_EQ(Caption(wizard.ControlById(IDC_OPT_SELECT_TYPE1)), "はい、Windowsを再起動します。(&Y)");
+        EXPECT_SOON_EQ(Caption(wizard.ControlById(IDC_OPT_SELECT_TYPE2)), "いいえ、Windowsは再起動せずに、インストーラーを終了します。(&N)");
         ASSERT_TRUE(FinishOnCompletionPage(setup, wizard, "インストール完了(&E)", true));
     }
     EXPECT_EQ(RestartRecord(), "") << "the user declined the restart";
@@ -722,26 +713,22 @@ TEST_P(LockedInstall, OffersTheRestartAndCarriesOutTheChoice) {
         ASSERT_TRUE(Press(wizard, IDC_BTN_EVENT, "インストール開始(&S)"));
         e2e::Window status = WaitForNext(setup);
         ASSERT_TRUE(status);
-        std::string progress = ProgressText(status);
-        EXPECT_NE(progress.find("ファイルをコピーしています．．．ロックファイルあり\r\n"), std::string::npos)
-            << e2e::Utf8(progress);
+        EXPECT_SOON_TRUE(e2e::Contains(ProgressText(status), "ファイルをコピーしています．．．ロックファイルあり\r\n"));
         ASSERT_TRUE(Press(status, IDC_STATUS_BTN_ABORT, "次へ(&N)"));
         ASSERT_TRUE(WaitCaption(wizard.ControlById(IDC_BTN_EVENT), "インストール完了(&E)", 10000));
-        EXPECT_TRUE(e2e::SameText(
-            Caption(wizard.ControlById(IDC_LBL_SELECT_TYPE_MSG)),
-            "　インストールを完了するには、Windowsを再起動する必要があります。\r\n\r\n"
+        EXPECT_SOON_EQ(Caption(wizard.ControlById(IDC_LBL_SELECT_TYPE_MSG)), "　インストールを完了するには、Windowsを再起動する必要があります。\r\n\r\n"
             "　Windowsの再起動を選択した場合、現在稼動している他のプログラムは強制的に終了され、"
             "かつ、終了後プログラムは実行されませんので、十分にご注意ください。\r\n\r\n"
             "【インストーラ終了後、以下のプログラムが実行されます。】\r\n" +
-                folder + "PROBE.EXE/after lock"));
+                folder + "PROBE.EXE/after lock");
         e2e::Window first = wizard.ControlById(IDC_OPT_SELECT_TYPE1);
         e2e::Window second = wizard.ControlById(IDC_OPT_SELECT_TYPE2);
-        EXPECT_TRUE(e2e::SameText(Caption(first), "はい、Windowsを再起動します。(&Y)"));
-        EXPECT_TRUE(first.Checked()) << "restart is the default";
-        EXPECT_TRUE(e2e::SameText(Caption(second), "いいえ、Windowsは再起動せずに、プログラムを実行します。(&N)"));
-        EXPECT_TRUE(second.Visible());
-        EXPECT_TRUE(second.Enabled());
-        EXPECT_FALSE(second.Checked());
+        EXPECT_SOON_EQ(Caption(first), "はい、Windowsを再起動します。(&Y)");
+        EXPECT_SOON(first, Checked, true) << "restart is the default";
+        EXPECT_SOON_EQ(Caption(second), "いいえ、Windowsは再起動せずに、プログラムを実行します。(&N)");
+        EXPECT_SOON(second, Visible, true);
+        EXPECT_SOON(second, Enabled, true);
+        EXPECT_SOON(second, Checked, false);
         if (chooseRestart) e2e::Screenshot("completion-restart-choice");
         ASSERT_TRUE(FinishOnCompletionPage(setup, wizard, "インストール完了(&E)", !chooseRestart));
         if (chooseRestart) {

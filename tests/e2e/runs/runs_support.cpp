@@ -605,6 +605,11 @@ e2e::Window OpenUninstallPage(e2e::TargetProcess& unsetup, const std::string& un
     if (!wizard) return {};
     e2e::Window start = wizard.ControlById(IDC_BTN_EVENT, e2e::kWait, where);
     if (!start || !WaitCaption(start, "アンインストール開始(&S)", 15000, where)) return {};
+    // The caption comes first; the page is complete once its last step has given the start
+    // button the focus. Check boxes set before then would be set again by the program.
+    if (!e2e::WaitUntil([&] { return start.Focused(); }, "the uninstall page to be complete",
+                        [&] { return wizard.Describe(); }, 15000, where))
+        return {};
     return wizard;
 }
 
@@ -724,6 +729,9 @@ bool CompleteCleanUninstall(e2e::TargetProcess& unsetup, const e2e::Window& wiza
     e2e::Window finish = wizard.ControlById(IDC_BTN_EVENT, e2e::kWait, where);
     if (!finish || !WaitCaption(finish, "アンインストール完了(&E)", 10000, where)) return false;
     bool ok = true;
+    // The page is shown after the button's caption is set: wait for the frame before judging it.
+    e2e::Window first = wizard.ControlById(IDC_OPT_SELECT_TYPE1, e2e::kWait, where);
+    if (!first || !first.WaitVisible(true, 10000, where)) return false;
     std::string page = Caption(wizard.ControlById(IDC_LBL_SELECT_TYPE_MSG));
     if (page != "アンインストールを完了しました。" || wizard.ControlById(IDC_OPT_SELECT_TYPE2).Visible()) {
         e2e::Fail("the completion page offers more than the end: " + e2e::Quoted(page), where);

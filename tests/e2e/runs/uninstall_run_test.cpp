@@ -130,11 +130,11 @@ TEST_F(Uninstall, SharedFileOfTwoInstallsIsAskedForOnlyByTheLast) {
         e2e::Window dialog = unsetup.WaitWindow("TfrmCustomDlg", "ファイル削除の確認", 30000);
         ASSERT_TRUE(dialog);
         ASSERT_TRUE(WaitCaption(dialog.ControlById(IDC_CUSTOM_LBL_MESSAGE), shared + kSharedQuestionTail));
-        EXPECT_EQ(Caption(dialog.ControlById(IDC_CUSTOM_BTN_YES)), "はい(&Y)");
-        EXPECT_EQ(Caption(dialog.ControlById(IDC_CUSTOM_BTN_NO)), "いいえ(&N)");
-        EXPECT_EQ(Caption(dialog.ControlById(IDC_CUSTOM_BTN_DELETE)), "すべて削除(&D)");
-        EXPECT_EQ(Caption(dialog.ControlById(IDC_CUSTOM_BTN_SAVE)), "すべて保存(&A)");
-        EXPECT_FALSE(GetWindowLongPtrA(dialog.Handle(), GWL_STYLE) & WS_SYSMENU) << "no close box";
+        EXPECT_SOON_EQ(Caption(dialog.ControlById(IDC_CUSTOM_BTN_YES)), "はい(&Y)");
+        EXPECT_SOON_EQ(Caption(dialog.ControlById(IDC_CUSTOM_BTN_NO)), "いいえ(&N)");
+        EXPECT_SOON_EQ(Caption(dialog.ControlById(IDC_CUSTOM_BTN_DELETE)), "すべて削除(&D)");
+        EXPECT_SOON_EQ(Caption(dialog.ControlById(IDC_CUSTOM_BTN_SAVE)), "すべて保存(&A)");
+        EXPECT_SOON_EQ(GetWindowLongPtrA(dialog.Handle(), GWL_STYLE) & WS_SYSMENU, 0) << "no close box";
         e2e::Screenshot("shared-file-dialog");
         ASSERT_TRUE(AnswerSharedDialog(unsetup, shared + kSharedQuestionTail, IDC_CUSTOM_BTN_YES));
         ASSERT_TRUE(CompleteCleanUninstall(unsetup, wizard));
@@ -300,23 +300,21 @@ TEST_P(LockedUninstall, ReportsTheFileAndOffersARestartOnlyWithF) {
     e2e::Window details = wizard.ControlById(IDC_TXT_README);
     ASSERT_TRUE(WaitCaption(wizard.ControlById(IDC_BTN_EVENT), "続行(&C)", 15000));
     ASSERT_TRUE(details.WaitVisible(true));
-    EXPECT_TRUE(e2e::SameText(Caption(wizard.ControlById(IDC_FRA_README)), "削除処理失敗　詳細表示"));
-    std::string shown = details.Text();
-    std::string expected;
-    for (DWORD code : {ERROR_SHARING_VIOLATION, ERROR_ACCESS_DENIED}) {
-        // Either the shell's own code or, when the shell reported success, access denied.
-        std::string candidate = "<File> " + locked + "\r\n" + SystemText(code) +
-                                (deleteAtRestart ? kRestartNotice : "") + "\r\n" + "<SetupFolder> " + p.folder +
-                                "\r\n" + kFolderLeftBlock;
-        if (expected.empty() || candidate == shown) expected = candidate;
-    }
-    EXPECT_TRUE(SameLines(shown, expected));
+    EXPECT_SOON_EQ(Caption(wizard.ControlById(IDC_FRA_README)), "削除処理失敗　詳細表示");
+    // Either the shell's own code or, when the shell reported success, access denied.
+    auto detailsFor = [&](DWORD code) {
+        return "<File> " + locked + "\r\n" + SystemText(code) + (deleteAtRestart ? kRestartNotice : "") + "\r\n" +
+               "<SetupFolder> " + p.folder + "\r\n" + kFolderLeftBlock;
+    };
+    EXPECT_SOON_TRUE(details.Text() == detailsFor(ERROR_ACCESS_DENIED)
+                         ? ::testing::AssertionSuccess()
+                         : SameLines(details.Text(), detailsFor(ERROR_SHARING_VIOLATION)));
     e2e::Screenshot("details-page");
     ASSERT_TRUE(Press(wizard, IDC_BTN_EVENT, "続行(&C)"));
 
     e2e::Window status = WaitForNext(unsetup);
     ASSERT_TRUE(status);
-    EXPECT_TRUE(SameLines(ProgressText(status),
+    EXPECT_SOON_TRUE(SameLines(ProgressText(status),
                           "アンインストールを行っています。\r\n\r\n【処理状況】\r\n"
                           "ファイルのアンインストール処理．．．一部失敗\r\n"
                           "ショートカットのアンインストール処理．．．完了\r\n"
@@ -333,19 +331,18 @@ TEST_P(LockedUninstall, ReportsTheFileAndOffersARestartOnlyWithF) {
     e2e::Window first = wizard.ControlById(IDC_OPT_SELECT_TYPE1);
     e2e::Window second = wizard.ControlById(IDC_OPT_SELECT_TYPE2);
     if (deleteAtRestart) {
-        EXPECT_TRUE(e2e::SameText(Caption(wizard.ControlById(IDC_LBL_SELECT_TYPE_MSG)),
-                                  "　アンインストールを完了するには、Windowsを再起動する必要があります。\r\n\r\n"
+        EXPECT_SOON_EQ(Caption(wizard.ControlById(IDC_LBL_SELECT_TYPE_MSG)), "　アンインストールを完了するには、Windowsを再起動する必要があります。\r\n\r\n"
                                   "　Windowsの再起動を選択した場合、現在稼動している他のプログラムは強制的に終了され、"
-                                  "かつ、終了後プログラムは実行されませんので、十分にご注意ください。"));
-        EXPECT_TRUE(e2e::SameText(Caption(first), "はい、Windowsを再起動します。(&Y)"));
-        EXPECT_TRUE(first.Checked());
-        EXPECT_TRUE(e2e::SameText(Caption(second), "いいえ、Windowsは再起動せずに、アンインストーラーを終了します。(&N)"));
-        EXPECT_TRUE(second.Visible());
+                                  "かつ、終了後プログラムは実行されませんので、十分にご注意ください。");
+        EXPECT_SOON_EQ(Caption(first), "はい、Windowsを再起動します。(&Y)");
+        EXPECT_SOON(first, Checked, true);
+        EXPECT_SOON_EQ(Caption(second), "いいえ、Windowsは再起動せずに、アンインストーラーを終了します。(&N)");
+        EXPECT_SOON(second, Visible, true);
         e2e::Screenshot("completion-restart-choice");
     } else {
-        EXPECT_TRUE(e2e::SameText(Caption(wizard.ControlById(IDC_LBL_SELECT_TYPE_MSG)), "アンインストールを完了しました。"));
-        EXPECT_TRUE(e2e::SameText(Caption(first), "アンインストーラを終了します。(&Y)"));
-        EXPECT_FALSE(second.Visible());
+        EXPECT_SOON_EQ(Caption(wizard.ControlById(IDC_LBL_SELECT_TYPE_MSG)), "アンインストールを完了しました。");
+        EXPECT_SOON_EQ(Caption(first), "アンインストーラを終了します。(&Y)");
+        EXPECT_SOON(second, Visible, false);
     }
     ASSERT_TRUE(FinishOnCompletionPage(unsetup, wizard, "アンインストール完了(&E)", false));
 
@@ -389,12 +386,12 @@ TEST_F(Uninstall, DeleteAllRemovesEverythingInTheInstallFolder) {
     e2e::Window wizard = OpenUninstallPage(unsetup, p.UninstallString(), p.UnTitle());
     ASSERT_TRUE(wizard);
     e2e::Window all = wizard.ControlById(IDC_CHK_SCUT_DESKTOP);
-    EXPECT_TRUE(e2e::SameText(Caption(all), "アンインストールフォルダ以下の全ファイル・フォルダ"));
-    EXPECT_TRUE(all.Checked());
-    EXPECT_TRUE(all.Enabled());
-    EXPECT_TRUE(all.Visible());
+    EXPECT_SOON_EQ(Caption(all), "アンインストールフォルダ以下の全ファイル・フォルダ");
+    EXPECT_SOON(all, Checked, true);
+    EXPECT_SOON(all, Enabled, true);
+    EXPECT_SOON(all, Visible, true);
     for (int id : {IDC_CHK_SCUT_STARTMENU, IDC_CHK_SCUT_STARTUP, IDC_CHK_SCUT_SENDTO})
-        EXPECT_FALSE(wizard.ControlById(id).Visible()) << id;
+        EXPECT_SOON(wizard.ControlById(id), Visible, false) << id;
     e2e::Screenshot("uninstall-page-deleteall");
     ASSERT_TRUE(Press(wizard, IDC_BTN_EVENT, "アンインストール開始(&S)"));
     ASSERT_TRUE(CompleteCleanUninstall(unsetup, wizard));
@@ -419,21 +416,21 @@ TEST_F(Uninstall, IniAndGidOptionsDeleteThoseFilesToo) {
     ASSERT_TRUE(wizard);
     e2e::Window ini = wizard.ControlById(IDC_CHK_SCUT_DESKTOP), gid = wizard.ControlById(IDC_CHK_SCUT_STARTMENU);
     e2e::Window third = wizard.ControlById(IDC_CHK_SCUT_STARTUP), fourth = wizard.ControlById(IDC_CHK_SCUT_SENDTO);
-    EXPECT_TRUE(e2e::SameText(Caption(ini), "*.INIファイル"));
-    EXPECT_TRUE(ini.Checked());
-    EXPECT_TRUE(ini.Enabled());
-    EXPECT_TRUE(e2e::SameText(Caption(gid), "*.GIDファイル"));
-    EXPECT_TRUE(gid.Checked());
-    EXPECT_TRUE(gid.Enabled());
+    EXPECT_SOON_EQ(Caption(ini), "*.INIファイル");
+    EXPECT_SOON(ini, Checked, true);
+    EXPECT_SOON(ini, Enabled, true);
+    EXPECT_SOON_EQ(Caption(gid), "*.GIDファイル");
+    EXPECT_SOON(gid, Checked, true);
+    EXPECT_SOON(gid, Enabled, true);
     // The two further flags show as boxes without caption that cannot be changed.
-    EXPECT_EQ(Caption(third), "");
-    EXPECT_TRUE(third.Visible());
-    EXPECT_TRUE(third.Checked());
-    EXPECT_FALSE(third.Enabled());
-    EXPECT_EQ(Caption(fourth), "");
-    EXPECT_TRUE(fourth.Visible());
-    EXPECT_FALSE(fourth.Checked());
-    EXPECT_FALSE(fourth.Enabled());
+    EXPECT_SOON_EQ(Caption(third), "");
+    EXPECT_SOON(third, Visible, true);
+    EXPECT_SOON(third, Checked, true);
+    EXPECT_SOON(third, Enabled, false);
+    EXPECT_SOON_EQ(Caption(fourth), "");
+    EXPECT_SOON(fourth, Visible, true);
+    EXPECT_SOON(fourth, Checked, false);
+    EXPECT_SOON(fourth, Enabled, false);
     e2e::Screenshot("uninstall-page-ini-gid");
     ASSERT_TRUE(Press(wizard, IDC_BTN_EVENT, "アンインストール開始(&S)"));
     ASSERT_TRUE(CompleteCleanUninstall(unsetup, wizard));
@@ -456,23 +453,21 @@ TEST_F(Uninstall, OnlyGidChosenLeavesOtherFilesAndTheFolder) {
     e2e::Window wizard = OpenUninstallPage(unsetup, p.UninstallString(), p.UnTitle());
     ASSERT_TRUE(wizard);
     e2e::Window ini = wizard.ControlById(IDC_CHK_SCUT_DESKTOP), gid = wizard.ControlById(IDC_CHK_SCUT_STARTMENU);
-    EXPECT_TRUE(ini.Checked());
-    EXPECT_FALSE(gid.Checked());
+    EXPECT_SOON(ini, Checked, true);
+    EXPECT_SOON(gid, Checked, false);
     // The user changes the choice: "*.GID" only.
     ASSERT_TRUE(ini.SetChecked(false));
     ASSERT_TRUE(gid.SetChecked(true));
     ASSERT_TRUE(Press(wizard, IDC_BTN_EVENT, "アンインストール開始(&S)"));
     ASSERT_TRUE(AnswerBox(unsetup, "情報", IDYES, "アンインストールの過程で、一部の処理が失敗しました。\r\n詳細を表示しますか？"));
     ASSERT_TRUE(WaitCaption(wizard.ControlById(IDC_BTN_EVENT), "続行(&C)", 15000));
-    EXPECT_TRUE(SameLines(wizard.ControlById(IDC_TXT_README).Text(),
+    EXPECT_SOON_TRUE(SameLines(wizard.ControlById(IDC_TXT_README).Text(),
                           "<SetupFolder> " + p.folder + "\r\n" + kFolderLeftBlock));
     ASSERT_TRUE(Press(wizard, IDC_BTN_EVENT, "続行(&C)"));
     e2e::Window status = WaitForNext(unsetup);
     ASSERT_TRUE(status);
-    std::string progress = ProgressText(status);
-    EXPECT_NE(progress.find("フォルダのアンインストール処理．．．完了\r\n"), std::string::npos) << e2e::Utf8(progress);
-    EXPECT_NE(progress.find("インストールフォルダのアンインストール処理．．．一部失敗\r\n"), std::string::npos)
-        << e2e::Utf8(progress);
+    EXPECT_SOON_TRUE(e2e::Contains(ProgressText(status), "フォルダのアンインストール処理．．．完了\r\n"));
+    EXPECT_SOON_TRUE(e2e::Contains(ProgressText(status), "インストールフォルダのアンインストール処理．．．一部失敗\r\n"));
     ASSERT_TRUE(Press(status, IDC_STATUS_BTN_ABORT, "次へ(&N)"));
     ASSERT_TRUE(FinishOnCompletionPage(unsetup, wizard, "アンインストール完了(&E)", false));
 
@@ -530,8 +525,8 @@ TEST_P(ProtectedFolder, IsLeftAloneEvenWithDeleteAll) {
         e2e::TargetProcess unsetup;
         e2e::Window wizard = OpenUninstallPage(unsetup, p.UninstallString(), p.UnTitle());
         ASSERT_TRUE(wizard);
-        EXPECT_TRUE(e2e::SameText(wizard.ControlById(IDC_TXT_FOLDER).Text(), folder));
-        EXPECT_TRUE(wizard.ControlById(IDC_CHK_SCUT_DESKTOP).Checked()) << "DeleteAll is chosen";
+        EXPECT_SOON(wizard.ControlById(IDC_TXT_FOLDER), Text, folder);
+        EXPECT_SOON(wizard.ControlById(IDC_CHK_SCUT_DESKTOP), Checked, true) << "DeleteAll is chosen";
         ASSERT_TRUE(Press(wizard, IDC_BTN_EVENT, "アンインストール開始(&S)"));
         ASSERT_TRUE(CompleteCleanUninstall(unsetup, wizard));
     }

@@ -145,7 +145,7 @@ TEST_F(SampleRoundTrip, InstallThenUninstallLeavesTheMachineAsBefore) {
     // Agreement: the box must be ticked before the agree button works.
     e2e::Window agree = wizard.ControlById(IDC_BTN_EVENT);
     ASSERT_TRUE(agree.WaitText("同意する(&A)", 10000));
-    EXPECT_FALSE(agree.Enabled());
+    EXPECT_SOON(agree, Enabled, false);
     e2e::Screenshot("agreement");
     ASSERT_TRUE(wizard.ControlById(IDC_CHK_EULA_READ).Click());
     ASSERT_TRUE(Press(wizard, IDC_BTN_EVENT, "同意する(&A)"));
@@ -160,7 +160,7 @@ TEST_F(SampleRoundTrip, InstallThenUninstallLeavesTheMachineAsBefore) {
     e2e::MsgBox create = setup.WaitMessageBox(10000);
     ASSERT_TRUE(create);
     EXPECT_TRUE(e2e::SameText(create.Title(), "フォルダ作成"));
-    EXPECT_TRUE(e2e::SameText(create.Text(), installFolder_ + "\r\n\r\nこのフォルダは存在しません。作成してもよろしいですか？"));
+    EXPECT_SOON(create, Text, installFolder_ + "\r\n\r\nこのフォルダは存在しません。作成してもよろしいですか？");
     ASSERT_TRUE(create.Answer(IDYES));
     e2e::MsgBox relate = setup.WaitMessageBox(30000);
     ASSERT_TRUE(relate);
@@ -171,13 +171,13 @@ TEST_F(SampleRoundTrip, InstallThenUninstallLeavesTheMachineAsBefore) {
     ASSERT_TRUE(status);
     e2e::Window next = status.ControlById(IDC_STATUS_BTN_ABORT);
     ASSERT_TRUE(next.WaitText("次へ(&N)", 30000));
-    std::string progress = status.ControlById(IDC_STATUS_LBL_MESSAGE).Text();
-    EXPECT_NE(progress.find("ファイルをコピーしています．．．完了"), std::string::npos) << e2e::Utf8(progress);
-    EXPECT_NE(progress.find("【処理完了】"), std::string::npos) << e2e::Utf8(progress);
+    e2e::Window progress = status.ControlById(IDC_STATUS_LBL_MESSAGE);
+    EXPECT_SOON_TRUE(e2e::Contains(progress.Text(), "ファイルをコピーしています．．．完了"));
+    EXPECT_SOON_TRUE(e2e::Contains(progress.Text(), "【処理完了】"));
     e2e::Screenshot("install-done");
     ASSERT_TRUE(next.Click());
     ASSERT_TRUE(wizard.ControlById(IDC_BTN_EVENT).WaitText("インストール完了(&E)", 10000));
-    EXPECT_TRUE(e2e::SameText(wizard.ControlById(IDC_OPT_SELECT_TYPE1).Text(), "インストーラを終了して、プログラムを実行します。(&Y)"));
+    EXPECT_SOON(wizard.ControlById(IDC_OPT_SELECT_TYPE1), Text, "インストーラを終了して、プログラムを実行します。(&Y)");
     e2e::Screenshot("completion-page");
     ASSERT_TRUE(Press(wizard, IDC_BTN_EVENT, "インストール完了(&E)"));
     ASSERT_TRUE(setup.WaitForExit(15000));
@@ -229,7 +229,7 @@ TEST_F(SampleRoundTrip, InstallThenUninstallLeavesTheMachineAsBefore) {
     // SAMPLE.DLL was counted once as shared: the last user asks before it goes.
     e2e::Window ask = unsetup.WaitWindow("TfrmCustomDlg", "ファイル削除の確認", 30000);
     ASSERT_TRUE(ask);
-    EXPECT_NE(ask.ControlById(IDC_CUSTOM_LBL_MESSAGE).Text().find("SAMPLE.DLL"), std::string::npos);
+    EXPECT_SOON_TRUE(e2e::Contains(ask.ControlById(IDC_CUSTOM_LBL_MESSAGE).Text(), installFolder_ + "SAMPLE.DLL"));
     e2e::Screenshot("shared-file-question");
     ASSERT_TRUE(ask.ControlById(IDC_CUSTOM_BTN_YES).Click());
     e2e::Window unstatus = unsetup.WaitWindow("TfrmStatus");
@@ -245,9 +245,8 @@ TEST_F(SampleRoundTrip, InstallThenUninstallLeavesTheMachineAsBefore) {
         }
         FAIL() << unsetup.DescribeWindows();
     }
-    std::string unprogress = unstatus.ControlById(IDC_STATUS_LBL_MESSAGE).Text();
-    EXPECT_NE(unprogress.find("インストールフォルダのアンインストール処理．．．完了"), std::string::npos)
-        << e2e::Utf8(unprogress);
+    EXPECT_SOON_TRUE(e2e::Contains(unstatus.ControlById(IDC_STATUS_LBL_MESSAGE).Text(),
+                                   "インストールフォルダのアンインストール処理．．．完了"));
     e2e::Screenshot("uninstall-done");
     ASSERT_TRUE(unnext.Click());
     ASSERT_TRUE(Press(unwizard, IDC_BTN_EVENT, "アンインストール完了(&E)"));

@@ -90,12 +90,12 @@ TEST_F(DemoTest, FindsWindowsAndControlsAndReadsTheirJapaneseTexts) {
     EXPECT_EQ(demo_.FindTopWindow("TDemoMain").Handle(), window_.Handle());
     EXPECT_EQ(demo_.FindTopWindow("", "デモ画面").Handle(), window_.Handle());
     EXPECT_FALSE(demo_.FindTopWindow("TDemoMain", "別の画面"));
-    EXPECT_TRUE(e2e::SameText(window_.Text(), "デモ画面"));
+    EXPECT_SOON(window_, Text, "デモ画面");
 
     e2e::Window prompt = window_.ControlById(kPrompt);
     ASSERT_TRUE(prompt);
     EXPECT_EQ(prompt.ClassName(), "Static");
-    EXPECT_TRUE(e2e::SameText(prompt.Text(), "お名前を入力してください："));
+    EXPECT_SOON(prompt, Text, "お名前を入力してください：");
     EXPECT_EQ(window_.Control("Static", "お名前を入力してください：").Handle(), prompt.Handle());
     EXPECT_EQ(window_.Control("Button", "閉じる(&C)").Id(), kClose);
     // Buttons in creation order: check box, question, close, later.
@@ -106,17 +106,17 @@ TEST_F(DemoTest, FindsWindowsAndControlsAndReadsTheirJapaneseTexts) {
     EXPECT_FALSE(window_.FindControlById(999));
 
     // The parameter arrived whole although it holds a blank; the working folder is the one given.
-    EXPECT_TRUE(e2e::SameText(window_.ControlById(kParameter).Text(), "引数：引数 あり"));
+    EXPECT_SOON(window_.ControlById(kParameter), Text, "引数：引数 あり");
     std::string folder = folder_.substr(0, folder_.size() - 1);
-    EXPECT_TRUE(e2e::SameText(window_.ControlById(kFolder).Text(), "作業フォルダ：" + folder));
+    EXPECT_SOON(window_.ControlById(kFolder), Text, "作業フォルダ：" + folder);
 
-    EXPECT_TRUE(prompt.Visible());
-    EXPECT_FALSE(window_.ControlById(kHidden).Visible());
-    EXPECT_TRUE(e2e::SameText(window_.ControlById(kHidden).Text(), "隠しラベル"));
-    EXPECT_TRUE(window_.ControlById(kClose).Enabled());
-    EXPECT_FALSE(window_.ControlById(kAsk).Enabled());
-    EXPECT_FALSE(window_.ControlById(kConfirmed).Checked());
-    EXPECT_EQ(window_.ControlById(kProgress).ProgressPos(), 0);
+    EXPECT_SOON(prompt, Visible, true);
+    EXPECT_SOON(window_.ControlById(kHidden), Visible, false);
+    EXPECT_SOON(window_.ControlById(kHidden), Text, "隠しラベル");
+    EXPECT_SOON(window_.ControlById(kClose), Enabled, true);
+    EXPECT_SOON(window_.ControlById(kAsk), Enabled, false);
+    EXPECT_SOON(window_.ControlById(kConfirmed), Checked, false);
+    EXPECT_SOON(window_.ControlById(kProgress), ProgressPos, 0);
     EXPECT_EQ(window_.ControlById(kProgress).ClassName(), "msctls_progress32");
     EXPECT_EQ(window_.ControlById(kClose).TopLevel().Handle(), window_.Handle());
 }
@@ -125,7 +125,7 @@ TEST_F(DemoTest, TypedTextReachesTheProgramsChangeHandler) {
     e2e::Window name = window_.ControlById(kName);
     ASSERT_TRUE(name.Type("山田 太郎"));
     // Read back from the edit field of the other process, not its stored caption.
-    EXPECT_TRUE(e2e::SameText(name.Text(), "山田 太郎"));
+    EXPECT_SOON(name, Text, "山田 太郎");
     EXPECT_TRUE(window_.ControlById(kEcho).WaitText("入力：山田 太郎"));
     EXPECT_TRUE(window_.ControlById(kProgress).WaitProgress(50));
     ASSERT_TRUE(name.Type(""));
@@ -160,7 +160,7 @@ TEST_F(DemoTest, QuestionIsReadAndAnsweredAndTheExitCodeTellsTheAnswer) {
     EXPECT_EQ(buttons[1].id, IDNO);
     EXPECT_TRUE(e2e::SameText(buttons[1].caption, "いいえ(&N)"));
     // The box is modal: its owner is disabled until it is answered.
-    EXPECT_FALSE(window_.Enabled());
+    EXPECT_SOON(window_, Enabled, false);
     e2e::Screenshot("question");
     ASSERT_TRUE(box.Answer(IDNO));
     EXPECT_TRUE(window_.ControlById(kAnswer).WaitText("回答：いいえ"));
@@ -184,10 +184,9 @@ TEST_F(DemoTest, KeysAndTheCloseCommandReachTheProgram) {
     e2e::Window second = demo_.WaitWindow("TDemoMain");
     ASSERT_TRUE(second);
     // Started without a parameter, from its own folder.
-    EXPECT_TRUE(e2e::SameText(second.ControlById(kParameter).Text(), "引数："));
+    EXPECT_SOON(second.ControlById(kParameter), Text, "引数：");
     std::string programFolder = e2e::FolderOf(DemoPath());
-    EXPECT_TRUE(e2e::SameText(second.ControlById(kFolder).Text(),
-                              "作業フォルダ：" + programFolder.substr(0, programFolder.size() - 1)));
+    EXPECT_SOON(second.ControlById(kFolder), Text, "作業フォルダ：" + programFolder.substr(0, programFolder.size() - 1));
     ASSERT_TRUE(second.SystemClose());
     ASSERT_TRUE(demo_.WaitForExit());
     EXPECT_EQ(demo_.ExitCode(), 0u);
@@ -199,7 +198,7 @@ TEST_F(DemoTest, KeysAndTheCloseCommandReachTheProgram) {
     ASSERT_TRUE(demo_.StartCommandLine(commandLine, folder_));
     e2e::Window third = demo_.WaitWindow("TDemoMain");
     ASSERT_TRUE(third);
-    EXPECT_TRUE(e2e::SameText(third.ControlById(kParameter).Text(), "引数：C:\\Program Files\\製品\\UNSETUP.INI"));
+    EXPECT_SOON(third.ControlById(kParameter), Text, "引数：C:\\Program Files\\製品\\UNSETUP.INI");
     ASSERT_TRUE(third.PressAltF4());
     ASSERT_TRUE(demo_.WaitForExit());
     EXPECT_EQ(demo_.ExitCode(), 0u);
@@ -209,7 +208,7 @@ TEST_F(DemoTest, WindowsThatComeAndGoAreAwaited) {
     ASSERT_TRUE(window_.ControlById(kLater).Click());
     e2e::Window later = demo_.WaitWindow("TDemoLater", "後から開いた画面");
     ASSERT_TRUE(later);
-    EXPECT_TRUE(e2e::SameText(later.ControlByIndex("Static", 0).Text(), "しばらくすると閉じます。"));
+    EXPECT_SOON(later.ControlByIndex("Static", 0), Text, "しばらくすると閉じます。");
     EXPECT_TRUE(later.WaitGone());
     EXPECT_TRUE(demo_.WaitNoWindow("TDemoLater"));
     EXPECT_TRUE(demo_.Running());
@@ -249,6 +248,23 @@ TEST_F(DemoTest, TimeOutsFailAtTheTestLineAndSayWhatWasSeen) {
     // Actions on a window that was never found fail instead of crashing.
     failures = CaptureFailures([&] { missing.Click(100); });
     EXPECT_EQ(failures.messages.size(), 1u);
+}
+
+// The assertions that wait: a value that comes only after the first look passes; one that never
+// comes fails with what was seen last.
+TEST(SoonTest, WaitsForALaterValueAndReportsTheLastOneSeen) {
+    const DWORD start = GetTickCount();
+    auto state = [&] { return std::string(GetTickCount() - start >= 300 ? "ready" : "busy"); };
+    EXPECT_SOON_EQ(state(), "ready");
+    EXPECT_GE(GetTickCount() - start, 300u);
+
+    Captured failures = CaptureFailures([] { EXPECT_TRUE(e2e::Soon([] { return std::string("busy"); }, "ready", "state()", 200)); });
+    ASSERT_EQ(failures.messages.size(), 1u);
+    EXPECT_TRUE(failures.Contains("state() is \"busy\", expected \"ready\" (waited 200 ms)")) << failures.messages[0];
+
+    failures = CaptureFailures([] { EXPECT_TRUE(e2e::SoonTrue([] { return e2e::Contains("abc", "x"); }, "check", 100)); });
+    ASSERT_EQ(failures.messages.size(), 1u);
+    EXPECT_TRUE(failures.Contains("check did not hold within 100 ms: \"x\" is not in \"abc\"")) << failures.messages[0];
 }
 
 TEST_F(DemoTest, AnUnexpectedMessageBoxIsReportedWithItsText) {

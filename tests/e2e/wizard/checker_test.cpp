@@ -82,16 +82,16 @@ TEST_F(Checker, RefusalShowsItsMessageOnThreeLines) {
     // While the checker runs the wizard waits, disabled, on its page.
     ASSERT_TRUE(e2e::WaitUntil([&] { return wiz::FileExists(checkerFolder_ + "CHECKER.RUN"); }, "the checker to start",
                                [&] { return setup_.DescribeWindows(); }, 10000));
-    EXPECT_FALSE(wizard_.Enabled());
-    EXPECT_TRUE(wizard_.Visible());
-    EXPECT_TRUE(Control(IDC_FRA_TITLE).Visible());
+    EXPECT_SOON(wizard_, Enabled, false);
+    EXPECT_SOON(wizard_, Visible, true);
+    EXPECT_SOON(Control(IDC_FRA_TITLE), Visible, true);
     ASSERT_TRUE(wiz::WriteBytes(checkerFolder_ + "RELEASE", "go"));
 
     ASSERT_NO_FATAL_FAILURE(ExpectRefusal("検査の結果、\r\nこのコンピュータには\r\nインストールできません。", "refusal"));
     EXPECT_EQ(Starts(), std::vector<std::string>{kStartLine});
     // Nothing changed: the title page, and only the way out.
-    EXPECT_TRUE(Control(IDC_FRA_TITLE).Visible());
-    EXPECT_TRUE(e2e::SameText(TextOf(IDC_BTN_EVENT), "インストール続行(&C)"));
+    EXPECT_SOON(Control(IDC_FRA_TITLE), Visible, true);
+    EXPECT_SOON_EQ(TextOf(IDC_BTN_EVENT), "インストール続行(&C)");
     ExpectStoppedAndLeave();
     EXPECT_FALSE(wiz::FolderExists(folder_));
 }
@@ -106,7 +106,7 @@ TEST_F(Checker, ContinueInstallGoesOnAndTheCheckerRunsAgainBeforeTheStart) {
     EXPECT_TRUE(setup_.ExpectNoMessageBox(300));
     EXPECT_FALSE(wiz::FileExists(wiz::OvResultPath())) << "the result file is deleted after reading";
     EXPECT_EQ(Starts(), std::vector<std::string>{kStartLine});
-    EXPECT_TRUE(wizard_.Enabled());
+    EXPECT_SOON(wizard_, Enabled, true);
     e2e::Screenshot("options-after-check");
 
     // The start button asks the checker again; now it writes no answer at all, which refuses
@@ -115,7 +115,7 @@ TEST_F(Checker, ContinueInstallGoesOnAndTheCheckerRunsAgainBeforeTheStart) {
     ASSERT_TRUE(Press(IDC_BTN_EVENT, "インストール開始(&S)"));
     ASSERT_NO_FATAL_FAILURE(ExpectRefusal(kDefaultRefusal, "default-refusal"));
     EXPECT_EQ(Starts(), (std::vector<std::string>{kStartLine, kStartLine}));
-    EXPECT_TRUE(Control(IDC_GRP_OPTION).Visible());
+    EXPECT_SOON(Control(IDC_GRP_OPTION), Visible, true);
     EXPECT_FALSE(setup_.FindTopWindow("TfrmStatus"));
     ExpectStoppedAndLeave();
     EXPECT_FALSE(wiz::FolderExists(folder_)) << "no install folder was made";

@@ -107,18 +107,18 @@ TEST_F(Pages, TitleAgreementReadmeOptions) {
     e2e::Window event = Control(IDC_BTN_EVENT), end = Control(IDC_BTN_END), box = Control(IDC_CHK_EULA_READ);
     ASSERT_TRUE(event.WaitText("同意する(&A)", 10000));
     ASSERT_TRUE(Control(IDC_FRA_README).WaitVisible());
-    EXPECT_FALSE(Control(IDC_FRA_TITLE).Visible());
-    EXPECT_FALSE(Control(IDC_GRP_OPTION).Visible());
-    EXPECT_TRUE(e2e::SameText(TextOf(IDC_FRA_README), "使用許諾契約書"));
-    EXPECT_TRUE(e2e::SameText(TextOf(IDC_TXT_README), kEula));
-    EXPECT_FALSE(event.Enabled());
-    EXPECT_TRUE(e2e::SameText(end.Text(), "同意しない(&N)"));
-    EXPECT_TRUE(end.Enabled());
-    EXPECT_TRUE(box.Visible());
-    EXPECT_FALSE(box.Checked());
-    EXPECT_TRUE(e2e::SameText(box.Text(), "上記「使用許諾契約書」を確認のうえ、"));
-    EXPECT_EQ(ReadmeHeight(), 217 - 24) << "the text makes room for the box";
-    EXPECT_EQ(GetWindowLongPtrA(Control(IDC_TXT_README).Handle(), GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL), WS_VSCROLL);
+    EXPECT_SOON(Control(IDC_FRA_TITLE), Visible, false);
+    EXPECT_SOON(Control(IDC_GRP_OPTION), Visible, false);
+    EXPECT_SOON_EQ(TextOf(IDC_FRA_README), "使用許諾契約書");
+    EXPECT_SOON_EQ(TextOf(IDC_TXT_README), kEula);
+    EXPECT_SOON(event, Enabled, false);
+    EXPECT_SOON(end, Text, "同意しない(&N)");
+    EXPECT_SOON(end, Enabled, true);
+    EXPECT_SOON(box, Visible, true);
+    EXPECT_SOON(box, Checked, false);
+    EXPECT_SOON(box, Text, "上記「使用許諾契約書」を確認のうえ、");
+    EXPECT_SOON_EQ(ReadmeHeight(), 217 - 24) << "the text makes room for the box";
+    EXPECT_SOON_EQ(GetWindowLongPtrA(Control(IDC_TXT_README).Handle(), GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL), WS_VSCROLL);
     e2e::Screenshot("2-agreement");
     ASSERT_TRUE(box.SetChecked(true));
     EXPECT_TRUE(event.WaitEnabled(true));
@@ -132,40 +132,40 @@ TEST_F(Pages, TitleAgreementReadmeOptions) {
     // Readme, in the same frame, titled by the script.
     ASSERT_TRUE(event.WaitText("インストール続行(&C)"));
     ASSERT_TRUE(Control(IDC_FRA_README).WaitText("はじめにお読みください"));
-    EXPECT_TRUE(e2e::SameText(TextOf(IDC_TXT_README), kReadme));
-    EXPECT_TRUE(e2e::SameText(end.Text(), "インストール終了(&E)"));
-    EXPECT_TRUE(event.Enabled());
-    EXPECT_TRUE(end.Enabled());
-    EXPECT_FALSE(box.Visible());
-    EXPECT_EQ(ReadmeHeight(), 217);
+    EXPECT_SOON_EQ(TextOf(IDC_TXT_README), kReadme);
+    EXPECT_SOON(end, Text, "インストール終了(&E)");
+    EXPECT_SOON(event, Enabled, true);
+    EXPECT_SOON(end, Enabled, true);
+    EXPECT_SOON(box, Visible, false);
+    EXPECT_SOON_EQ(ReadmeHeight(), 217);
     e2e::Screenshot("4-readme");
     ASSERT_TRUE(Press(IDC_BTN_EVENT, "インストール続行(&C)"));
 
     // Options.
     ASSERT_TRUE(event.WaitText("インストール開始(&S)"));
     ASSERT_TRUE(Control(IDC_GRP_OPTION).WaitVisible());
-    EXPECT_TRUE(Control(IDC_GRP_MESSAGE).Visible());
-    EXPECT_TRUE(Control(IDC_GRP_SETUP_FOLDER).Visible());
-    EXPECT_FALSE(Control(IDC_FRA_README).Visible());
-    EXPECT_FALSE(Control(IDC_FRA_TITLE).Visible());
-    EXPECT_TRUE(e2e::SameText(end.Text(), "インストール終了(&E)"));
-    EXPECT_TRUE(event.Enabled());
-    EXPECT_TRUE(e2e::SameText(TextOf(IDC_LBL_MESSAGE), "一行目のお知らせ\r\n\r\n三行目のお知らせ\r\n\r\n\r\n"));
-    EXPECT_TRUE(e2e::SameText(TextOf(IDC_TXT_FOLDER), folder_));
-    EXPECT_TRUE(Control(IDC_TXT_FOLDER).Enabled());
-    EXPECT_TRUE(Control(IDC_BTN_REFER).Enabled());
-    EXPECT_TRUE(e2e::SameText(TextOf(IDC_BTN_REFER), "参照(&R)"));
-    EXPECT_TRUE(NearlyTheFreeSpaceOf(TextOf(IDC_GRP_SETUP_FOLDER), folder_.substr(0, 3)));
-    EXPECT_TRUE(e2e::SameText(TextOf(IDC_GRP_OPTION), "インストールオプション"));
-    EXPECT_TRUE(Control(IDC_CHK_OVERWRITE).Checked());
-    EXPECT_TRUE(Control(IDC_CHK_OVERWRITE).Enabled());
-    EXPECT_TRUE(e2e::SameText(TextOf(IDC_FRA_SHORTCUT), "ショートカットの作成"));
+    EXPECT_SOON(Control(IDC_GRP_MESSAGE), Visible, true);
+    EXPECT_SOON(Control(IDC_GRP_SETUP_FOLDER), Visible, true);
+    EXPECT_SOON(Control(IDC_FRA_README), Visible, false);
+    EXPECT_SOON(Control(IDC_FRA_TITLE), Visible, false);
+    EXPECT_SOON(end, Text, "インストール終了(&E)");
+    EXPECT_SOON(event, Enabled, true);
+    EXPECT_SOON_EQ(TextOf(IDC_LBL_MESSAGE), "一行目のお知らせ\r\n\r\n三行目のお知らせ\r\n\r\n\r\n");
+    EXPECT_SOON_EQ(TextOf(IDC_TXT_FOLDER), folder_);
+    EXPECT_SOON(Control(IDC_TXT_FOLDER), Enabled, true);
+    EXPECT_SOON(Control(IDC_BTN_REFER), Enabled, true);
+    EXPECT_SOON_EQ(TextOf(IDC_BTN_REFER), "参照(&R)");
+    EXPECT_SOON_TRUE(NearlyTheFreeSpaceOf(TextOf(IDC_GRP_SETUP_FOLDER), folder_.substr(0, 3)));
+    EXPECT_SOON_EQ(TextOf(IDC_GRP_OPTION), "インストールオプション");
+    EXPECT_SOON(Control(IDC_CHK_OVERWRITE), Checked, true);
+    EXPECT_SOON(Control(IDC_CHK_OVERWRITE), Enabled, true);
+    EXPECT_SOON_EQ(TextOf(IDC_FRA_SHORTCUT), "ショートカットの作成");
     // Only the start menu is named by the script's shortcuts.
-    EXPECT_TRUE(Control(IDC_CHK_SCUT_STARTMENU).Checked());
-    EXPECT_TRUE(Control(IDC_CHK_SCUT_STARTMENU).Enabled());
+    EXPECT_SOON(Control(IDC_CHK_SCUT_STARTMENU), Checked, true);
+    EXPECT_SOON(Control(IDC_CHK_SCUT_STARTMENU), Enabled, true);
     for (int id : {IDC_CHK_SCUT_DESKTOP, IDC_CHK_SCUT_STARTUP, IDC_CHK_SCUT_SENDTO}) {
-        EXPECT_FALSE(Control(id).Checked()) << id;
-        EXPECT_FALSE(Control(id).Enabled()) << id;
+        EXPECT_SOON(Control(id), Checked, false) << id;
+        EXPECT_SOON(Control(id), Enabled, false) << id;
     }
     e2e::Screenshot("5-options");
 
@@ -179,10 +179,10 @@ TEST_F(Pages, TitleAgreementReadmeOptions) {
     e2e::Screenshot("6-end-question");
     ASSERT_TRUE(question.Answer(IDNO));
     EXPECT_TRUE(setup_.ExpectNoMessageBox(300));
-    EXPECT_TRUE(wizard_.Visible());
-    EXPECT_TRUE(Control(IDC_GRP_OPTION).Visible());
-    EXPECT_TRUE(e2e::SameText(event.Text(), "インストール開始(&S)"));
-    EXPECT_TRUE(event.Enabled());
+    EXPECT_SOON(wizard_, Visible, true);
+    EXPECT_SOON(Control(IDC_GRP_OPTION), Visible, true);
+    EXPECT_SOON(event, Text, "インストール開始(&S)");
+    EXPECT_SOON(event, Enabled, true);
     EndWithConfirmation();
     EXPECT_EQ(wiz::CountWorkFolders(), 0) << "every work folder is removed at the end";
     EXPECT_FALSE(wiz::FolderExists(stale));
@@ -204,16 +204,16 @@ TEST_F(Pages, AgreementWithHiddenBoxCanBeAcceptedAtOnce) {
         "pages-hide", Script(Lines({"CheckBox=Hide", "ScrollBars=ssBoth"}), Lines({"ScrollBars=ssNone"}))));
     ASSERT_NO_FATAL_FAILURE(OpenAgreement());
     e2e::Window event = Control(IDC_BTN_EVENT), text = Control(IDC_TXT_README);
-    EXPECT_TRUE(event.Enabled());
-    EXPECT_FALSE(Control(IDC_CHK_EULA_READ).Visible());
-    EXPECT_EQ(ReadmeHeight(), 217);
-    EXPECT_EQ(wiz::FocusedControl(wizard_), event.Handle());
+    EXPECT_SOON(event, Enabled, true);
+    EXPECT_SOON(Control(IDC_CHK_EULA_READ), Visible, false);
+    EXPECT_SOON_EQ(ReadmeHeight(), 217);
+    EXPECT_SOON_EQ(wiz::FocusedControl(wizard_), event.Handle());
     const LONG_PTR bothBars = WS_HSCROLL | WS_VSCROLL;
-    EXPECT_EQ(GetWindowLongPtrA(text.Handle(), GWL_STYLE) & bothBars, bothBars);
+    EXPECT_SOON_EQ(GetWindowLongPtrA(text.Handle(), GWL_STYLE) & bothBars, bothBars);
     ASSERT_TRUE(Press(IDC_BTN_EVENT, "同意する(&A)"));
     ASSERT_TRUE(Control(IDC_FRA_README).WaitText("はじめにお読みください"));
-    EXPECT_TRUE(e2e::SameText(text.Text(), kReadme));
-    EXPECT_EQ(GetWindowLongPtrA(text.Handle(), GWL_STYLE) & bothBars, bothBars);
+    EXPECT_SOON(text, Text, kReadme);
+    EXPECT_SOON_EQ(GetWindowLongPtrA(text.Handle(), GWL_STYLE) & bothBars, bothBars);
     EndWithConfirmation();
 }
 
@@ -227,7 +227,7 @@ TEST_F(Pages, EndButtonOnTheTitlePageAsksAndTheTitleBarCannotClose) {
     ASSERT_TRUE(wizard_.SystemClose());
     ASSERT_TRUE(wizard_.PressAltF4());
     EXPECT_TRUE(setup_.ExpectNoMessageBox(1000));
-    EXPECT_TRUE(wizard_.Visible());
+    EXPECT_SOON(wizard_, Visible, true);
     EXPECT_TRUE(setup_.Running());
 
     ASSERT_TRUE(Control(IDC_BTN_END).Click());
@@ -235,8 +235,8 @@ TEST_F(Pages, EndButtonOnTheTitlePageAsksAndTheTitleBarCannotClose) {
     ASSERT_TRUE(question);
     EXPECT_TRUE(e2e::SameText(question.Title(), "終了確認"));
     ASSERT_TRUE(question.Answer(IDNO));
-    EXPECT_TRUE(Control(IDC_FRA_TITLE).Visible());
-    EXPECT_TRUE(e2e::SameText(event.Text(), "インストール続行(&C)"));
+    EXPECT_SOON(Control(IDC_FRA_TITLE), Visible, true);
+    EXPECT_SOON(event, Text, "インストール続行(&C)");
     EXPECT_TRUE(setup_.Running());
     EndWithConfirmation();
 }
@@ -251,7 +251,7 @@ TEST_F(Pages, FreeSpaceCaptionFollowsTheFolder) {
     ASSERT_TRUE(Control(IDC_BTN_EVENT).WaitText("セットアップ開始(&S)"));
     e2e::Window group = Control(IDC_GRP_SETUP_FOLDER), edit = Control(IDC_TXT_FOLDER);
     ASSERT_TRUE(group.WaitVisible());
-    EXPECT_TRUE(NearlyTheFreeSpaceOf(group.Text(), folder_.substr(0, 3)));
+    EXPECT_SOON_TRUE(NearlyTheFreeSpaceOf(group.Text(), folder_.substr(0, 3)));
 
     // A drive letter that names no drive.
     DWORD drives = GetLogicalDrives();
@@ -267,9 +267,8 @@ TEST_F(Pages, FreeSpaceCaptionFollowsTheFolder) {
     std::string other = (drives & (1u << ('Z' - 'A'))) ? "Z:\\" : "C:\\";
     for (const std::string& root : {other, std::string("C:\\")}) {
         ASSERT_TRUE(edit.Type(root + "別のフォルダ\\"));
-        EXPECT_TRUE(e2e::WaitUntil([&] { return FreeBytesOf(group.Text()) >= 0; }, "a free-space caption",
-                                   [&] { return group.Text(); }));
-        EXPECT_TRUE(NearlyTheFreeSpaceOf(group.Text(), root));
+        // The caption follows every edit: wait until it tells this drive's free space.
+        EXPECT_SOON_TRUE(NearlyTheFreeSpaceOf(group.Text(), root));
     }
     e2e::Screenshot("other-drive");
     EndWithConfirmation();

@@ -31,8 +31,8 @@ protected:
         EXPECT_TRUE(e2e::SameText(box.Text(), text));
         EXPECT_EQ(box.ButtonIds(), std::vector<int>{IDOK});
         // The title page stands behind the message.
-        EXPECT_TRUE(Control(IDC_FRA_TITLE).Visible());
-        EXPECT_TRUE(e2e::SameText(TextOf(IDC_BTN_EVENT), "インストール続行(&C)"));
+        EXPECT_SOON(Control(IDC_FRA_TITLE), Visible, true);
+        EXPECT_SOON_EQ(TextOf(IDC_BTN_EVENT), "インストール続行(&C)");
         return box;
     }
 
@@ -68,7 +68,7 @@ TEST_F(PreCheck, RefusedWindowsStopsTheInstall) {
     ASSERT_TRUE(box);
     e2e::Screenshot("refused-windows");
     ASSERT_TRUE(box.Answer(IDOK));
-    EXPECT_TRUE(Control(IDC_FRA_TITLE).Visible());
+    EXPECT_SOON(Control(IDC_FRA_TITLE), Visible, true);
     ExpectStoppedAndLeave();
 }
 
@@ -77,7 +77,7 @@ TEST_F(PreCheck, OtherRefusedSystemsLetTheInstallGoOn) {
     ASSERT_TRUE(StartWizard(kTitle));
     ASSERT_TRUE(Control(IDC_BTN_EVENT).WaitText("インストール続行(&C)"));
     EXPECT_TRUE(setup_.ExpectNoMessageBox(1000));
-    EXPECT_TRUE(Control(IDC_BTN_EVENT).Enabled());
+    EXPECT_SOON(Control(IDC_BTN_EVENT), Enabled, true);
     ASSERT_NO_FATAL_FAILURE(ExpectUsable());
 }
 
@@ -131,7 +131,7 @@ TEST_F(PreCheck, PreviousVersionFileWarnsAndTheWizardStaysUsable) {
     ASSERT_TRUE(box);
     e2e::Screenshot("previous-version-warning");
     ASSERT_TRUE(box.Answer(IDOK));
-    EXPECT_TRUE(Control(IDC_BTN_EVENT).Enabled());
+    EXPECT_SOON(Control(IDC_BTN_EVENT), Enabled, true);
     ASSERT_NO_FATAL_FAILURE(ExpectUsable());
 }
 

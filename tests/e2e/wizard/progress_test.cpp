@@ -53,16 +53,16 @@ protected:
         e2e::MsgBox create = setup_.WaitMessageBox(10000);
         if (!create) return {};
         EXPECT_TRUE(e2e::SameText(create.Title(), "フォルダ作成"));
-        EXPECT_TRUE(e2e::SameText(create.Text(), app_ + "\r\n\r\nこのフォルダは存在しません。作成してもよろしいですか？"));
+        EXPECT_SOON(create, Text, app_ + "\r\n\r\nこのフォルダは存在しません。作成してもよろしいですか？");
         // The progress window stands in for the wizard; the run cannot be aborted before it
         // starts making folders.
         e2e::Window status = setup_.WaitWindow("TfrmStatus", "進行状況");
         if (!status) return {};
-        EXPECT_FALSE(wizard_.Visible());
+        EXPECT_SOON(wizard_, Visible, false);
         e2e::Window abort = status.ControlById(IDC_STATUS_BTN_ABORT);
-        EXPECT_TRUE(e2e::SameText(abort.Text(), "中断(&A)"));
-        EXPECT_FALSE(abort.Enabled()) << "abortable only from the folder step on";
-        EXPECT_FALSE(status.ControlById(IDC_STATUS_FRA_STATUS).Visible());
+        EXPECT_SOON(abort, Text, "中断(&A)");
+        EXPECT_SOON(abort, Enabled, false) << "abortable only from the folder step on";
+        EXPECT_SOON(status.ControlById(IDC_STATUS_FRA_STATUS), Visible, false);
         if (!create.Answer(IDYES)) return {};
         if (!abort.WaitEnabled(true, 10000)) return {};
         return status;
@@ -90,16 +90,16 @@ TEST_F(Progress, TitleBarCannotCloseAndAbortAsksFirst) {
     e2e::Window status = StartRun();
     ASSERT_TRUE(status);
     e2e::Window abort = status.ControlById(IDC_STATUS_BTN_ABORT);
-    EXPECT_TRUE(e2e::SameText(status.ControlById(IDC_STATUS_GRP_MESSAGE).Text(), "メッセージ"));
+    EXPECT_SOON(status.ControlById(IDC_STATUS_GRP_MESSAGE), Text, "メッセージ");
     e2e::Screenshot("1-progress");
 
     // Neither the title bar's close nor Alt+F4 does anything; the run goes on.
     ASSERT_TRUE(status.SystemClose());
     ASSERT_TRUE(status.PressAltF4());
     EXPECT_TRUE(setup_.ExpectNoMessageBox(500));
-    EXPECT_TRUE(status.Visible());
+    EXPECT_SOON(status, Visible, true);
     EXPECT_TRUE(RunGoesOn(status));
-    EXPECT_TRUE(abort.Enabled());
+    EXPECT_SOON(abort, Enabled, true);
 
     // Abort, answered No: nothing changes and the run continues.
     ASSERT_TRUE(abort.Click());
@@ -110,7 +110,7 @@ TEST_F(Progress, TitleBarCannotCloseAndAbortAsksFirst) {
     EXPECT_EQ(question.ButtonIds(), (std::vector<int>{IDYES, IDNO}));
     e2e::Screenshot("2-abort-question");
     ASSERT_TRUE(question.Answer(IDNO));
-    EXPECT_TRUE(status.Visible());
+    EXPECT_SOON(status, Visible, true);
     EXPECT_TRUE(RunGoesOn(status));
     EXPECT_TRUE(setup_.Running());
 
@@ -123,9 +123,9 @@ TEST_F(Progress, TitleBarCannotCloseAndAbortAsksFirst) {
     e2e::MsgBox told = setup_.WaitMessageBox();
     ASSERT_TRUE(told);
     EXPECT_TRUE(e2e::SameText(told.Title(), "中断"));
-    EXPECT_TRUE(e2e::SameText(told.Text(), "処理を中断しました。"));
+    EXPECT_SOON(told, Text, "処理を中断しました。");
     EXPECT_EQ(told.ButtonIds(), std::vector<int>{IDOK});
-    EXPECT_FALSE(status.Visible()) << "the progress window is closed before the message";
+    EXPECT_SOON(status, Visible, false) << "the progress window is closed before the message";
     e2e::Screenshot("3-aborted");
     ASSERT_TRUE(told.Answer(IDOK));
     ASSERT_TRUE(setup_.WaitForExit(10000));
