@@ -4,7 +4,7 @@
 
 #include "app/forms.h"
 #include "app/frm_main.h"
-#include "app/state.h"
+#include "core/state.h"
 #include "script/fileops.h"
 #include "script/text.h"
 #include "sys/removal.h"

@@ -2,7 +2,7 @@
 
 #include "app/control_ids.h"
 #include "app/forms.h"
-#include "app/state.h"
+#include "core/state.h"
 #include "sys/removal.h"
 #include "ui/application.h"
 #include "ui/frm_back.h"

@@ -4,7 +4,7 @@
 // install and uninstall runs work inside the event button's click.
 #include <string>
 
-#include "app/run_ui.h"
+#include "core/run_ui.h"
 #include "sys/win_reboot.h"
 #include "ui/controls.h"
 #include "ui/folder_dialog.h"

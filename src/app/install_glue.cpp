@@ -4,7 +4,7 @@
 
 #include "app/forms.h"
 #include "app/frm_main.h"
-#include "app/state.h"
+#include "core/state.h"
 #include "install/completion.h"
 #include "install/install_engine.h"
 #include "script/fileops.h"

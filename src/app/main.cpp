@@ -13,6 +13,7 @@
 #include "ui/frm_back.h"
 #include "ui/frm_custom_dlg.h"
 #include "ui/frm_status.h"
+#include "sys/handles.h"
 
 namespace {
 
@@ -24,12 +25,11 @@ void InstallRestartRecorder() {
     std::string file(length, '\0');
     file.resize(GetEnvironmentVariableA("ORVANT_SETUP_RESTART_RECORD", file.data(), length));
     SetExitWindowsCall([file](UINT flags, DWORD) {
-        HANDLE out = CreateFileA(file.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, 0, nullptr);
-        if (out == INVALID_HANDLE_VALUE) return FALSE;
+        FileHandle out(CreateFileA(file.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, 0, nullptr));
+        if (!out.Valid()) return FALSE;
         std::string line = "ExitWindowsEx " + std::to_string(flags) + "\r\n";
         DWORD written = 0;
-        WriteFile(out, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
-        CloseHandle(out);
+        WriteFile(out.Get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
         return TRUE;
     });
 }
@@ -38,13 +38,11 @@ void InstallRestartRecorder() {
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     // A second instance, in either mode, leaves silently while the first one runs.
-    HANDLE running = OpenMutexA(MUTEX_ALL_ACCESS, FALSE, "ORVSETUP");
-    if (running) {
-        CloseHandle(running);
+    if (Handle(OpenMutexA(MUTEX_ALL_ACCESS, FALSE, "ORVSETUP")).Valid()) {
         PostQuitMessage(0);
         return 0;
     }
-    HANDLE mutex = CreateMutexA(nullptr, FALSE, "ORVSETUP");
+    Handle mutex(CreateMutexA(nullptr, FALSE, "ORVSETUP"));
     InstallRestartRecorder();
     CoInitialize(nullptr);
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
@@ -65,6 +63,5 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         frmCustomDlg = nullptr;
     }
     CoUninitialize();
-    if (mutex) CloseHandle(mutex);
     return 0;
 }

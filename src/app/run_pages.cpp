@@ -2,7 +2,7 @@
 // the progress window and the completion page with its choice.
 #include "app/forms.h"
 #include "app/frm_main.h"
-#include "app/state.h"
+#include "core/state.h"
 #include "ui/application.h"
 #include "ui/frm_status.h"
 

@@ -3,7 +3,7 @@
 #include "app/forms.h"
 #include "app/frm_main.h"
 #include "app/startup_rules.h"
-#include "app/state.h"
+#include "core/state.h"
 #include "script/fileops.h"
 #include "script/folders.h"
 #include "script/ini.h"

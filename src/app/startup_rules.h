@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "core/shortcut_boxes.h"
+
 struct WindowsVersion {
     std::string PlatformKind;  // "NT", "notNT" or empty
     std::string OsName;
@@ -36,12 +38,6 @@ std::string ReadReferIniFile(const std::string& referValue);
 std::string ProposeInstallFolder(const std::string& scriptPath, const std::string& programId,
                                  const std::string& windowsFolder);
 
-struct ShortcutBoxes {
-    bool desktop = false;
-    bool startMenu = false;
-    bool startUp = false;
-    bool sendTo = false;
-};
 // Which shortcut check boxes the script's [ShortCut] Name1, Name2, … concern.
 ShortcutBoxes DecideShortcutBoxes(const std::string& scriptPath);
 

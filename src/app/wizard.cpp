@@ -1,7 +1,7 @@
 // The wizard's pages and buttons: the one-shot pages (title, agreement, readme, options), the
 // distributor's checker program, and the dispatch of the event button on its caption.
 #include "app/frm_main.h"
-#include "app/state.h"
+#include "core/state.h"
 #include "script/fileops.h"
 #include "script/folders.h"
 #include "script/ini.h"

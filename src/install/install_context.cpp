@@ -1,6 +1,6 @@
 #include "install/install_context.h"
 
-#include "app/state.h"
+#include "core/state.h"
 #include "script/fileops.h"
 #include "sys/error_text.h"
 

@@ -1,7 +1,7 @@
 // Phase 7 of the install run: the [CopyFile] entries.
 #include <windows.h>
 
-#include "app/state.h"
+#include "core/state.h"
 #include "install/copy_entry.h"
 #include "install/install_context.h"
 #include "script/fileops.h"

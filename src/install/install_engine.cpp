@@ -1,6 +1,6 @@
 #include "install/install_engine.h"
 
-#include "app/state.h"
+#include "core/state.h"
 #include "install/install_context.h"
 #include "sys/disk_space.h"
 

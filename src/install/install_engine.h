@@ -21,8 +21,8 @@
 #include <functional>
 #include <string>
 
-#include "app/run_ui.h"
-#include "app/startup_rules.h"  // ShortcutBoxes
+#include "core/run_ui.h"
+#include "core/shortcut_boxes.h"
 #include "script/uninstall_log.h"  // RemovalLists
 
 // What the run takes from the options page.

@@ -2,7 +2,7 @@
 // OVSET98.INI, the uninstall log and the Add/Remove Programs entry.
 #include <windows.h>
 
-#include "app/state.h"
+#include "core/state.h"
 #include "install/install_context.h"
 #include "install/install_log.h"
 #include "script/fileops.h"

@@ -1,6 +1,6 @@
 #include "install/install_log.h"
 
-#include "app/state.h"
+#include "core/state.h"
 #include "install/install_context.h"
 #include "script/uninstall_log.h"
 

@@ -2,7 +2,7 @@
 // (with the earlier uninstall log), folder creation.
 #include <windows.h>
 
-#include "app/state.h"
+#include "core/state.h"
 #include "install/copy_entry.h"
 #include "install/install_context.h"
 #include "script/fileops.h"

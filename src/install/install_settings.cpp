@@ -2,7 +2,7 @@
 // the script, and file associations.
 #include <windows.h>
 
-#include "app/state.h"
+#include "core/state.h"
 #include "install/install_context.h"
 #include "install/registry_entry.h"
 #include "install/relate_entry.h"

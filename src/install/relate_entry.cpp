@@ -1,6 +1,6 @@
 #include "install/relate_entry.h"
 
-#include "app/state.h"
+#include "core/state.h"
 #include "script/folders.h"
 #include "script/text.h"
 

@@ -2,7 +2,7 @@
 // A [ShortCut] entry of the install script: which check box governs it and where the link goes.
 #include <string>
 
-#include "app/startup_rules.h"  // ShortcutBoxes
+#include "core/shortcut_boxes.h"
 
 enum class ShortcutBox { None, Desktop, StartMenu, StartUp, SendTo };
 

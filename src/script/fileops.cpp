@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "script/text.h"
+#include "sys/handles.h"
 
 namespace {
 
@@ -40,13 +41,12 @@ int ShowMessageBox(const std::string& text, const std::string& title, unsigned f
 bool FolderExists(const std::string& folder) {
     std::string pattern = RemoveDelimiter(folder, "B") + "\\*.*";
     WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA(pattern.c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return false;
+    FindHandle find(FindFirstFileA(pattern.c_str(), &data));
+    if (!find.Valid()) return false;
     bool found = false;
     do {
         if ((data.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) == 0) found = true;
-    } while (!found && FindNextFileA(find, &data));
-    FindClose(find);
+    } while (!found && FindNextFileA(find.Get(), &data));
     return found;
 }
 
@@ -85,9 +85,7 @@ DWORD CopyFileOver(const std::string& source, const std::string& destination) {
 
 long FileDosDateTime(const std::string& path) {
     WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA(path.c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return -1;
-    FindClose(find);
+    if (!FindHandle(FindFirstFileA(path.c_str(), &data)).Valid()) return -1;
     if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return -1;
     FILETIME local;
     WORD date = 0, time = 0;
@@ -98,9 +96,7 @@ long FileDosDateTime(const std::string& path) {
 
 bool FileSizeOf(const std::string& path, long long& size) {
     WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA(path.c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return false;
-    FindClose(find);
+    if (!FindHandle(FindFirstFileA(path.c_str(), &data)).Valid()) return false;
     size = (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
     return true;
 }

@@ -5,28 +5,13 @@
 
 #include <vector>
 
-#include "app/state.h"
+#include "core/state.h"
 #include "script/fileops.h"
 #include "script/text.h"
+#include "sys/handles.h"
+#include "sys/registry.h"
 
 namespace {
-
-// The shell allocator frees what the shell allocated; released on every path.
-class ShellMalloc {
-public:
-    ShellMalloc() {
-        if (FAILED(SHGetMalloc(&malloc_))) malloc_ = nullptr;
-    }
-    ~ShellMalloc() {
-        if (malloc_) malloc_->Release();
-    }
-    ShellMalloc(const ShellMalloc&) = delete;
-    ShellMalloc& operator=(const ShellMalloc&) = delete;
-    IMalloc* get() const { return malloc_; }
-
-private:
-    IMalloc* malloc_ = nullptr;
-};
 
 std::string FromCall(UINT (*call)(LPSTR, UINT)) {
     UINT length = call(nullptr, 0);
@@ -47,21 +32,13 @@ std::string TempPathFromSystem() {
 }
 
 std::string ProgramFilesDirFromRegistry() {
-    HKEY key = nullptr;
+    RegistryKey key;
     // Opened with creation allowed, as the folder lookup has always done.
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", 0, nullptr, 0,
-                        KEY_QUERY_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+    if (key.Create(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", KEY_QUERY_VALUE) !=
+        ERROR_SUCCESS)
         return std::string();
     std::string value;
-    DWORD type = 0, size = 0;
-    if (RegQueryValueExA(key, "ProgramFilesDir", nullptr, &type, nullptr, &size) == ERROR_SUCCESS &&
-        (type == REG_SZ || type == REG_EXPAND_SZ) && size > 0) {
-        std::vector<char> buffer(size + 1, '\0');
-        if (RegQueryValueExA(key, "ProgramFilesDir", nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()),
-                             &size) == ERROR_SUCCESS)
-            value = buffer.data();
-    }
-    RegCloseKey(key);
+    if (!key.QueryString("ProgramFilesDir", value)) return std::string();
     return value;
 }
 
@@ -99,18 +76,19 @@ const MacroEntry kMacros[] = {
 }  // namespace
 
 std::string GetSpecialFolder(int csidl) {
-    ShellMalloc malloc;
-    if (!malloc.get()) return std::string();
-    auto* path = static_cast<char*>(malloc.get()->Alloc(MAX_PATH));
+    // The shell allocator frees what the shell allocated.
+    ComPtr<IMalloc> malloc;
+    if (FAILED(SHGetMalloc(malloc.OutTyped())) || !malloc) return std::string();
+    auto* path = static_cast<char*>(malloc->Alloc(MAX_PATH));
     if (!path) return std::string();
     std::string result;
     LPITEMIDLIST items = nullptr;
     if (SUCCEEDED(SHGetSpecialFolderLocation(GetDesktopWindow(), csidl, &items)) && items) {
         path[0] = '\0';
         if (SHGetPathFromIDListA(items, path)) result = path;
-        malloc.get()->Free(items);
+        malloc->Free(items);
     }
-    malloc.get()->Free(path);
+    malloc->Free(path);
     return result;
 }
 

@@ -5,24 +5,9 @@
 #include <utility>
 
 #include "script/ini.h"
+#include "sys/handles.h"
 
 namespace {
-
-// Closes a file handle on every path.
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE handle) : handle_(handle) {}
-    ~FileHandle() {
-        if (Valid()) CloseHandle(handle_);
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    bool Valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-    HANDLE Get() const { return handle_; }
-
-private:
-    HANDLE handle_;
-};
 
 // The blanks that the profile functions trim; ^Z is one because old CD-ROM files end in it.
 bool IsBlank(wchar_t c) { return (c >= 0x09 && c <= 0x0D) || c == 0x1A || c == 0x20; }
@@ -513,5 +498,7 @@ DWORD IniDocument::Save(const std::string& path) const {
             return GetLastError();
         done += written;
     }
+    // Data that only the close writes out (a full disk, a network drive) must not go unnoticed.
+    if (!file.Close()) return GetLastError();
     return ERROR_SUCCESS;
 }

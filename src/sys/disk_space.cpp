@@ -5,20 +5,11 @@
 #include <cmath>
 
 #include "script/text.h"
+#include "sys/handles.h"
 
 namespace {
 
 using FreeSpaceEx = BOOL(WINAPI*)(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER);
-
-struct LibraryHandle {
-    HMODULE module;
-    explicit LibraryHandle(HMODULE m) : module(m) {}
-    ~LibraryHandle() {
-        if (module) FreeLibrary(module);
-    }
-    LibraryHandle(const LibraryHandle&) = delete;
-    LibraryHandle& operator=(const LibraryHandle&) = delete;
-};
 
 }  // namespace
 
@@ -27,8 +18,8 @@ bool DiskFreeBytesEx(const std::string& drive, long long& bytes) {
     bytes = -1;
     // Windows 95 before OSR2 lacks the extended call.
     LibraryHandle kernel(LoadLibraryA("KERNEL32.DLL"));
-    if (!kernel.module) return false;
-    FARPROC proc = GetProcAddress(kernel.module, "GetDiskFreeSpaceExA");
+    if (!kernel.Valid()) return false;
+    FARPROC proc = GetProcAddress(kernel.Get(), "GetDiskFreeSpaceExA");
     if (!proc) return false;
     auto freeSpaceEx = reinterpret_cast<FreeSpaceEx>(reinterpret_cast<void (*)()>(proc));
     ULARGE_INTEGER toCaller = {}, total = {}, totalFree = {};

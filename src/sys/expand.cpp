@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/state.h"
+#include "core/state.h"
 #include "script/fileops.h"
 #include "script/ini.h"
 #include "script/text.h"

@@ -6,6 +6,7 @@
 
 #include "script/fileops.h"
 #include "sys/error_text.h"
+#include "sys/handles.h"
 
 namespace {
 
@@ -23,16 +24,6 @@ bool PumpMessages(int& quitCode) {
     }
     return true;
 }
-
-struct Handle {
-    HANDLE handle;
-    explicit Handle(HANDLE h) : handle(h) {}
-    ~Handle() {
-        if (handle) CloseHandle(handle);
-    }
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-};
 
 void WaitWhilePumping(HANDLE process) {
     // Sleeps until the program ends or a message arrives, so the wait costs no processor time.

@@ -4,12 +4,13 @@
 
 #include <vector>
 
-#include "app/state.h"
+#include "core/state.h"
 #include "script/fileops.h"
 #include "script/text.h"
 #include "sys/error_text.h"
 #include "sys/registry.h"
 #include "sys/shared_dll.h"
+#include "sys/handles.h"
 
 namespace {
 
@@ -83,9 +84,9 @@ std::vector<std::string> SplitLines(const std::string& content) {
 
 // The whole file, or false when it cannot be read.
 bool ReadWholeFile(const std::string& path, std::string& content, DWORD& error) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid()) {
         error = GetLastError();
         return false;
     }
@@ -93,24 +94,25 @@ bool ReadWholeFile(const std::string& path, std::string& content, DWORD& error) 
     std::vector<char> buffer(64 * 1024);
     DWORD got = 0;
     bool ok = true;
-    while ((ok = ReadFile(file, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr) != 0) && got > 0)
+    while ((ok = ReadFile(file.Get(), buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr) != 0) &&
+           got > 0)
         content.append(buffer.data(), got);
     if (!ok) error = GetLastError();
-    CloseHandle(file);
     return ok;
 }
 
 bool WriteWholeFile(const std::string& path, const std::string& content, DWORD& error) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                nullptr));
+    if (!file.Valid()) {
         error = GetLastError();
         return false;
     }
     DWORD written = 0;
-    bool ok = WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr) != 0 &&
+    bool ok = WriteFile(file.Get(), content.data(), static_cast<DWORD>(content.size()), &written, nullptr) != 0 &&
               written == content.size();
     if (!ok) error = GetLastError();
-    if (!CloseHandle(file) && ok) {
+    if (!file.Close() && ok) {
         ok = false;
         error = GetLastError();
     }

@@ -2,11 +2,12 @@
 
 #include <windows.h>
 
-#include "app/state.h"
+#include "core/state.h"
 #include "script/fileops.h"
 #include "script/text.h"
 #include "sys/error_text.h"
 #include "sys/registry.h"
+#include "sys/handles.h"
 
 const char* const kSharedDllsKey = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
 
@@ -33,16 +34,6 @@ ServerEntry FindEntry(HMODULE module, const char* name) {
     // Through a generic function pointer: the entry's real type is known only by convention.
     return reinterpret_cast<ServerEntry>(reinterpret_cast<void (*)()>(proc));
 }
-
-struct LibraryHandle {
-    HMODULE module;
-    explicit LibraryHandle(HMODULE m) : module(m) {}
-    ~LibraryHandle() {
-        if (module) FreeLibrary(module);
-    }
-    LibraryHandle(const LibraryHandle&) = delete;
-    LibraryHandle& operator=(const LibraryHandle&) = delete;
-};
 
 HMODULE LoadServer(const std::string& path) {
     // No system box for a missing dependency; the server's own folder is searched for its DLLs.
@@ -81,17 +72,17 @@ int ChangeSharedCount(const std::string& path, bool raise) {
 
 bool RegisterServer(const std::string& path, bool registerServer) {
     LibraryHandle library(LoadServer(path));
-    if (!library.module) {
+    if (!library.Valid()) {
         if (g_state.SetupMode == "SETUP")
             ShowMessageBox(path + "の読み込みに失敗しました。", "OCX/DLL登録エラー(LoadLibrary)",
                            MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
     if (!registerServer) {
-        if (ServerEntry entry = FindEntry(library.module, "DllUnregisterServer")) entry();
+        if (ServerEntry entry = FindEntry(library.Get(), "DllUnregisterServer")) entry();
         return false;
     }
-    ServerEntry entry = FindEntry(library.module, "DllRegisterServer");
+    ServerEntry entry = FindEntry(library.Get(), "DllRegisterServer");
     if (!entry) {
         ShowMessageBox(path + "のDllRegisterServerエントリが見つかりません。", "OCX/DLL登録エラー(GetProcAddress)",
                        MB_OK | MB_ICONEXCLAMATION);

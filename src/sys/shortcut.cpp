@@ -9,26 +9,9 @@
 #include "script/fileops.h"
 #include "script/text.h"
 #include "sys/error_text.h"
+#include "sys/handles.h"
 
 namespace {
-
-// Owns one interface pointer.
-template <class T>
-class ComPtr {
-public:
-    ComPtr() = default;
-    ~ComPtr() {
-        if (ptr_) ptr_->Release();
-    }
-    ComPtr(const ComPtr&) = delete;
-    ComPtr& operator=(const ComPtr&) = delete;
-    T* operator->() const { return ptr_; }
-    T* Get() const { return ptr_; }
-    void** Out() { return reinterpret_cast<void**>(&ptr_); }
-
-private:
-    T* ptr_ = nullptr;
-};
 
 void RaiseOnFailure(HRESULT result) {
     if (FAILED(result)) throw ComError(ComErrorText(result), result);

@@ -1,15 +1,9 @@
 #include "sys/win_reboot.h"
+#include "sys/handles.h"
 
 namespace {
 
 ExitWindowsCall g_exitWindows;
-
-struct Handle {
-    HANDLE handle = nullptr;
-    ~Handle() {
-        if (handle) CloseHandle(handle);
-    }
-};
 
 }  // namespace
 
@@ -17,8 +11,8 @@ void SetExitWindowsCall(ExitWindowsCall call) { g_exitWindows = std::move(call);
 
 bool TWinReboot::SetShutdownPrivilege(const std::string& name, bool enable) {
     Handle token;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token.handle)) {
-        token.handle = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, token.Out())) {
+        token.Detach();
         return false;
     }
     TOKEN_PRIVILEGES privileges = {};
@@ -27,7 +21,7 @@ bool TWinReboot::SetShutdownPrivilege(const std::string& name, bool enable) {
     privileges.Privileges[0].Attributes = enable ? SE_PRIVILEGE_ENABLED : 0;
     TOKEN_PRIVILEGES previous = {};
     DWORD previousLength = 0;
-    if (!AdjustTokenPrivileges(token.handle, FALSE, &privileges, sizeof(previous), &previous, &previousLength))
+    if (!AdjustTokenPrivileges(token.Get(), FALSE, &privileges, sizeof(previous), &previous, &previousLength))
         return false;
     // The call also "succeeds" when the token does not hold the privilege at all.
     return GetLastError() != ERROR_NOT_ALL_ASSIGNED;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "ui/application.h"
+#include "sys/handles.h"
 
 namespace {
 
@@ -17,22 +18,6 @@ const FontPtr& DefaultFont() {
     static const FontPtr font = std::make_shared<const FontHandle>(Font{});
     return font;
 }
-
-// An open file handle, closed on every path.
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE handle) : handle_(handle) {}
-    ~FileHandle() {
-        if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    HANDLE Get() const { return handle_; }
-    bool Valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-
-private:
-    HANDLE handle_;
-};
 
 bool ReadWholeFile(const std::string& path, std::string& bytes) {
     FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,

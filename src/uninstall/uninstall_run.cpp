@@ -2,8 +2,8 @@
 
 #include <windows.h>
 
-#include "app/run_ui.h"
-#include "app/state.h"
+#include "core/run_ui.h"
+#include "core/state.h"
 #include "script/fileops.h"
 #include "script/ini.h"
 #include "script/text.h"
