@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "app/run_ui.h"
-#include "app/state.h"
+#include "core/run_ui.h"
+#include "core/state.h"
 #include "install/install_engine.h"
 #include "support/test_env.h"
 #include "script/fileops.h"

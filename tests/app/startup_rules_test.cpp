@@ -4,7 +4,7 @@
 #include <windows.h>
 
 #include "app/startup_rules.h"
-#include "app/state.h"
+#include "core/state.h"
 #include "script/fileops.h"
 #include "script/ini.h"
 #include "support/test_env.h"

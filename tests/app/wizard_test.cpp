@@ -5,7 +5,7 @@
 
 #include "app/forms.h"
 #include "app/frm_main.h"
-#include "app/state.h"
+#include "core/state.h"
 #include "script/fileops.h"
 #include "script/ini.h"
 #include "support/test_env.h"

@@ -3,7 +3,7 @@
 // completion page.
 #include <gtest/gtest.h>
 
-#include "app/state.h"
+#include "core/state.h"
 #include "install/completion.h"
 #include "install/copy_entry.h"
 #include "install/registry_entry.h"

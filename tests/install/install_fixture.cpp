@@ -1,6 +1,6 @@
 #include "install_fixture.h"
 
-#include "app/state.h"
+#include "core/state.h"
 #include "script/fileops.h"
 #include "script/ini.h"
 #include "sys/registry.h"

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "app/state.h"
+#include "core/state.h"
 #include "install_fixture.h"
 #include "script/fileops.h"
 #include "script/ini.h"

@@ -5,7 +5,7 @@
 
 #include <map>
 
-#include "app/state.h"
+#include "core/state.h"
 #include "script/folders.h"
 #include "script/text.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/run_ui.h"
+#include "core/run_ui.h"
 
 class RecordingRunUi : public RunUi {
 public:

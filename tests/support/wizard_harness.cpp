@@ -4,7 +4,7 @@
 
 #include "app/forms.h"
 #include "app/frm_main.h"
-#include "app/state.h"
+#include "core/state.h"
 #include "script/ini.h"
 #include "support/test_env.h"
 #include "ui/frm_back.h"

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/state.h"
+#include "core/state.h"
 #include "script/fileops.h"
 #include "script/ini.h"
 #include "support/test_env.h"

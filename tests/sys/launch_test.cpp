@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/state.h"
+#include "core/state.h"
 #include "script/fileops.h"
 #include "support/test_env.h"
 #include "sys/error_text.h"

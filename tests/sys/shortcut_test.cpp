@@ -5,7 +5,7 @@
 
 #include <thread>
 
-#include "app/state.h"
+#include "core/state.h"
 #include "script/fileops.h"
 #include "script/text.h"
 #include "support/test_env.h"

@@ -5,8 +5,8 @@
 
 #include <deque>
 
-#include "app/run_ui.h"
-#include "app/state.h"
+#include "core/run_ui.h"
+#include "core/state.h"
 #include "script/fileops.h"
 #include "script/folders.h"
 #include "script/ini.h"
