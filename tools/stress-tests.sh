@@ -42,6 +42,8 @@ echo "load: ${#load[@]} busy processes (one per CPU)"
 total_failed=0
 failed_runs=0
 for run in $(seq 1 "$runs"); do
+    # Every run starts from a fresh server and display, as a new test command would.
+    setup_wine_stop
     log="$logs/run-$run.log"
     start=$(date +%s)
     ctest --preset x64 -V "${filter[@]}" "${extra[@]}" >"$log" 2>&1
@@ -58,8 +60,6 @@ for run in $(seq 1 "$runs"); do
     if [ "$failed" -gt 0 ]; then
         grep -E '^[0-9]+: \[  FAILED  \] .* \([0-9]+ ms\)$' "$log" | sed 's/^/    /'
     fi
-    # Start every run from a fresh server, as a new test command would.
-    setup_wine_stop
 done
 echo "total: $total_failed failing test cases, $failed_runs failed runs of $runs"
 [ "$total_failed" -eq 0 ] && [ "$failed_runs" -eq 0 ]
