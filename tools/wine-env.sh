@@ -9,13 +9,19 @@ export LANG=ja_JP.UTF-8
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe=d"
 export WINEARCH=win64
-SETUP_WINE=/usr/lib/wine/wine64
-[ -x "$SETUP_WINE" ] || SETUP_WINE=$(command -v wine64 || command -v wine)
-SETUP_WINESERVER=/usr/lib/wine/wineserver64
-[ -x "$SETUP_WINESERVER" ] || SETUP_WINESERVER=$(command -v wineserver)
+SETUP_TOOLS_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+if grep -qx 'SETUP_WINE_WOW64:BOOL=ON' "$SETUP_BUILD_DIR/CMakeCache.txt" 2>/dev/null; then
+    # A 32-bit build tree: Wine 10 of the Debian 13 root runs its programs in WoW64 mode.
+    SETUP_WINE=$SETUP_TOOLS_DIR/wow64-wine.sh
+    SETUP_WINESERVER=$SETUP_TOOLS_DIR/wow64-wineserver.sh
+else
+    SETUP_WINE=/usr/lib/wine/wine64
+    [ -x "$SETUP_WINE" ] || SETUP_WINE=$(command -v wine64 || command -v wine)
+    SETUP_WINESERVER=/usr/lib/wine/wineserver64
+    [ -x "$SETUP_WINESERVER" ] || SETUP_WINESERVER=$(command -v wineserver)
+fi
 # Raise when setup_prefix_registry changes, so existing prefixes take the new settings.
 SETUP_PREFIX_SETTINGS=2
-SETUP_TOOLS_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
 # A display of our own unless the caller brought one: screenshots need a real X server.
 setup_display() {
