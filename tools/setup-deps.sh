@@ -30,10 +30,7 @@ fi
 wow64_settings=1
 wow64=build/wow64
 if [ "$(cat "$wow64/ready" 2>/dev/null)" != "$wow64_settings" ]; then
-    if [ "$(id -u)" -ne 0 ]; then
-        echo "setup-deps: making the Debian 13 root for the 32-bit tests ($wow64) needs root" >&2
-        exit 1
-    fi
+    SUDO=; [ "$(id -u)" -eq 0 ] || SUDO=sudo
     codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
     mirror=$(apt-get indextargets --no-release-info --format '$(REPO_URI)' "Release: $codename" \
              'Identifier: Packages' | head -n 1)
@@ -42,12 +39,12 @@ if [ "$(cat "$wow64/ready" 2>/dev/null)" != "$wow64_settings" ]; then
         exit 1
     fi
     echo "Making the Debian 13 root for the 32-bit programs in $wow64 (from $mirror) ..."
-    rm -rf "$wow64"
+    $SUDO rm -rf "$wow64"
     mkdir -p "$wow64"
-    debootstrap --variant=minbase trixie "$wow64/root" "$mirror" >"$wow64/debootstrap.log" 2>&1 ||
+    $SUDO debootstrap --variant=minbase trixie "$wow64/root" "$mirror" >"$wow64/debootstrap.log" 2>&1 ||
         { tail -n 20 "$wow64/debootstrap.log" >&2; exit 1; }
-    cp /etc/resolv.conf "$wow64/root/etc/resolv.conf"
-    in_root() { tools/wow64-run.sh env DEBIAN_FRONTEND=noninteractive "$@"; }
+    $SUDO cp /etc/resolv.conf "$wow64/root/etc/resolv.conf"
+    in_root() { $SUDO tools/wow64-run.sh env DEBIAN_FRONTEND=noninteractive "$@"; }
     in_root dpkg --add-architecture i386
     in_root apt-get update -qq
     in_root apt-get install -y -qq --no-install-recommends wine wine64 libwine \

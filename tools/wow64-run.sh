@@ -20,6 +20,10 @@ if [ ! -x "$root/usr/bin/env" ]; then
     echo "wow64-run: no Debian 13 root at $root (tools/setup-deps.sh makes it)" >&2
     exit 127
 fi
+if [ "$(id -u)" -ne 0 ]; then
+    # Namespaces, binds and chroot need root; the command itself runs as the caller.
+    exec sudo --preserve-env SETUP_WOW64_USER="$(id -u):$(id -g)" "$0" "$@"
+fi
 if [ "${SETUP_WOW64_NAMESPACE:-}" != "$$" ]; then
     # unshare executes the command in this same process: a caller's kill or time-out reaches it.
     SETUP_WOW64_NAMESPACE=$$ exec unshare --mount --propagation private "$0" "$@"
@@ -37,4 +41,4 @@ if [ -d /tmp/.X11-unix ]; then
 fi
 # Outside the source tree the current folder does not exist in the root.
 case "$PWD" in "$sources" | "$sources"/*) dir=$PWD ;; *) dir=/ ;; esac
-exec chroot "$root" /usr/bin/env --chdir="$dir" "$@"
+exec chroot ${SETUP_WOW64_USER:+--userspec="$SETUP_WOW64_USER"} "$root" /usr/bin/env --chdir="$dir" "$@"
