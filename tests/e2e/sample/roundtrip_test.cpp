@@ -90,7 +90,10 @@ void PrintMachineState(const std::string& heading, const std::string& installFol
                                     ShellFolder(CSIDL_DESKTOPDIRECTORY) + "サンプルアプリ.lnk"})
         out += "Shortcut " + e2e::Utf8(link) + (FileExists(link) ? "" : " (none)") + "\n";
     auto value = [&](HKEY root, const char* rootName, const std::string& key, const std::string& name) {
-        out += std::string(rootName) + "\\" + e2e::Utf8(key) + " [" + (name.empty() ? "(default)" : name) +
+        // Named as stored: a 32-bit program's HKLM\Software keys lie under WOW6432Node.
+        std::string stored = root == HKEY_CLASSES_ROOT ? key : places::StoredAs(root, key);
+        if (stored.front() == '<') stored = key;
+        out += std::string(rootName) + "\\" + e2e::Utf8(stored) + " [" + (name.empty() ? "(default)" : name) +
                "] = " + e2e::Utf8(RegString(root, key, name)) + "\n";
     };
     value(HKEY_CURRENT_USER, "HKCU", "Software\\Orvant Sample\\SampleApp", "InstallFolder");
