@@ -106,12 +106,13 @@ bool CopyOne(InstallContext& run, const CopyEntry& entry, std::string source) {
 
     if (result == 0) {
         r.Lists.FileLog.Append(FileLogItem(destination, entry.options));
-    } else if (result == ERROR_SHARING_VIOLATION) {
+    } else if (result == ERROR_SHARING_VIOLATION && ReplaceFileAtRestart(source, destination)) {
         // In use by another program: replaced at the next start, not a failure.
         g_state.LockedFileFound = true;
-        ReplaceFileAtRestart(source, destination);
         r.Lists.FileLog.Append(FileLogItem(destination, entry.options));
     } else {
+        // Also a file in use whose replacement could not be scheduled: the old file stays for good,
+        // and no restart would change that.
         run.AddFailure("<File> ", destination, result);
         g_state.StatusTail = "一部失敗";
     }

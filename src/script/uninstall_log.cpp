@@ -168,6 +168,17 @@ std::string UninstallKeyPathOf(const std::string& keyName) {
     return "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + keyName;
 }
 
+bool IsUninstallEntryKey(const std::string& keyPath) {
+    const std::string root = UninstallKeyPathOf("");
+    std::string path = keyPath;
+    while (!path.empty() && path[0] == '\\') path.erase(0, 1);
+    if (path.size() < root.size() || !EqualsNoCase(path.substr(0, root.size()), root)) return false;
+    // Doubled separators after the Uninstall key name nothing below it.
+    std::string name = path.substr(root.size());
+    while (!name.empty() && name[0] == '\\') name.erase(0, 1);
+    return !RemoveDelimiter(name, "T").empty();
+}
+
 IniDocument BuildUninstallLog(const UninstallLogContent& content) {
     IniDocument log;
     log.Set("Information", "Message1", "Orvant Setup Nova UnSetup(UnInstall) Initialize File");

@@ -76,18 +76,19 @@ bool ReplaceFileAtRestart(const std::string& source, const std::string& destinat
     // an entry that removes the destination.
     if (CopyFileOver(source, temp) != 0) return false;
 
+    bool scheduled = true;
     if (g_state.PlatformKind == "NT") {
-        if (MoveFileExA(temp.c_str(), destination.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_DELAY_UNTIL_REBOOT))
-            return true;
-        ShowMessageBox("MoveFileEx関数が失敗しました。", "内部エラー", MB_OK | MB_ICONEXCLAMATION);
-        return false;
-    }
-    if (g_state.PlatformKind == "notNT") {
+        scheduled =
+            MoveFileExA(temp.c_str(), destination.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
+        if (!scheduled) ShowMessageBox("MoveFileEx関数が失敗しました。", "内部エラー", MB_OK | MB_ICONEXCLAMATION);
+    } else if (g_state.PlatformKind == "notNT") {
         std::string shortDestination = ShortPathOf(destination);
         if (shortDestination.empty()) shortDestination = destination;
         std::string shortTemp = ShortPathOf(temp);
         if (shortTemp.empty()) shortTemp = temp;
-        return WriteIniValue("Rename", shortDestination, shortTemp, g_state.WindowsFolder + "WININIT.INI");
+        scheduled = WriteIniValue("Rename", shortDestination, shortTemp, g_state.WindowsFolder + "WININIT.INI");
     }
-    return true;
+    // A copy that nothing will ever move would only fill the Windows folder.
+    if (!scheduled) DeleteFileA(temp.c_str());
+    return scheduled;
 }

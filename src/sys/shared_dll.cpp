@@ -45,20 +45,21 @@ HMODULE LoadServer(const std::string& path) {
 
 }  // namespace
 
-int GetSharedCount(const std::string& path) {
+long long GetSharedCount(const std::string& path) {
     RegistryKey key = OpenCountsKey();
     DWORD count = 0;
     if (!key.QueryDword(path, count)) return 0;
-    return static_cast<int>(count);
+    return count;
 }
 
-int ChangeSharedCount(const std::string& path, bool raise) {
-    int count = GetSharedCount(path);
+long long ChangeSharedCount(const std::string& path, bool raise) {
+    const long long kLargestCount = 0xFFFFFFFFLL;
+    long long count = GetSharedCount(path);
     RegistryKey key = OpenCountsKey();
     LONG result;
     if (raise) {
         if (count == 0 && FileExists(path)) count = 1;
-        ++count;
+        if (count < kLargestCount) ++count;
         result = key.SetDword(path, static_cast<DWORD>(count));
     } else {
         --count;

@@ -7,6 +7,7 @@
 #include "script/fileops.h"
 #include "script/ini.h"
 #include "script/text.h"
+#include "script/uninstall_log.h"
 #include "sys/error_text.h"
 #include "sys/registry.h"
 #include "sys/removal.h"
@@ -154,7 +155,7 @@ int UninstallEngine::DecideFile(const std::string& path, std::string& options) {
         options += "/L";
         return 0;
     };
-    int count = GetSharedCount(path);
+    long long count = GetSharedCount(path);
     if (count == 0) {
         if (HasFlag(options, "/C")) {
             if (ShowMessageBox(ConfirmQuestion(path), "ファイル削除の確認", MB_YESNO | MB_ICONQUESTION) != IDYES)
@@ -188,10 +189,8 @@ void UninstallEngine::RemoveFile(const std::string& entry, bool recordFailures) 
     int result = DecideFile(path, options);
     if (FileExists(path) && !HasFlag(options, "/L")) {
         if (result == 0) result = ERROR_ACCESS_DENIED;  // the shell reported success, the file is still there
-        if (HasFlag(options, "/F")) {
-            DeleteAtRestart(path);
-            extraInfo = kRestartNotice;
-        }
+        // The notice (and with it the restart offer) only for a deletion that is really scheduled.
+        if (HasFlag(options, "/F") && DeleteAtRestart(path)) extraInfo = kRestartNotice;
     }
     if (result != 0 && recordFailures) {
         Fail("<File> " + path + kLineEnd + SystemErrorText(static_cast<DWORD>(result)) + extraInfo + kLineEnd);
@@ -282,7 +281,15 @@ void UninstallEngine::RemoveUninstallEntry() {
     g_state.StatusTail = "完了";
     ui_.ShowStatus(g_state.StatusText);
     std::string key = Value("UnSetupRegistryKey", "Key");
-    if (!key.empty()) DeleteRegistryKey("(Local)", key);
+    if (key.empty()) return;
+    if (IsUninstallEntryKey(key)) {
+        DeleteRegistryKey("(Local)", key);
+        return;
+    }
+    // Any other key is left as it is: the Uninstall key itself holds every program's entry.
+    Fail("<Registry> HKEY_LOCAL_MACHINE\\" + key + kLineEnd +
+         "「プログラム(アプリケーション)の追加と削除」の登録キーではないため、削除しませんでした。" + kLineEnd);
+    g_state.StatusTail = "一部失敗";
 }
 
 void UninstallEngine::RemoveInstallFolder() {

@@ -64,6 +64,24 @@ TEST_F(SharedCountTest, RaisingCountsAnExistingUncountedFileAsOneEarlierUser) {
     EXPECT_TRUE(boxes.Boxes().empty());
 }
 
+// Counts are unsigned 32-bit values: past the largest signed value they go on counting, and the
+// largest value stays (a count wrapping round to 0 would free a file that others still use).
+TEST_F(SharedCountTest, LargeCountsNeitherGoNegativeNorWrapToZero) {
+    std::string big = Path("BIG.DLL");
+    ASSERT_TRUE(RawSetDword(HKEY_LOCAL_MACHINE, kCountsKey, big, 0x7FFFFFFF));
+    EXPECT_EQ(ChangeSharedCount(big, true), 0x80000000LL);
+    EXPECT_EQ(Stored(big), 0x80000000u);
+    EXPECT_EQ(GetSharedCount(big), 0x80000000LL);
+    EXPECT_EQ(ChangeSharedCount(big, false), 0x7FFFFFFFLL);
+    EXPECT_EQ(Stored(big), 0x7FFFFFFFu);
+
+    std::string full = Path("FULL.DLL");
+    ASSERT_TRUE(RawSetDword(HKEY_LOCAL_MACHINE, kCountsKey, full, 0xFFFFFFFF));
+    EXPECT_EQ(ChangeSharedCount(full, true), 0xFFFFFFFFLL);
+    EXPECT_EQ(Stored(full), 0xFFFFFFFFu);
+    EXPECT_EQ(ChangeSharedCount(full, false), 0xFFFFFFFELL);
+}
+
 TEST_F(SharedCountTest, LoweringToZeroDeletesTheValue) {
     std::string one = Path("ONE.DLL");
     ASSERT_TRUE(RawSetDword(HKEY_LOCAL_MACHINE, kCountsKey, one, 1));

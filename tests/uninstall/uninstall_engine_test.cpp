@@ -142,6 +142,28 @@ TEST_F(UninstallEngineTest, CleanRunRemovesEverythingTheLogNames) {
     EXPECT_TRUE(ui_.questions.empty());
 }
 
+// Only a program's own entry below the Add/Remove key goes; a log naming the Uninstall key itself
+// (or any other key) would take every program's entry with it: it is left and reported.
+TEST_F(UninstallEngineTest, OnlyAKeyBelowTheAddRemoveKeyIsDeleted) {
+    const std::string root = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+    RegistryKey arp;
+    ASSERT_EQ(arp.Create(HKEY_LOCAL_MACHINE, kUninstallKey), 0);
+    arp.Close();
+    for (const std::string& key : {root, root + "\\", "\\" + root + "\\\\", std::string("SOFTWARE\\Microsoft")}) {
+        Log("[UnSetupRegistryKey]\r\nKey=" + key + "\r\n");
+        UninstallOutcome outcome = Run();
+        EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey)) << key;
+        EXPECT_NE(outcome.failureDetail.find("<Registry> HKEY_LOCAL_MACHINE\\" + key +
+                                             "\r\n「プログラム(アプリケーション)の追加と削除」の登録キーではないため、"
+                                             "削除しませんでした。\r\n"),
+                  std::string::npos)
+            << key;
+    }
+    Log("[UnSetupRegistryKey]\r\nKey=\\" + std::string(kUninstallKey) + "\\\r\n");
+    EXPECT_EQ(Run().failureDetail.find("<Registry>"), std::string::npos);
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+}
+
 TEST_F(UninstallEngineTest, AssociationsAreRestoredToTheirEarlierType) {
     ASSERT_EQ(CreateKeyOrRaise(HKEY_CLASSES_ROOT, ".orvtst").SetString("", "orvtst_auto_file"), 0);
     ASSERT_EQ(CreateKeyOrRaise(HKEY_CLASSES_ROOT, "orvtst_auto_file").SetString("", "x"), 0);
@@ -252,6 +274,27 @@ TEST_F(UninstallEngineTest, LockedFileWithRestartDeletion) {
                      reinterpret_cast<BYTE*>(pending.data()), &size);
     EXPECT_NE(pending.find("LOCKED.DLL"), std::string::npos);
     session.DeleteValue("PendingFileRenameOperations");
+}
+
+// "/F" promises a deletion at the next start only when one could be scheduled: here the older
+// family's restart list cannot be written, so the file's block says nothing of a restart and no
+// restart is offered.
+TEST_F(UninstallEngineTest, LockedFileWhoseDeletionCannotBeScheduledOffersNoRestart) {
+    g_state.PlatformKind = "notNT";
+    g_state.WindowsFolder = root_ + "win\\";
+    ForceFolders(g_state.WindowsFolder + "WININIT.INI\\");
+    std::string locked = app_ + "LOCKED.DLL";
+    File(locked);
+    HANDLE hold = CreateFileA(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    Log("[DeleteFile]\r\nFile1=" + locked + ",/F\r\n");
+    MessageBoxRecorder boxes;
+    UninstallOutcome outcome = Run();
+    CloseHandle(hold);
+    ASSERT_EQ(boxes.Boxes().size(), 1u) << "the unreadable restart list is reported";
+    EXPECT_FALSE(outcome.restartNeeded);
+    EXPECT_NE(outcome.failureDetail.find("<File> " + locked + "\r\n"), std::string::npos);
+    EXPECT_EQ(outcome.failureDetail.find("再起動"), std::string::npos) << outcome.failureDetail;
+    EXPECT_TRUE(FileExists(locked));
 }
 
 TEST_F(UninstallEngineTest, PatternOptionsAndDeleteAll) {
