@@ -50,4 +50,5 @@ bool RunRegistryPhase(InstallContext& run);
 bool RunIniFilePhase(InstallContext& run);
 void CollectRemovalEntries(InstallContext& run);
 bool RunAssociationPhase(InstallContext& run);
-void RunFinishingSteps(InstallContext& run);
+// False when an abort came before the abort button was disabled: nothing was written then.
+bool RunFinishingSteps(InstallContext& run);

@@ -19,17 +19,24 @@ InstallResult RunInstall(RunUi& ui, const InstallOptions& options, const DiskFre
     run.result.ExecuteFile = run.script.Read("ExecuteFile", "File");
     run.result.SetupOnly = IsSetupOnly(g_state.UnSetupTitle);
 
-    bool completed = RunInformationPhase(run) && RunRequiredSpacePhase(run) && RunFreeSpacePhase(run) &&
-                     RunFolderCheckPhase(run) && RunMakeFolderPhase(run) && RunCopyPhase(run) &&
-                     RunShortcutPhase(run) && RunRegistryPhase(run) && RunIniFilePhase(run);
+    // An abort confirmed while a phase ends (during its last pause or status line) is honoured
+    // before the next phase begins: a phase without entries would not test for it itself.
+    using Phase = bool (*)(InstallContext&);
+    const Phase phases[] = {RunInformationPhase, RunRequiredSpacePhase, RunFreeSpacePhase,
+                            RunFolderCheckPhase, RunMakeFolderPhase,    RunCopyPhase,
+                            RunShortcutPhase,    RunRegistryPhase,      RunIniFilePhase};
+    bool completed = true;
+    for (Phase phase : phases) {
+        if (run.AbortTest() || !phase(run)) {
+            completed = false;
+            break;
+        }
+    }
     if (completed) {
         CollectRemovalEntries(run);
-        completed = RunAssociationPhase(run);
+        completed = !run.AbortTest() && RunAssociationPhase(run);
     }
-    if (completed) {
-        RunFinishingSteps(run);
-        run.result.ended = InstallEnd::Completed;
-    }
+    if (completed && !run.AbortTest() && RunFinishingSteps(run)) run.result.ended = InstallEnd::Completed;
     run.result.LockedFileFound = g_state.LockedFileFound;
     return run.result;
 }

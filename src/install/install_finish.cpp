@@ -62,12 +62,14 @@ UninstallEntry DecideUninstallEntry(const ScriptValues& script) {
     return entry;
 }
 
-void RunFinishingSteps(InstallContext& run) {
+bool RunFinishingSteps(InstallContext& run) {
     g_state.StatusText += g_state.UnSetupWord + "情報を更新しています";
     g_state.StatusTail = "．．．完了";
     run.Show();
     ShowDots(run, 1);
     run.ui.EnableAbort(false);
+    // The status lines above still let an abort through; none can come after this test.
+    if (run.AbortTest()) return false;
 
     RefreshUninstaller(run);
     ShowDots(run, 2);
@@ -80,4 +82,5 @@ void RunFinishingSteps(InstallContext& run) {
         RegisterUninstallEntry(entry);
     }
     run.CloseStep();
+    return true;
 }
