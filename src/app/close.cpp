@@ -32,8 +32,12 @@ void TfrmMain::FormCloseQuery(bool& canClose) {
 
 void TfrmMain::FormClose() {
     ::ProcessMessages();
-    // Every work folder goes, also those that earlier interrupted runs left behind.
-    if (g_state.TempFolder.size() > 3) {
+    // Every work folder goes, also those that earlier interrupted runs left behind; a temporary
+    // folder at a drive root (TEMP=C:\) has them there too. Only the OVTMP folders go, never the
+    // folder that holds them.
+    const std::string& temp = g_state.TempFolder;
+    bool fullPath = (temp.size() >= 3 && temp[1] == ':' && temp[2] == '\\') || temp.rfind("\\\\", 0) == 0;
+    if (fullPath) {
         for (int n = 1; n <= 99; ++n) {
             std::string folder = g_state.TempFolder + "OVTMP" + IntToStr(n) + "\\";
             if (FolderExists(folder)) RemoveFolder(folder, "*.*");

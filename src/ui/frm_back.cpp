@@ -130,6 +130,12 @@ void TfrmBack::FormCreate() {
             SetClassLongPtrA(Handle(), GCLP_HICON, reinterpret_cast<LONG_PTR>(icon));
 }
 
+void TfrmBack::FormCloseQuery(bool& canClose) {
+    if (!wizard_ || !wizard_->IsModal()) return;
+    canClose = false;
+    wizard_->Close();
+}
+
 const std::string& TfrmBack::VersionText() {
     if (!versionRead_) {
         versionText_ = FormatVersionText(ReadFileVersionString(ProgramFilePath()));

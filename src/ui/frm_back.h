@@ -49,6 +49,10 @@ public:
 protected:
     void FormCreate() override;
     void FormResize() override;
+    // Closing the background (the task bar's "Close window", Alt+F4 once the work is over) while
+    // the wizard is up closes the wizard instead, through its own close rules and clean-up; the
+    // background follows when the wizard has gone.
+    void FormCloseQuery(bool& canClose) override;
 
 private:
     Form* wizard_ = nullptr;

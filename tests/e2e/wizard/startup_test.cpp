@@ -24,6 +24,28 @@ const std::string kVersionCaption = VersionCaption();
 const char kSetupTitle[] = "起動検査 セットアップ";
 const char kProgram[] = "起動検査アプリ 2.5";
 
+// The temporary folder that programs started meanwhile inherit (TEMP and TMP), restored after.
+class ScopedTemp {
+public:
+    explicit ScopedTemp(const std::string& folder) : temp_(Get("TEMP")), tmp_(Get("TMP")) {
+        SetEnvironmentVariableA("TEMP", folder.c_str());
+        SetEnvironmentVariableA("TMP", folder.c_str());
+    }
+    ~ScopedTemp() {
+        SetEnvironmentVariableA("TEMP", temp_.c_str());
+        SetEnvironmentVariableA("TMP", tmp_.c_str());
+    }
+
+private:
+    static std::string Get(const char* name) {
+        DWORD length = GetEnvironmentVariableA(name, nullptr, 0);
+        std::string value(length, '\0');
+        value.resize(GetEnvironmentVariableA(name, value.data(), length));
+        return value;
+    }
+    std::string temp_, tmp_;
+};
+
 class Startup : public wiz::Scenario {
 protected:
     // A plain script: titles, banner, and a proposed folder of the scenario's own; "extend" holds
@@ -100,6 +122,42 @@ TEST_F(Startup, SecondInstanceQuitsSilentlyWhileTheFirstRuns) {
     EXPECT_SOON(Control(IDC_FRA_TITLE), Visible, true);
     EndWithConfirmation();
     EXPECT_EQ(wiz::CountWorkFolders(), 0);
+}
+
+// A close of the background window (as the task manager's "End task" sends it) goes through the
+// wizard's close rules: asked, kept on No; on Yes the program ends with its clean-up. The temporary folder here
+// is a drive root (the build tree's empty drive Q:), where the work folder lies directly.
+TEST_F(Startup, ClosingTheBackgroundAsksAndCleansUpAlsoWithTempAtARoot) {
+    ASSERT_FALSE(Distribution("startup-backclose", BasicScript(Scratch("startup-backclose-app"))).empty());
+    const std::string work = "Q:\\OVTMP1\\";
+    folders_.push_back(work);  // removed at the end also when the scenario fails
+    ASSERT_FALSE(wiz::FolderExists(work));
+    {
+        ScopedTemp temp("Q:\\");
+        ASSERT_TRUE(StartWizard(kSetupTitle));
+    }
+    ASSERT_TRUE(Control(IDC_BTN_EVENT).WaitText("インストール続行(&C)"));
+    EXPECT_SOON_EQ(wiz::FolderExists(work), true);
+    e2e::Window back = setup_.WaitWindow("TfrmBack", kVersionCaption);
+    ASSERT_TRUE(back);
+
+    ASSERT_TRUE(back.PostClose());
+    e2e::MsgBox box = setup_.WaitMessageBox();
+    ASSERT_TRUE(box);
+    EXPECT_TRUE(e2e::SameText(box.Title(), "終了確認"));
+    ASSERT_TRUE(box.Answer(IDNO));
+    EXPECT_TRUE(setup_.ExpectNoMessageBox(500));
+    EXPECT_SOON(wizard_, Visible, true);
+    EXPECT_SOON(back, Visible, true);
+
+    ASSERT_TRUE(back.PostClose());
+    box = setup_.WaitMessageBox();
+    ASSERT_TRUE(box);
+    ASSERT_TRUE(box.Answer(IDYES));
+    ASSERT_TRUE(setup_.WaitForExit());
+    EXPECT_EQ(setup_.ExitCode(), 0u);
+    EXPECT_FALSE(wiz::FolderExists(work)) << "the work folder at the drive root goes";
+    EXPECT_TRUE(wiz::FolderExists("Q:\\")) << "the root itself stays";
 }
 
 TEST_F(Startup, BackgroundShowsVersionTitlesBannerAndGradient) {
