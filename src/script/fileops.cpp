@@ -100,3 +100,65 @@ bool FileSizeOf(const std::string& path, long long& size) {
     size = (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
     return true;
 }
+
+namespace {
+
+// Separators as the system reads them: "/" counts as "\", and runs of them are one, except the
+// two that open a network path.
+std::string CollapseSeparators(const std::string& path) {
+    std::string text;
+    for (size_t i = 0; i < path.size(); ++i) {
+        bool separator = path[i] == '/' || IsPathDelimiterAt(path, i);
+        if (IsDBCSLeadByte(static_cast<BYTE>(path[i])) && i + 1 < path.size()) {
+            text += path.substr(i, 2);
+            ++i;
+            continue;
+        }
+        if (separator && !text.empty() && text.back() == '\\' && i > 1) continue;
+        text += separator ? '\\' : path[i];
+    }
+    return text;
+}
+
+std::string FullPathOf(const std::string& path) {
+    DWORD size = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
+    for (int attempt = 0; size != 0 && attempt < 4; ++attempt) {
+        std::string full(size, '\0');
+        DWORD length = GetFullPathNameA(path.c_str(), size, full.data(), nullptr);
+        if (length == 0) break;
+        if (length < size) return full.substr(0, length);
+        size = length + 1;
+    }
+    return path;
+}
+
+// The long form of the part of the path that exists; the rest stays as written.
+std::string LongPathOf(const std::string& path) {
+    DWORD size = GetLongPathNameA(path.c_str(), nullptr, 0);
+    if (size != 0) {
+        std::string full(size, '\0');
+        DWORD length = GetLongPathNameA(path.c_str(), full.data(), size);
+        if (length != 0 && length < size) return full.substr(0, length);
+    }
+    std::string parent = RemoveDelimiter(FolderPart(RemoveDelimiter(path, "B")), "B");
+    if (parent.empty() || parent.size() >= path.size() || parent.size() <= 2) return path;
+    return AddDelimiter(LongPathOf(parent), "B") + path.substr(AddDelimiter(parent, "B").size());
+}
+
+}  // namespace
+
+std::string CanonicalPath(const std::string& path) {
+    if (path.empty()) return path;
+    std::string full = LongPathOf(FullPathOf(CollapseSeparators(path)));
+    std::string canonical = UpperCase(full);
+    // A drive root keeps its backslash; every other place is written without one.
+    if (canonical.size() > 3 || (canonical.size() == 3 && canonical[1] != ':'))
+        canonical = RemoveDelimiter(canonical, "B");
+    return canonical;
+}
+
+bool IsSameOrInside(const std::string& inner, const std::string& outer) {
+    std::string in = AddDelimiter(CanonicalPath(inner), "B");
+    std::string out = AddDelimiter(CanonicalPath(outer), "B");
+    return !out.empty() && in.compare(0, out.size(), out) == 0;
+}

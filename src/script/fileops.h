@@ -23,3 +23,11 @@ bool PathExists(const std::string& path);  // a file or a folder
 long FileDosDateTime(const std::string& path);
 // Size of a file of any attributes; false when it cannot be looked up.
 bool FileSizeOf(const std::string& path, long long& size);
+
+// The place a path names, spelt one way, for deciding whether two spellings name the same place:
+// the full path with "." and ".." resolved, doubled separators collapsed, short names expanded as
+// far as the folders exist, in upper case, without a trailing "\" (a drive root keeps its own,
+// "C:\"). Never for showing or opening: the letter case is lost. Empty for an empty path.
+std::string CanonicalPath(const std::string& path);
+// Whether the canonical place of inner is that of outer or lies below it.
+bool IsSameOrInside(const std::string& inner, const std::string& outer);

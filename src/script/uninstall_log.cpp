@@ -180,7 +180,7 @@ bool IsUninstallEntryKey(const std::string& keyPath) {
     // Doubled separators after the Uninstall key name nothing below it.
     std::string name = path.substr(root.size());
     while (!name.empty() && name[0] == '\\') name.erase(0, 1);
-    return !RemoveDelimiter(name, "T").empty();
+    return !RemoveDelimiter(name, "B").empty();
 }
 
 IniDocument BuildUninstallLog(const UninstallLogContent& content) {

@@ -189,7 +189,9 @@ HWND OperationOwnerWindow() { return g_owner; }
 DWORD DeleteFiles(const std::string& path) {
     bool wildcard = HasWildcard(path);
     if (!wildcard && !FileExists(path)) return ERROR_FILE_NOT_FOUND;
+    // Decided on the place, not the spelling: "C:\\App\\..\\*.*" is a root too.
     if (wildcard && IsRootOrEmptyFolder(FolderPart(path))) return ERROR_ACCESS_DENIED;
+    if (wildcard && IsRootOrEmptyFolder(CanonicalPath(FolderPart(path)))) return ERROR_ACCESS_DENIED;
     // A pattern cannot be loaded as a library, so only a single file is unregistered.
     if (!wildcard && IsServerFile(path)) RegisterServer(path, false);
 
@@ -211,7 +213,7 @@ DWORD DeleteFiles(const std::string& path) {
 }
 
 DWORD RemoveFolder(const std::string& folder, const std::string& patterns) {
-    if (IsRootOrEmptyFolder(folder)) return ERROR_ACCESS_DENIED;
+    if (IsRootOrEmptyFolder(folder) || IsRootOrEmptyFolder(CanonicalPath(folder))) return ERROR_ACCESS_DENIED;
     std::string base = AddDelimiter(folder, "B");
     std::string rest = patterns;
     while (!rest.empty()) {

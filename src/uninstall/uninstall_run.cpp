@@ -79,19 +79,19 @@ void UninstallEngine::Fail(const std::string& block) {
 }
 
 bool UninstallEngine::IsProtectedInstallFolder(const std::string& folder) {
-    if (folder.size() <= 3) return true;  // a drive root such as C:\ (or no real folder at all)
+    // Decided on the place the folder names, however it is spelt (case, short names, "..", "\\").
+    std::string place = CanonicalPath(folder);
+    if (folder.size() <= 3 || place.size() <= 3) return true;  // a drive root such as C:\ (or no folder)
     const ProgramState& s = g_state;
     const std::string* guarded[] = {
         &s.WindowsFolder,         &s.SystemFolder,          &s.TempFolder,          &s.StartMenuFolder,
         &s.ProgramsFolder,        &s.DesktopFolder,         &s.StartupFolder,       &s.SendToFolder,
         &s.DocumentsFolder,       &s.CommonStartMenuFolder, &s.CommonProgramsFolder, &s.CommonDesktopFolder,
         &s.CommonStartupFolder,   &s.CommonDocumentsFolder, &s.ProgramFilesFolder};
-    std::string candidate = UpperCase(AddDelimiter(folder, "B"));
     for (const std::string* value : guarded) {
         if (value->size() <= 1) continue;  // "\": a folder the system did not name
-        std::string protectedFolder = UpperCase(AddDelimiter(*value, "B"));
         // The folder itself, or one that contains it (Program Files, a profile's parent).
-        if (protectedFolder.compare(0, candidate.size(), candidate) == 0) return true;
+        if (IsSameOrInside(*value, folder)) return true;
     }
     return false;
 }
@@ -225,7 +225,7 @@ void UninstallEngine::RemoveFolders() {
     for (int n = count; n >= 1; --n) {
         std::string folder = Value("DeleteFolder", "Folder" + IntToStr(n));
         DWORD result;
-        if (FindNoCase(installFolder_, folder) != 0) {
+        if (IsSameOrInside(folder, installFolder_)) {
             // Pattern deletion only inside an install folder that may be removed at all.
             result = RemoveFolder(folder, installFolderProtected_ ? "" : options_.extraPatterns);
             if (options_.deleteAllMode) result = 0;  // the install folder step deletes everything there

@@ -10,8 +10,10 @@
 #include "script/fileops.h"
 #include "script/folders.h"
 #include "script/ini.h"
+#include "script/text.h"
 #include "support/test_env.h"
 #include "sys/registry.h"
+#include "sys/removal.h"
 #include "sys/shared_dll.h"
 #include "uninstall/uninstall_run.h"
 
@@ -338,6 +340,43 @@ TEST_F(UninstallEngineTest, ProtectedInstallFoldersAreLeftAlone) {
     engine.Run();
     EXPECT_TRUE(FileExists(marker));
     DeleteFileA(marker.c_str());
+}
+
+// The same places however they are spelt: doubled separators, short names, "..", letter case.
+// Every decision is made on the place, against the real Program Files, Windows and root folders.
+TEST_F(UninstallEngineTest, ProtectionHoldsForEverySpellingOfAPlace) {
+    const std::string& pf = g_state.ProgramFilesFolder;
+    std::string shortPf = ShortPathOf(pf);
+    ASSERT_FALSE(shortPf.empty());
+    for (std::string folder : {pf + "\\", AddDelimiter(shortPf, "B"), pf + "Firm\\..\\", pf + "Firm\\..\\..\\",
+                               UpperCase(g_state.WindowsFolder), g_state.SystemFolder + "..\\",
+                               g_state.WindowsFolder + ".\\"})
+        EXPECT_TRUE(UninstallEngine::IsProtectedInstallFolder(folder)) << folder;
+
+    // Everything to be deleted in an install folder spelt as Program Files, a [DeleteFolder] entry
+    // that names Program Files through the install folder's own text, and a wildcard entry that
+    // climbs to the drive root: nothing outside the program's folder is touched.
+    std::string keepPf = pf + "orvtest-keep.ini", keepRoot = "C:\\orvtest-keep.ini";
+    File(keepPf);
+    File(keepRoot);
+    ForceFolders(pf + "OrvTest App\\");
+    File(pf + "OrvTest App\\mine.ini");
+    for (const std::string& installFolder : {pf + "OrvTest App\\..\\", AddDelimiter(shortPf, "B")}) {
+        Log("[AddDeleteFile]\r\nFile1=" + pf + "OrvTest App\\..\\..\\*.*\r\n"
+            "[DeleteFolder]\r\nFolder1=" + pf + "OrvTest App\\..\\\r\n");
+        UninstallEngine engine(ui_, log_, installFolder, OptionsFromCheckBoxes(true, false, false));
+        engine.Run();
+        EXPECT_TRUE(FileExists(keepPf)) << installFolder;
+        EXPECT_TRUE(FileExists(keepRoot)) << installFolder;
+    }
+    // The program's own folder, spelt through a short name, still gets its patterns.
+    Log("[DeleteFolder]\r\nFolder1=" + AddDelimiter(shortPf, "B") + "OrvTest App\\\r\n");
+    UninstallEngine own(ui_, log_, pf + "OrvTest App\\", OptionsFromCheckBoxes(true, true, false));
+    own.Run();
+    EXPECT_FALSE(FolderExists(pf + "OrvTest App\\"));
+    EXPECT_TRUE(FileExists(keepPf));
+    DeleteFileA(keepPf.c_str());
+    DeleteFileA(keepRoot.c_str());
 }
 
 TEST_F(UninstallEngineTest, EmptyInstallFolderStopsWithTheFatalMessage) {
