@@ -8,6 +8,7 @@
 #include "app/forms.h"
 #include "app/frm_main.h"
 #include "app/startup_rules.h"
+#include "sys/server_host.h"
 #include "sys/win_reboot.h"
 #include "ui/application.h"
 #include "ui/frm_back.h"
@@ -37,6 +38,8 @@ void InstallRestartRecorder() {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    // Started by itself to call one COM server's entry point: nothing else happens.
+    if (IsServerHostCommandLine(GetCommandLineA())) return RunServerHost(GetCommandLineA());
     // A second instance, in either mode, leaves silently while the first one runs.
     if (Handle(OpenMutexA(MUTEX_ALL_ACCESS, FALSE, "ORVSETUP")).Valid()) {
         PostQuitMessage(0);

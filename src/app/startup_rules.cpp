@@ -200,30 +200,7 @@ PreCheckResult RunPreChecks(const std::string& scriptPath, const std::string& pr
     return result;
 }
 
-namespace {
-
-// One parameter from position p on; p ends behind it.
-std::string NextParameter(const std::string& line, size_t& p) {
-    while (p < line.size() && (line[p] == ' ' || line[p] == '\t')) ++p;
-    std::string parameter;
-    bool quoted = false;
-    for (; p < line.size(); ++p) {
-        char c = line[p];
-        if (c == '"') {
-            quoted = !quoted;
-        } else if ((c == ' ' || c == '\t') && !quoted) {
-            break;
-        } else {
-            parameter += c;
-        }
-    }
-    return parameter;
-}
-
-}  // namespace
-
 std::string FirstParameter(const std::string& commandLine) {
-    size_t p = 0;
-    NextParameter(commandLine, p);  // the program itself
-    return NextParameter(commandLine, p);
+    std::vector<std::string> parameters = CommandLineParameters(commandLine);
+    return parameters.size() > 1 ? parameters[1] : std::string();
 }

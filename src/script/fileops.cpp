@@ -63,6 +63,16 @@ bool ForceFolders(const std::string& path) {
     return result;
 }
 
+std::string ProgramFilePath() {
+    std::vector<char> buffer(MAX_PATH);
+    while (true) {
+        DWORD length = GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0) return "";
+        if (length < buffer.size()) return std::string(buffer.data(), length);
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
 bool PathExists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }

@@ -17,6 +17,9 @@ bool FolderExists(const std::string& folder);
 bool ForceFolders(const std::string& path);
 DWORD CopyFileOver(const std::string& source, const std::string& destination);
 
+// The running program's own file path.
+std::string ProgramFilePath();
+
 bool FileExists(const std::string& path);  // a file, not a folder
 bool PathExists(const std::string& path);  // a file or a folder
 // Last-write time as a packed DOS date and time (local), compared as a signed number; -1 when unknown.

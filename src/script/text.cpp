@@ -218,3 +218,25 @@ std::string FormatThousands(long long value) {
     }
     return value < 0 ? "-" + result : result;
 }
+
+std::vector<std::string> CommandLineParameters(const std::string& commandLine) {
+    std::vector<std::string> parameters;
+    size_t p = 0;
+    while (true) {
+        while (p < commandLine.size() && (commandLine[p] == ' ' || commandLine[p] == '\t')) ++p;
+        if (p >= commandLine.size()) return parameters;
+        // A double quote or a blank is never the second byte of a double-byte character.
+        std::string parameter;
+        bool quoted = false;
+        for (; p < commandLine.size(); ++p) {
+            char c = commandLine[p];
+            if (c == '"')
+                quoted = !quoted;
+            else if ((c == ' ' || c == '\t') && !quoted)
+                break;
+            else
+                parameter += c;
+        }
+        parameters.push_back(parameter);
+    }
+}

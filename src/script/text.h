@@ -2,6 +2,7 @@
 // Text utilities over byte strings in the system ANSI code page (code page 932 on Japanese Windows).
 // Positions are 1-based byte positions; 0 means "not found". None of them changes its arguments.
 #include <string>
+#include <vector>
 
 // Byte cuts, clamped to the text (they may split a double-byte character).
 std::string CopyHead(const std::string& text, long long n);
@@ -38,3 +39,7 @@ std::string IntToStr(long long value);
 bool TryStrToInt32(const std::string& text, long& value);
 // "#,##0": thousands separated by ",".
 std::string FormatThousands(long long value);
+
+// The parameters of a command line as the program's start-up code splits it: blanks separate,
+// double quotes group blanks and are removed. The first one is the program itself.
+std::vector<std::string> CommandLineParameters(const std::string& commandLine);

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/control_ids.h"
+#include "script/fileops.h"
 #include "ui/application.h"
 
 namespace {
@@ -71,16 +72,6 @@ std::string ReadFileVersionString(const std::string& path) {
     const char* end = data.data() + data.size();
     while (text + bytes < end && text[bytes] != '\0') ++bytes;
     return std::string(text, bytes);
-}
-
-std::string ProgramFilePath() {
-    std::vector<char> buffer(MAX_PATH);
-    while (true) {
-        DWORD length = GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (length == 0) return "";
-        if (length < buffer.size()) return std::string(buffer.data(), length);
-        buffer.resize(buffer.size() * 2);
-    }
 }
 
 TfrmBack::TfrmBack() : Form("TfrmBack") {

@@ -19,8 +19,6 @@ std::string FormatVersionText(const std::string& fileVersion);
 // file has none.
 std::string ReadFileVersionString(const std::string& path);
 
-// The running program's own file path.
-std::string ProgramFilePath();
 
 class TfrmBack : public Form {
 public:

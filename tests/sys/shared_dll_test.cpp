@@ -194,6 +194,28 @@ TEST_F(RegisterServerTest, RegistersAndUnregistersAndFreesTheLibrary) {
     EXPECT_TRUE(DeleteFileA(path.c_str()));
 }
 
+// A server that crashes in its entry points takes only its host process down: the program goes
+// on, and the crash is reported as a failed registration, and at uninstall too.
+TEST_F(RegisterServerTest, CrashingEntryPointIsContainedAndReported) {
+    std::string path = Server("comserver_crash");
+    for (const char* mode : {"SETUP", "UNSETUP"}) {
+        g_state.SetupMode = mode;
+        MessageBoxRecorder boxes;
+        EXPECT_FALSE(RegisterServer(path, true)) << mode;
+        EXPECT_FALSE(RegisterServer(path, false)) << mode;
+        std::string seen;
+        for (const RecordedBox& box : boxes.Boxes()) seen += "\n" + box.title + ": " + box.text;
+        ASSERT_EQ(boxes.Boxes().size(), 2u) << mode << seen;
+        EXPECT_EQ(boxes.Boxes()[0].text, path + "のDllRegisterServer関数が失敗しました。");
+        EXPECT_EQ(boxes.Boxes()[1].text, path + "のDllUnregisterServer関数が失敗しました。");
+        for (const RecordedBox& box : boxes.Boxes()) EXPECT_EQ(box.title, "OCX/DLL登録エラー(Procedure)");
+    }
+    // Each entry point really ran (and crashed) once per call.
+    EXPECT_EQ(Calls("comserver_crash", "RegisterCalls"), 2u);
+    EXPECT_EQ(Calls("comserver_crash", "UnregisterCalls"), 2u);
+    EXPECT_TRUE(DeleteFileA(path.c_str())) << "no process holds the library any more";
+}
+
 TEST_F(RegisterServerTest, FailingEntryPointIsReported) {
     g_state.SetupMode = "SETUP";
     std::string path = Server("comserver_fail");
