@@ -9,6 +9,7 @@
 #include "app/frm_main.h"
 #include "app/startup_rules.h"
 #include "sys/server_host.h"
+#include "sys/system_library.h"
 #include "sys/win_reboot.h"
 #include "ui/application.h"
 #include "ui/frm_back.h"
@@ -38,6 +39,7 @@ void InstallRestartRecorder() {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    RestrictLibrarySearch();
     // Started by itself to call one COM server's entry point: nothing else happens.
     if (IsServerHostCommandLine(GetCommandLineA())) return RunServerHost(GetCommandLineA());
     // A second instance, in either mode, leaves silently while the first one runs.
@@ -48,8 +50,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     Handle mutex(CreateMutexA(nullptr, FALSE, "ORVSETUP"));
     InstallRestartRecorder();
     CoInitialize(nullptr);
-    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
-    InitCommonControlsEx(&controls);
+    InitCommonControlClasses(ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES);
     {
         Application application;
         application.SetTitle("Orvant Setup Nova");

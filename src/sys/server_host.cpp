@@ -9,6 +9,7 @@
 #include "script/text.h"
 #include "sys/handles.h"
 #include "sys/launch.h"
+#include "sys/system_library.h"
 
 namespace {
 
@@ -51,7 +52,7 @@ int RunServerHost(const std::string& commandLine) {
     std::vector<std::string> parameters = CommandLineParameters(commandLine);
     bool registerServer = EqualsNoCase(parameters[1], kRegisterSwitch);
     // The server's own folder is searched for the libraries it needs.
-    LibraryHandle library(LoadLibraryExA(parameters[2].c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
+    LibraryHandle library(LoadLibraryExA(parameters[2].c_str(), nullptr, OwnFolderLoadFlags()));
     if (!library.Valid()) return static_cast<int>(ServerOutcome::LoadFailed);
     ServerEntry entry = FindEntry(library.Get(), registerServer ? "DllRegisterServer" : "DllUnregisterServer");
     if (!entry) return static_cast<int>(ServerOutcome::EntryMissing);

@@ -7,6 +7,7 @@
 
 #include "ui/application.h"
 #include "sys/handles.h"
+#include "sys/system_library.h"
 
 namespace {
 
@@ -697,8 +698,7 @@ HICON Image::Icon() const {
 }
 
 void ProgressBar::Create(const ParentRef& parent, int left, int top, int width, int height, int id) {
-    INITCOMMONCONTROLSEX init{sizeof(init), ICC_PROGRESS_CLASS};
-    InitCommonControlsEx(&init);
+    InitCommonControlClasses(ICC_PROGRESS_CLASS);
     CreateHandle(parent, PROGRESS_CLASSA, 0, 0, left, top, width, height, "", id);
     if (Handle()) {
         SendMessageA(Handle(), PBM_SETRANGE32, 0, 100);

@@ -5,6 +5,7 @@
 
 #include "app/control_ids.h"
 #include "script/fileops.h"
+#include "sys/system_library.h"
 #include "ui/application.h"
 
 namespace {
@@ -57,15 +58,19 @@ std::string FormatVersionText(const std::string& fileVersion) {
 }
 
 std::string ReadFileVersionString(const std::string& path) {
+    // The version library, from the system folder only.
+    static auto infoSize = SystemFunctionAs<DWORD(WINAPI*)(LPCSTR, LPDWORD)>("VERSION.DLL", "GetFileVersionInfoSizeA");
+    static auto info = SystemFunctionAs<BOOL(WINAPI*)(LPCSTR, DWORD, DWORD, LPVOID)>("VERSION.DLL", "GetFileVersionInfoA");
+    static auto query = SystemFunctionAs<BOOL(WINAPI*)(LPCVOID, LPCSTR, LPVOID*, PUINT)>("VERSION.DLL", "VerQueryValueA");
+    if (!infoSize || !info || !query) return "";
     DWORD ignored = 0;
-    DWORD size = GetFileVersionInfoSizeA(path.c_str(), &ignored);
+    DWORD size = infoSize(path.c_str(), &ignored);
     if (size == 0) return "";
     std::vector<char> data(size);
-    if (!GetFileVersionInfoA(path.c_str(), 0, size, data.data())) return "";
+    if (!info(path.c_str(), 0, size, data.data())) return "";
     void* value = nullptr;
     UINT length = 0;
-    if (!VerQueryValueA(data.data(), kVersionQuery, &value, &length) || !value || length == 0)
-        return "";
+    if (!query(data.data(), kVersionQuery, &value, &length) || !value || length == 0) return "";
     const char* text = static_cast<const char*>(value);
     // The length counts characters and may include the terminating NUL.
     size_t bytes = 0;

@@ -230,13 +230,18 @@ std::vector<std::string> ValueNames(HKEY root, const std::string& key) {
     return names;
 }
 
-bool SetDefaultValue(HKEY root, const std::string& key, const std::string& value) {
+bool SetValue(HKEY root, const std::string& key, const std::string& name, const std::string& value) {
     Key handle;
     if (RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &handle.handle, nullptr) !=
         ERROR_SUCCESS)
         return false;
-    return RegSetValueExA(handle.handle, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                          static_cast<DWORD>(value.size() + 1)) == ERROR_SUCCESS;
+    return RegSetValueExA(handle.handle, name.empty() ? nullptr : name.c_str(), 0, REG_SZ,
+                          reinterpret_cast<const BYTE*>(value.c_str()), static_cast<DWORD>(value.size() + 1)) ==
+           ERROR_SUCCESS;
+}
+
+bool SetDefaultValue(HKEY root, const std::string& key, const std::string& value) {
+    return SetValue(root, key, "", value);
 }
 
 long SharedCount(const std::string& path) {

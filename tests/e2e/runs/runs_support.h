@@ -62,6 +62,8 @@ bool KeyExists(HKEY root, const std::string& key);
 std::vector<std::string> SubkeyNames(HKEY root, const std::string& key);
 std::vector<std::string> ValueNames(HKEY root, const std::string& key);
 bool SetDefaultValue(HKEY root, const std::string& key, const std::string& value);
+// A string value (REG_SZ); the key is created when missing.
+bool SetValue(HKEY root, const std::string& key, const std::string& name, const std::string& value);
 
 inline constexpr char kSharedDlls[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
 inline constexpr char kUninstallRoot[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";

@@ -24,28 +24,6 @@ const std::string kVersionCaption = VersionCaption();
 const char kSetupTitle[] = "起動検査 セットアップ";
 const char kProgram[] = "起動検査アプリ 2.5";
 
-// The temporary folder that programs started meanwhile inherit (TEMP and TMP), restored after.
-class ScopedTemp {
-public:
-    explicit ScopedTemp(const std::string& folder) : temp_(Get("TEMP")), tmp_(Get("TMP")) {
-        SetEnvironmentVariableA("TEMP", folder.c_str());
-        SetEnvironmentVariableA("TMP", folder.c_str());
-    }
-    ~ScopedTemp() {
-        SetEnvironmentVariableA("TEMP", temp_.c_str());
-        SetEnvironmentVariableA("TMP", tmp_.c_str());
-    }
-
-private:
-    static std::string Get(const char* name) {
-        DWORD length = GetEnvironmentVariableA(name, nullptr, 0);
-        std::string value(length, '\0');
-        value.resize(GetEnvironmentVariableA(name, value.data(), length));
-        return value;
-    }
-    std::string temp_, tmp_;
-};
-
 class Startup : public wiz::Scenario {
 protected:
     // A plain script: titles, banner, and a proposed folder of the scenario's own; "extend" holds
@@ -133,7 +111,7 @@ TEST_F(Startup, ClosingTheBackgroundAsksAndCleansUpAlsoWithTempAtARoot) {
     folders_.push_back(work);  // removed at the end also when the scenario fails
     ASSERT_FALSE(wiz::FolderExists(work));
     {
-        ScopedTemp temp("Q:\\");
+        e2e::ScopedEnvironment temp("TEMP", "Q:\\"), tmp("TMP", "Q:\\");
         ASSERT_TRUE(StartWizard(kSetupTitle));
     }
     ASSERT_TRUE(Control(IDC_BTN_EVENT).WaitText("インストール続行(&C)"));
