@@ -99,6 +99,13 @@ setup_prefix() {
         mkdir -p "$SETUP_BUILD_DIR/drive-q"
         ln -sfn "$SETUP_BUILD_DIR/drive-q" "$WINEPREFIX/dosdevices/q:"
     fi
+    # Drive T: is a small drive of its own (a 2 MB tmpfs inside the build tree; mounting needs
+    # root, as CI has), for tests of a drive that fills up during an install.
+    mkdir -p "$SETUP_BUILD_DIR/drive-t"
+    if ! mountpoint -q "$SETUP_BUILD_DIR/drive-t"; then
+        mount -t tmpfs -o size=2m,mode=0755 orvant-drive-t "$SETUP_BUILD_DIR/drive-t" 2>/dev/null || true
+    fi
+    ln -sfn "$SETUP_BUILD_DIR/drive-t" "$WINEPREFIX/dosdevices/t:"
     flock -u 9
 }
 
@@ -128,6 +135,7 @@ setup_wine_ready() {
 setup_wine_stop() {
     "$SETUP_WINESERVER" -k </dev/null >/dev/null 2>&1 || true
     "$SETUP_WINESERVER" -w </dev/null >/dev/null 2>&1 || true
+    if mountpoint -q "$SETUP_BUILD_DIR/drive-t" 2>/dev/null; then umount "$SETUP_BUILD_DIR/drive-t" 2>/dev/null || true; fi
     if [ -f "$SETUP_BUILD_DIR/xvfb.pid" ]; then
         kill "$(cat "$SETUP_BUILD_DIR/xvfb.pid")" 2>/dev/null || true
         rm -f "$SETUP_BUILD_DIR/xvfb.pid" "$SETUP_BUILD_DIR/xvfb.display"

@@ -78,8 +78,8 @@ bool RunFinishingSteps(InstallContext& run) {
 
     if (!run.result.SetupOnly) {
         UninstallEntry entry = DecideUninstallEntry(run.script);
-        WriteInstallLog(run, entry, [&run](int dots) { ShowDots(run, dots); });
-        RegisterUninstallEntry(entry);
+        // An Add/Remove entry without its log would offer an uninstall that cannot work.
+        if (WriteInstallLog(run, entry, [&run](int dots) { ShowDots(run, dots); })) RegisterUninstallEntry(entry);
     }
     run.CloseStep();
     return true;

@@ -18,4 +18,5 @@ UninstallEntry DecideUninstallEntry(const ScriptValues& script);
 
 // Writes UNSETUP.INI into the install folder from the run's lists and association records;
 // showDots(n) is called as the work passes the points where the status row grows to n dots.
-void WriteInstallLog(InstallContext& run, const UninstallEntry& entry, const std::function<void(int)>& showDots);
+// False (after a failure block) when the log could not be written.
+bool WriteInstallLog(InstallContext& run, const UninstallEntry& entry, const std::function<void(int)>& showDots);

@@ -63,6 +63,42 @@ bool ForceFolders(const std::string& path) {
     return result;
 }
 
+DWORD ReadWholeFile(const std::string& path, std::string& bytes) {
+    bytes.clear();
+    FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid()) return GetLastError();
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file.Get(), &size)) return GetLastError();
+    if (size.QuadPart >= 0x7FFFFFFF) return ERROR_FILE_TOO_LARGE;
+    bytes.resize(static_cast<size_t>(size.QuadPart));
+    size_t done = 0;
+    while (done < bytes.size()) {
+        DWORD chunk = static_cast<DWORD>(bytes.size() - done < (1u << 20) ? bytes.size() - done : (1u << 20));
+        DWORD read = 0;
+        if (!ReadFile(file.Get(), bytes.data() + done, chunk, &read, nullptr)) return GetLastError();
+        if (read == 0) break;  // the file became shorter meanwhile
+        done += read;
+    }
+    bytes.resize(done);
+    return ERROR_SUCCESS;
+}
+
+DWORD WriteWholeFile(const std::string& path, const std::string& bytes) {
+    FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid()) return GetLastError();
+    size_t done = 0;
+    while (done < bytes.size()) {
+        DWORD written = 0;
+        if (!WriteFile(file.Get(), bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &written, nullptr))
+            return GetLastError();
+        done += written;
+    }
+    if (!file.Close()) return GetLastError();
+    return ERROR_SUCCESS;
+}
+
 std::string ProgramFilePath() {
     std::vector<char> buffer(MAX_PATH);
     while (true) {
@@ -85,9 +121,12 @@ bool FileExists(const std::string& path) {
 DWORD CopyFileOver(const std::string& source, const std::string& destination) {
     // Clearing read-only, hidden and system lets a protected file be overwritten; every copied
     // file ends up writable and visible whatever the source's attributes.
-    if (PathExists(destination)) SetFileAttributesA(destination.c_str(), FILE_ATTRIBUTE_ARCHIVE);
+    bool existed = PathExists(destination);
+    if (existed) SetFileAttributesA(destination.c_str(), FILE_ATTRIBUTE_ARCHIVE);
     BOOL copied = CopyFileA(source.c_str(), destination.c_str(), FALSE);
     DWORD error = copied ? 0 : GetLastError();
+    // A copy that failed half-way (a full disk) leaves no cut file of its own behind.
+    if (!copied && !existed) DeleteFileA(destination.c_str());
     if (PathExists(destination)) SetFileAttributesA(destination.c_str(), FILE_ATTRIBUTE_ARCHIVE);
     if (!copied && error == 0) error = ERROR_GEN_FAILURE;
     return copied ? 0 : error;

@@ -17,6 +17,13 @@ bool FolderExists(const std::string& folder);
 bool ForceFolders(const std::string& path);
 DWORD CopyFileOver(const std::string& source, const std::string& destination);
 
+// The whole content of a file (others may keep reading, writing or deleting it meanwhile);
+// 0 or the Windows error code (ERROR_FILE_NOT_FOUND for a missing file).
+DWORD ReadWholeFile(const std::string& path, std::string& bytes);
+// Creates or replaces the file with the bytes; 0 or the Windows error code of the writing or of
+// the closing (data that only the close writes out may not fit on the disk).
+DWORD WriteWholeFile(const std::string& path, const std::string& bytes);
+
 // The running program's own file path.
 std::string ProgramFilePath();
 

@@ -4,8 +4,8 @@
 #include <cstring>
 #include <utility>
 
+#include "script/fileops.h"
 #include "script/ini.h"
-#include "sys/handles.h"
 
 namespace {
 
@@ -158,33 +158,12 @@ LineContent ReadLine(const wchar_t* begin, const wchar_t* end) {
 }  // namespace
 
 bool IniDocument::Load(const std::string& path) {
-    FileHandle file(CreateFileA(path.c_str(), GENERIC_READ,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.Valid()) {
-        DWORD error = GetLastError();
+    std::string bytes;
+    DWORD error = ReadWholeFile(path, bytes);
+    if (error != ERROR_SUCCESS) {
         LoadBytes(std::string());
         existed_ = false;
         return error == ERROR_FILE_NOT_FOUND;
-    }
-    std::string bytes;
-    LARGE_INTEGER size{};
-    bool ok = GetFileSizeEx(file.Get(), &size) && size.QuadPart < 0x7FFFFFFF;
-    if (ok) {
-        bytes.resize(static_cast<size_t>(size.QuadPart));
-        size_t done = 0;
-        while (ok && done < bytes.size()) {
-            DWORD read = 0;
-            ok = ReadFile(file.Get(), bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &read,
-                          nullptr) &&
-                 read > 0;
-            done += read;
-        }
-    }
-    if (!ok) {
-        LoadBytes(std::string());
-        existed_ = false;
-        return false;
     }
     LoadBytes(bytes);
     return true;
@@ -487,18 +466,13 @@ DWORD IniDocument::Save(const std::string& path) const {
     std::string bytes = ToBytes();
     // A cached copy of the file must not be written over ours later, nor answer later reads.
     FlushIniCache(path);
-    FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.Valid()) return GetLastError();
-    size_t done = 0;
-    while (done < bytes.size()) {
-        DWORD written = 0;
-        if (!WriteFile(file.Get(), bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &written,
-                       nullptr))
-            return GetLastError();
-        done += written;
-    }
-    // Data that only the close writes out (a full disk, a network drive) must not go unnoticed.
-    if (!file.Close()) return GetLastError();
-    return ERROR_SUCCESS;
+    // Written beside the file first and put in its place only when complete: a full disk leaves the
+    // earlier file as it was, never a cut one.
+    const std::string temporary = path + ".$$$";
+    DWORD error = WriteWholeFile(temporary, bytes);
+    if (error == ERROR_SUCCESS &&
+        !MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        error = GetLastError();
+    if (error != ERROR_SUCCESS) DeleteFileA(temporary.c_str());
+    return error;
 }

@@ -83,42 +83,6 @@ std::vector<std::string> SplitLines(const std::string& content) {
 }
 
 // The whole file, or false when it cannot be read.
-bool ReadWholeFile(const std::string& path, std::string& content, DWORD& error) {
-    FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.Valid()) {
-        error = GetLastError();
-        return false;
-    }
-    content.clear();
-    std::vector<char> buffer(64 * 1024);
-    DWORD got = 0;
-    bool ok = true;
-    while ((ok = ReadFile(file.Get(), buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr) != 0) &&
-           got > 0)
-        content.append(buffer.data(), got);
-    if (!ok) error = GetLastError();
-    return ok;
-}
-
-bool WriteWholeFile(const std::string& path, const std::string& content, DWORD& error) {
-    FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                nullptr));
-    if (!file.Valid()) {
-        error = GetLastError();
-        return false;
-    }
-    DWORD written = 0;
-    bool ok = WriteFile(file.Get(), content.data(), static_cast<DWORD>(content.size()), &written, nullptr) != 0 &&
-              written == content.size();
-    if (!ok) error = GetLastError();
-    if (!file.Close() && ok) {
-        ok = false;
-        error = GetLastError();
-    }
-    return ok;
-}
-
 // Puts the line at the end of the [Rename] section: before the first empty line or the next
 // section inside it; at the end when [Rename] is the last section; under a new [Rename] header
 // when the file has none, so that Windows really finds the entry.
@@ -160,7 +124,7 @@ bool DeleteAtRestartWininit(const std::string& path) {
     DWORD error = 0;
     if (PathExists(file)) {
         std::string content;
-        if (!ReadWholeFile(file, content, error)) {
+        if ((error = ReadWholeFile(file, content)) != 0) {
             ShowMessageBox(file + "を読み込めませんでした。\r\n\r\n" + SystemErrorText(error), kInternalErrorTitle,
                            MB_OK | MB_ICONEXCLAMATION);
             return false;
@@ -172,7 +136,7 @@ bool DeleteAtRestartWininit(const std::string& path) {
     InsertRenameLine(lines, newLine);
     std::string content;
     for (const std::string& line : lines) content += line + "\r\n";
-    if (!WriteWholeFile(file, content, error)) {
+    if ((error = WriteWholeFile(file, content)) != 0) {
         ShowMessageBox(file + "に書き込めませんでした。\r\n\r\n" + SystemErrorText(error), kInternalErrorTitle,
                        MB_OK | MB_ICONEXCLAMATION);
         return false;

@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <vector>
 
-#include "ui/application.h"
-#include "sys/handles.h"
+#include "script/fileops.h"
 #include "sys/system_library.h"
+#include "ui/application.h"
 
 namespace {
 
@@ -18,25 +18,6 @@ int g_nextAutomaticId = 20000;
 const FontPtr& DefaultFont() {
     static const FontPtr font = std::make_shared<const FontHandle>(Font{});
     return font;
-}
-
-bool ReadWholeFile(const std::string& path, std::string& bytes) {
-    FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.Valid()) return false;
-    LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart > 0x7FFFFFFF) return false;
-    bytes.assign(static_cast<size_t>(size.QuadPart), '\0');
-    size_t done = 0;
-    while (done < bytes.size()) {
-        DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1 << 20));
-        DWORD read = 0;
-        if (!ReadFile(file.Get(), bytes.data() + done, chunk, &read, nullptr)) return false;
-        if (read == 0) break;
-        done += read;
-    }
-    bytes.resize(done);
-    return true;
 }
 
 // Lines end with CR LF, LF or CR in the file; the edit control wants CR LF. The text stops at
@@ -636,7 +617,7 @@ void Memo::SetScrollBars(TScrollStyle scrollBars) {
 
 bool Memo::LoadFromFile(const std::string& path) {
     std::string bytes;
-    if (!ReadWholeFile(path, bytes)) return false;
+    if (ReadWholeFile(path, bytes) != 0) return false;
     SetCaption(TextLines(bytes));
     return true;
 }

@@ -233,6 +233,9 @@ TEST_F(InstallFinishTest, LogThatCannotBeWrittenIsReportedAsAFailure) {
     EXPECT_EQ(result.ended, InstallEnd::Completed);
     EXPECT_EQ(result.FailureCount, 1);
     EXPECT_EQ(result.FailureDetail.substr(0, 7 + app_.size() + 13), "<File> " + app_ + "UNSETUP.INI\r\n");
+    // The earlier log is left whole, and no Add/Remove entry offers an uninstall without a log.
+    EXPECT_EQ(ReadTextFile(app_ + "UNSETUP.INI"), "[Title]\r\nUnSetup=Earlier\r\n");
+    EXPECT_FALSE(RawKeyExists(HKEY_LOCAL_MACHINE, kTestUninstallKey));
 }
 
 TEST_F(InstallFinishTest, LockedFileLeadsToTheRestartChoiceOfTheCompletionPage) {
