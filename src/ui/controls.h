@@ -1,8 +1,9 @@
 #pragma once
 // Controls of the forms: standard Windows controls created with CreateWindowExA in their
-// parent's client area, at positions and sizes given in pixels at 96 dpi and scaled to the screen
-// (form.h); once created, a control's bounds are in screen pixels. The form routes WM_COMMAND notifications to the
-// control that sent them (by window handle), which calls its OnClick / OnChange.
+// parent's client area, at places given in pixels at 96 dpi and scaled to the screen (form.h);
+// once created, a control's bounds are in screen pixels. The form routes WM_COMMAND
+// notifications to the control that sent them (by window handle), which calls its OnClick /
+// OnChange.
 #include <windows.h>
 
 #include <functional>

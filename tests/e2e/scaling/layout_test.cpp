@@ -100,6 +100,45 @@ std::string RecordPath(int dpi) {
     return e2e::ScreenshotFolder() + "Layout-" + std::to_string(dpi) + "dpi.txt";
 }
 
+// The program's icon (resource 1) has an image of exactly that size, so nothing is stretched.
+bool HasIconImageOfSize(HMODULE program, int size) {
+    HRSRC group = FindResourceA(program, MAKEINTRESOURCEA(1), reinterpret_cast<LPCSTR>(RT_GROUP_ICON));
+    const auto* directory = group ? static_cast<const BYTE*>(LockResource(LoadResource(program, group))) : nullptr;
+    if (!directory) return false;
+    const int count = directory[4] | directory[5] << 8;
+    for (int i = 0; i < count; ++i)
+        if (directory[6 + 14 * i] == size && directory[7 + 14 * i] == size) return true;
+    return false;
+}
+
+// The program's icon at that size as the system draws it on the frames' face colour.
+e2e::Image IconPicture(HMODULE program, int size) {
+    e2e::Image picture;
+    auto icon = static_cast<HICON>(LoadImageA(program, MAKEINTRESOURCEA(1), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+    if (!icon) return picture;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof info.bmiHeader, size, -size, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    RECT all{0, 0, size, size};
+    FillRect(memory, &all, GetSysColorBrush(COLOR_BTNFACE));
+    DrawIconEx(memory, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
+    GdiFlush();
+    const auto* pixels = static_cast<const BYTE*>(bits);
+    picture.width = picture.height = size;
+    for (int i = 0; i < size * size; ++i)
+        picture.rgb.insert(picture.rgb.end(), {pixels[i * 4 + 2], pixels[i * 4 + 1], pixels[i * 4]});
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    DestroyIcon(icon);
+    return picture;
+}
+
 class Layouts : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -190,45 +229,12 @@ TEST_F(Layouts, TitleIconIsTheIconsOwnImageAtTheScaledSize) {
     ASSERT_EQ(size, e2e::Scaled(32));
     ASSERT_EQ(rect.bottom - rect.top, size);
 
-    // The program's icon has an image of exactly that size, so nothing is stretched.
     HMODULE program = LoadLibraryExA(e2e::SetupExePath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     ASSERT_TRUE(program);
-    HRSRC group = FindResourceA(program, MAKEINTRESOURCEA(1), reinterpret_cast<LPCSTR>(RT_GROUP_ICON));
-    ASSERT_TRUE(group);
-    const auto* directory = static_cast<const BYTE*>(LockResource(LoadResource(program, group)));
-    ASSERT_TRUE(directory);
-    const int count = directory[4] | directory[5] << 8;
-    bool ownSize = false;
-    for (int i = 0; i < count; ++i) ownSize = ownSize || (directory[6 + 14 * i] == size && directory[7 + 14 * i] == size);
-    EXPECT_TRUE(ownSize) << "the program's icon has no image of " << size << " pixels";
-
-    // On screen: that image, drawn on the frame's face colour.
-    auto image = static_cast<HICON>(LoadImageA(program, MAKEINTRESOURCEA(1), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
-    ASSERT_TRUE(image);
-    e2e::Image expected;
-    expected.width = expected.height = size;
-    {
-        HDC screen = GetDC(nullptr);
-        HDC memory = CreateCompatibleDC(screen);
-        BITMAPINFO info{};
-        info.bmiHeader = {sizeof info.bmiHeader, size, -size, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-        void* bits = nullptr;
-        HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        HGDIOBJ old = SelectObject(memory, bitmap);
-        RECT all{0, 0, size, size};
-        FillRect(memory, &all, GetSysColorBrush(COLOR_BTNFACE));
-        DrawIconEx(memory, 0, 0, image, size, size, 0, nullptr, DI_NORMAL);
-        GdiFlush();
-        const auto* pixels = static_cast<const BYTE*>(bits);
-        for (int i = 0; i < size * size; ++i)
-            expected.rgb.insert(expected.rgb.end(), {pixels[i * 4 + 2], pixels[i * 4 + 1], pixels[i * 4]});
-        SelectObject(memory, old);
-        DeleteObject(bitmap);
-        DeleteDC(memory);
-        ReleaseDC(nullptr, screen);
-    }
-    DestroyIcon(image);
+    EXPECT_TRUE(HasIconImageOfSize(program, size)) << "the program's icon has no image of " << size << " pixels";
+    e2e::Image expected = IconPicture(program, size);
     FreeLibrary(program);
+    ASSERT_EQ(expected.width, size);
 
     e2e::Image screen;
     ASSERT_TRUE(e2e::CaptureSettledScreen(screen));
@@ -240,5 +246,5 @@ TEST_F(Layouts, TitleIconIsTheIconsOwnImageAtTheScaledSize) {
                 int wanted = expected.rgb[(static_cast<size_t>(y) * size + x) * 3 + c];
                 if (std::abs(seen - wanted) > 8) ++different;
             }
-    EXPECT_EQ(different, 0) << "colour values of the title icon on screen that differ from the icon's image";
+    EXPECT_EQ(different, 0) << "colour values of the title icon on screen that differ from the icon's own image";
 }
