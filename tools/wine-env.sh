@@ -81,8 +81,9 @@ REG
 winepath_of() { echo "Z:${1//\//\\}"; }
 
 # A scaled prefix starts as a copy of the main one (made first when missing). The system DLLs are
-# hard links, as nothing writes them: 0.1 s and 66 MB instead of a new prefix. Registry files are
-# replaced, never written in place, so the copy cannot change the main prefix.
+# hard links, as nothing writes them: a fraction of a second and about 70 MB instead of a new
+# prefix. The server replaces registry files rather than writing them in place, and those are
+# copied, so the clone cannot change the main prefix.
 setup_clone_main_prefix() {
     local main="$SETUP_BUILD_DIR/wineprefix"
     (SETUP_WINE_DPI=96 && source "$SETUP_TOOLS_DIR/wine-env.sh" "$SETUP_BUILD_DIR" && setup_prefix)
