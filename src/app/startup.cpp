@@ -131,13 +131,13 @@ void TfrmMain::PrepareUninstallPage() {
     chkOverWrite.Hide();
     fraShortCut.SetCaption("ファイルの追加削除");
     fraShortCut.SetTop(chkOverWrite.Top());
-    fraShortCut.SetHeight(grpOption.Height() - 24);
+    fraShortCut.SetHeight(grpOption.Height() - Scaled(24));
 
     g_state.UnSetupOptionValue = ReadIniValue("UnSetupOption", "CheckBox", "0,0,0,0", g_state.ScriptPath);
     const std::string& value = g_state.UnSetupOptionValue;
     if (value == "DeleteAll") {
         chkSCutDesktop.SetCaption(U + "フォルダ以下の全ファイル・フォルダ");
-        chkSCutDesktop.SetWidth(fraShortCut.Width() - 16);
+        chkSCutDesktop.SetWidth(fraShortCut.Width() - Scaled(16));
         chkSCutDesktop.SetChecked(true);
         chkSCutDesktop.SetEnabled(true);
         for (CheckBox* box : {&chkSCutStartMenu, &chkSCutStartUp, &chkSCutSendTo}) {
@@ -159,7 +159,7 @@ void TfrmMain::PrepareUninstallPage() {
         chkSCutSendTo.SetChecked(flag(7));
         chkSCutSendTo.SetEnabled(false);
     }
-    lblUnSetupInfo.SetTop(chkSCutDesktop.Top() + chkSCutDesktop.Height() + 2);
+    lblUnSetupInfo.SetTop(chkSCutDesktop.Top() + chkSCutDesktop.Height() + Scaled(2));
     lblUnSetupInfo.SetCaption("　" + U + "フォルダの中で、コピーされたファイル以外に追加削除するファイルをチェック(選択)してください。");
     lblUnSetupInfo.Show();
     ShowPage(false, false, true);

@@ -120,7 +120,7 @@ void TfrmMain::ShowAgreementPage() {
         // The user must tick the box before the agree button works.
         chkEULARead.SetChecked(false);
         chkEULARead.Show();
-        txtReadme.SetHeight(txtReadme.Height() - 24);
+        txtReadme.SetHeight(txtReadme.Height() - Scaled(24));
     } else {
         btnEvent.SetEnabled(true);
         btnEvent.SetFocus();
@@ -132,7 +132,7 @@ void TfrmMain::ShowAgreementPage() {
 void TfrmMain::LeaveAgreementPage() {
     txtReadme.SetColor(clWindow);
     if (chkEULARead.Visible()) {
-        txtReadme.SetHeight(txtReadme.Height() + 24);
+        txtReadme.SetHeight(txtReadme.Height() + Scaled(24));
         chkEULARead.Hide();
     }
 }

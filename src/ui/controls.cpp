@@ -69,6 +69,15 @@ Control* Control::FromHandle(HWND hwnd) {
 void Control::CreateHandle(const ParentRef& parent, const char* windowClass, DWORD style,
                            DWORD exStyle, int left, int top, int width, int height,
                            const std::string& text, int id) {
+    // Each edge is scaled, as MapDialogRect maps a dialog's rectangles: controls that touch in
+    // the design touch on the screen, never overlap, and every size stays within a pixel of the
+    // design's ratio.
+    RECT bounds{Scaled(left), Scaled(top), Scaled(left + width), Scaled(top + height)};
+    CreateHandleAt(parent, windowClass, style, exStyle, bounds, text, id);
+}
+
+void Control::CreateHandleAt(const ParentRef& parent, const char* windowClass, DWORD style,
+                             DWORD exStyle, const RECT& bounds, const std::string& text, int id) {
     DestroyHandle();
     HWND parentHandle = parent.Handle();
     Form* form = parent.OwnerForm();
@@ -79,8 +88,9 @@ void Control::CreateHandle(const ParentRef& parent, const char* windowClass, DWO
         form_->AddControl(this);
     }
     if (id == 0) id = g_nextAutomaticId++;
-    hwnd_ = CreateWindowExA(exStyle, windowClass, text.c_str(), style | WS_CHILD | WS_VISIBLE, left,
-                            top, width, height, parentHandle,
+    hwnd_ = CreateWindowExA(exStyle, windowClass, text.c_str(), style | WS_CHILD | WS_VISIBLE,
+                            bounds.left, bounds.top, bounds.right - bounds.left,
+                            bounds.bottom - bounds.top, parentHandle,
                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                             GetModuleHandleA(nullptr), nullptr);
     if (!hwnd_) return;
@@ -602,9 +612,8 @@ void Memo::SetScrollBars(TScrollStyle scrollBars) {
     GroupBox* group = dynamic_cast<GroupBox*>(FromHandle(parent));
     DestroyHandle();
     ParentRef where = group ? ParentRef(*group) : ParentRef(*form);
-    CreateHandle(where, "EDIT", MemoStyle() | (readOnly ? ES_READONLY : 0), WS_EX_CLIENTEDGE,
-                 bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top,
-                 text, id);
+    CreateHandleAt(where, "EDIT", MemoStyle() | (readOnly ? ES_READONLY : 0), WS_EX_CLIENTEDGE,
+                   bounds, text, id);
     HWND hwnd = Handle();
     if (!hwnd) return;
     SendMessageA(hwnd, EM_SETLIMITTEXT, 0, 0);
@@ -672,6 +681,15 @@ void Image::Create(const ParentRef& parent, int left, int top, int width, int he
 
 void Image::SetIcon(HICON icon) {
     if (Handle()) SendMessageA(Handle(), STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
+    if (owned_.Get() != icon) owned_.Reset(nullptr);  // the control no longer shows it
+}
+
+bool Image::LoadIconResource(int resourceId) {
+    auto icon = static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(resourceId),
+                                              IMAGE_ICON, Width(), Height(), LR_DEFAULTCOLOR));
+    SetIcon(icon);
+    owned_.Reset(icon);
+    return icon != nullptr;
 }
 
 HICON Image::Icon() const {

@@ -146,7 +146,7 @@ void TfrmBack::FormResize() {
     if (started_ || !Visible() || GetWindowState() != WindowState::Normal) return;
     started_ = true;
     SetCaption("Orvant Setup Nova Version" + VersionText());
-    lblBackTitle2.SetBounds(lblBackTitle1.Left() + 2, lblBackTitle1.Top() + 2,
+    lblBackTitle2.SetBounds(lblBackTitle1.Left() + Scaled(2), lblBackTitle1.Top() + Scaled(2),
                             lblBackTitle1.Width(), lblBackTitle1.Height());
     SetWindowState(WindowState::Maximized);
     if (wizard_) wizard_->ShowModal();
@@ -157,14 +157,14 @@ void TfrmBack::SetBanner(const std::string& text) {
     lblPrgTitle1.SetCaption(text);
     lblPrgTitle2.SetCaption(text);
     lblPrgTitle1.SetAutoSize(false);
-    int width = lblPrgTitle1.Width() + 8;
+    int width = lblPrgTitle1.Width() + Scaled(8);
     int height = lblPrgTitle1.Height();
-    int left = Width() - 24 - width;
-    int top = Height() - 48 - height;
+    int left = Width() - Scaled(24) - width;
+    int top = Height() - Scaled(48) - height;
     lblPrgTitle1.SetBounds(left, top, width, height);
     // The shadow gets the same box, so its italic tail is not cut off either.
     lblPrgTitle2.SetAutoSize(false);
-    lblPrgTitle2.SetBounds(left + 2, top + 2, width, height);
+    lblPrgTitle2.SetBounds(left + Scaled(2), top + Scaled(2), width, height);
     lblPrgTitle2.Show();
     lblPrgTitle1.Show();
     lblPrgTitle2.Repaint();
@@ -175,6 +175,6 @@ void TfrmBack::SetTitles(const std::string& text) {
     for (Label* label : {&lblBackTitle1, &lblBackTitle2}) {
         label->SetCaption(text);
         label->SetAutoSize(false);
-        label->SetWidth(Width() - 24);
+        label->SetWidth(Width() - Scaled(24));
     }
 }

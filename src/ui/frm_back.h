@@ -31,11 +31,11 @@ public:
     const std::string& VersionText();
 
     // The banner: both banner labels get the text; the banner sits with its right edge 24 and
-    // its bottom edge 48 pixels inside the window, its shadow 2 pixels right and down; both are
-    // shown and painted at once.
+    // its bottom edge 48 pixels (at 96 dpi) inside the window, its shadow 2 pixels right and
+    // down; both are shown and painted at once.
     void SetBanner(const std::string& text);
     // The title: both title labels get the text, stop sizing themselves and become as wide as
-    // the window less 24 pixels.
+    // the window less 24 pixels (at 96 dpi).
     void SetTitles(const std::string& text);
 
     TGradBox GradBox;

@@ -146,7 +146,8 @@ TEST_F(Startup, BackgroundShowsVersionTitlesBannerAndGradient) {
     EXPECT_SOON_EQ(IsZoomed(back.Handle()) != FALSE, true);
     EXPECT_SOON(back, Enabled, false) << "the background cannot be activated while the work goes on";
 
-    // Title and its shadow: the mode's title, 2 pixels apart, as wide as the window less 24.
+    // Title and its shadow: the mode's title, 2 pixels apart, as wide as the window less 24 (pixels
+    // at 96 dpi, scaled to the screen).
     RECT outer = back.ScreenRect();
     const int outerWidth = outer.right - outer.left, outerHeight = outer.bottom - outer.top;
     e2e::Window title = back.ControlById(IDC_BACK_LBL_BACK_TITLE1);
@@ -156,13 +157,14 @@ TEST_F(Startup, BackgroundShowsVersionTitlesBannerAndGradient) {
     EXPECT_SOON(title, Visible, true);
     EXPECT_SOON(titleShadow, Visible, true);
     // The background places its labels after it has been maximised: wait for the final layout.
-    EXPECT_SOON_EQ(wiz::RectInParent(title).right - wiz::RectInParent(title).left, outerWidth - 24);
-    EXPECT_SOON_EQ(wiz::RectInParent(titleShadow).right - wiz::RectInParent(titleShadow).left, outerWidth - 24);
+    EXPECT_SOON_EQ(wiz::RectInParent(title).right - wiz::RectInParent(title).left, outerWidth - e2e::Scaled(24));
+    EXPECT_SOON_EQ(wiz::RectInParent(titleShadow).right - wiz::RectInParent(titleShadow).left,
+                   outerWidth - e2e::Scaled(24));
     RECT t1 = wiz::RectInParent(title), t2 = wiz::RectInParent(titleShadow);
-    EXPECT_EQ(t1.left, 16);
-    EXPECT_EQ(t1.top, 16);
-    EXPECT_EQ(t2.left, t1.left + 2);
-    EXPECT_EQ(t2.top, t1.top + 2);
+    EXPECT_EQ(t1.left, e2e::Scaled(16));
+    EXPECT_EQ(t1.top, e2e::Scaled(16));
+    EXPECT_EQ(t2.left, t1.left + e2e::Scaled(2));
+    EXPECT_EQ(t2.top, t1.top + e2e::Scaled(2));
 
     // Banner and its shadow: the two copyright lines, bottom right, 24 and 48 pixels inside.
     const std::string banner = "Copyright (C) 2026 Orvant Test Works\r\n起動検査パッケージ 第二版";
@@ -172,10 +174,11 @@ TEST_F(Startup, BackgroundShowsVersionTitlesBannerAndGradient) {
     EXPECT_SOON(prgShadow, Text, banner);
     EXPECT_SOON(prg, Visible, true);
     EXPECT_SOON(prgShadow, Visible, true);
-    EXPECT_SOON_EQ(wiz::RectInParent(prg).right, outerWidth - 24);
-    EXPECT_SOON_EQ(wiz::RectInParent(prg).bottom, outerHeight - 48);
-    EXPECT_SOON_EQ(wiz::RectInParent(prgShadow).left, wiz::RectInParent(prg).left + 2);
-    EXPECT_SOON_EQ(wiz::RectInParent(prgShadow).top, wiz::RectInParent(prg).top + 2);
+    EXPECT_SOON_EQ(wiz::RectInParent(prg).right, outerWidth - e2e::Scaled(24));
+    EXPECT_SOON_EQ(wiz::RectInParent(prg).bottom, outerHeight - e2e::Scaled(48));
+    EXPECT_SOON_EQ(wiz::RectInParent(prgShadow).left, wiz::RectInParent(prg).left + e2e::Scaled(2));
+    EXPECT_SOON_EQ(wiz::RectInParent(prgShadow).top, wiz::RectInParent(prg).top + e2e::Scaled(2));
+    e2e::Screenshot("background");
 
     // The gradient: 129 colour steps from blue to black in bands of round(height / 129) pixels,
     // the rest filled black. A column at the left edge is covered by nothing.
@@ -361,8 +364,13 @@ TEST_F(Startup, UninstallLogShowsTheUninstallPage) {
 
     e2e::Window frame = Control(IDC_FRA_SHORTCUT);
     EXPECT_SOON(frame, Text, "ファイルの追加削除");
-    EXPECT_SOON_EQ(wiz::RectInParent(frame).top, 16) << "moved up to where the overwrite box was";
-    EXPECT_SOON_EQ(wiz::RectInParent(frame).bottom - wiz::RectInParent(frame).top, 89 - 24);
+    EXPECT_SOON_EQ(wiz::RectInParent(frame).top, e2e::Scaled(16)) << "moved up to where the overwrite box was";
+    auto heightOf = [](const e2e::Window& control) {
+        RECT rect = wiz::RectInParent(control);
+        return rect.bottom - rect.top;
+    };
+    EXPECT_SOON_EQ(heightOf(frame), heightOf(Control(IDC_GRP_OPTION)) - e2e::Scaled(24))
+        << "24 pixels (at 96 dpi) less than the options frame";
     struct Box {
         int id;
         const char* caption;
@@ -380,7 +388,7 @@ TEST_F(Startup, UninstallLogShowsTheUninstallPage) {
     e2e::Window info = Control(IDC_LBL_UNSETUP_INFO);
     EXPECT_SOON(info, Visible, true);
     EXPECT_SOON(info, Text, "　アンインストールフォルダの中で、コピーされたファイル以外に追加削除するファイルをチェック(選択)してください。");
-    EXPECT_SOON_EQ(wiz::RectInParent(info).top, wiz::RectInParent(Control(IDC_CHK_SCUT_DESKTOP)).bottom + 2);
+    EXPECT_SOON_EQ(wiz::RectInParent(info).top, wiz::RectInParent(Control(IDC_CHK_SCUT_DESKTOP)).bottom + e2e::Scaled(2));
 
     // Titles follow the log.
     e2e::Window back = setup_.WaitWindow("TfrmBack", kVersionCaption);
@@ -419,7 +427,7 @@ TEST_F(Startup, UninstallPageWithDeleteAllOffersOneBox) {
         RECT rect = wiz::RectInParent(control);
         return rect.right - rect.left;
     };
-    EXPECT_SOON_EQ(widthOf(all), widthOf(Control(IDC_FRA_SHORTCUT)) - 16);
+    EXPECT_SOON_EQ(widthOf(all), widthOf(Control(IDC_FRA_SHORTCUT)) - e2e::Scaled(16));
     for (int id : {IDC_CHK_SCUT_STARTMENU, IDC_CHK_SCUT_STARTUP, IDC_CHK_SCUT_SENDTO}) {
         EXPECT_SOON(Control(id), Visible, false) << id;
         EXPECT_SOON(Control(id), Checked, false) << id;
