@@ -3,6 +3,7 @@
 #include "app/control_ids.h"
 #include "app/forms.h"
 #include "app/resource_ids.h"
+#include "app/run_log.h"
 #include "core/state.h"
 #include "sys/removal.h"
 #include "ui/application.h"
@@ -153,6 +154,7 @@ void TfrmMain::WaitForEventClick() {
 // --- RunUi over the progress window -------------------------------------------------------
 
 void TfrmMain::ShowStatus(const std::string& text) {
+    TheRunLog().Status(g_state.StatusText);
     frmStatus->lblMessage.SetCaption(text);
     ::ProcessMessages();
 }

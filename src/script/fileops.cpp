@@ -8,6 +8,8 @@
 namespace {
 
 MessageBoxResponder g_responder;
+MessageObserver g_observer;
+unsigned g_errorMessages = 0;
 
 struct WindowList {
     DWORD threadId;
@@ -24,7 +26,14 @@ BOOL CALLBACK CollectEnabledWindow(HWND window, LPARAM param) {
 
 void SetMessageBoxResponder(MessageBoxResponder responder) { g_responder = std::move(responder); }
 
+void SetMessageObserver(MessageObserver observer) { g_observer = std::move(observer); }
+
+unsigned ErrorMessageCount() { return g_errorMessages; }
+
 int ShowMessageBox(const std::string& text, const std::string& title, unsigned flags) {
+    if ((flags & MB_TYPEMASK) == MB_OK && ((flags & MB_ICONMASK) == MB_ICONHAND || (flags & MB_ICONMASK) == MB_ICONEXCLAMATION))
+        ++g_errorMessages;
+    if (g_observer) g_observer(text, title, flags);
     if (g_responder) return g_responder(text, title, flags);
     // Application-modal: every visible window of the program is disabled while the box is open,
     // and exactly those are enabled again afterwards (hidden ones keep their state).

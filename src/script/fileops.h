@@ -8,10 +8,17 @@
 // pressed button: IDOK 1, IDCANCEL 2, IDYES 6, IDNO 7. The one way the program shows a message.
 int ShowMessageBox(const std::string& text, const std::string& title, unsigned flags);
 
-// Test seam: while a responder is installed, ShowMessageBox calls it instead of showing a box.
+// While a responder is installed, ShowMessageBox calls it instead of showing a box: the unattended
+// run answers every question that way, and tests do.
 using MessageBoxResponder =
     std::function<int(const std::string& text, const std::string& title, unsigned flags)>;
 void SetMessageBoxResponder(MessageBoxResponder responder);
+// Sees every message before it is shown or answered (the run log records them).
+using MessageObserver = std::function<void(const std::string& text, const std::string& title, unsigned flags)>;
+void SetMessageObserver(MessageObserver observer);
+// How many error messages (an OK button alone, with the stop or exclamation icon) the program has
+// shown so far: the exit code tells a run that reported an error.
+unsigned ErrorMessageCount();
 
 bool FolderExists(const std::string& folder);
 bool ForceFolders(const std::string& path);

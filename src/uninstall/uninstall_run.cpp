@@ -56,6 +56,12 @@ UninstallOptions OptionsFromCheckBoxes(bool firstChecked, bool othersVisible, bo
     return options;
 }
 
+UninstallOptions PresetUninstallOptions(const std::string& checkBoxValue) {
+    if (checkBoxValue == "DeleteAll") return OptionsFromCheckBoxes(true, false, false);
+    auto flag = [&checkBoxValue](int position) { return CopyHead(CopyFrom(checkBoxValue, position), 1) == "1"; };
+    return OptionsFromCheckBoxes(flag(1), true, flag(3));
+}
+
 UninstallEngine::UninstallEngine(RunUi& ui, std::string logPath, std::string installFolder, UninstallOptions options)
     : ui_(ui), logPath_(std::move(logPath)), installFolder_(std::move(installFolder)), options_(std::move(options)) {}
 
