@@ -39,9 +39,7 @@ void RecordInstallFolder() {
 
 void RegisterUninstallEntry(const UninstallEntry& entry) {
     RegistryKey key = CreateKeyOrRaise(HKEY_LOCAL_MACHINE, entry.keyPath);
-    key.WriteString("DisplayName", entry.displayName);
-    key.WriteString("UninstallString", entry.command);
-    key.WriteString("DisplayIcon", entry.icon);
+    for (const NamedRegistryValue& item : UninstallEntryValues(entry)) WriteRegistryValue(key, item.name, item.value);
 }
 
 }  // namespace
@@ -60,6 +58,14 @@ UninstallEntry DecideUninstallEntry(const ScriptValues& script) {
     entry.icon = UninstallerPath();
     entry.command = UninstallerPath() + " \"" + g_state.UninstallLogPath + "\"";
     return entry;
+}
+
+std::vector<NamedRegistryValue> UninstallEntryValues(const UninstallEntry& entry) {
+    auto text = [](const char* name, const std::string& value) {
+        return NamedRegistryValue{name, RegistryValueSpec{RegistryValueKind::String, value, 0}};
+    };
+    return {text("DisplayName", entry.displayName), text("UninstallString", entry.command),
+            text("DisplayIcon", entry.icon)};
 }
 
 void RunFinishingSteps(InstallContext& run) {

@@ -3,6 +3,9 @@
 // same folder, and writing the new log once, from memory, at the end.
 #include <functional>
 #include <string>
+#include <vector>
+
+#include "install/registry_entry.h"
 
 class InstallContext;
 class ScriptValues;
@@ -15,6 +18,8 @@ struct UninstallEntry {
     std::string icon;         // UNOVNOVA.EXE
 };
 UninstallEntry DecideUninstallEntry(const ScriptValues& script);
+// The values the entry's key gets, in the order they are written.
+std::vector<NamedRegistryValue> UninstallEntryValues(const UninstallEntry& entry);
 
 // Writes UNSETUP.INI into the install folder from the run's lists and association records;
 // showDots(n) is called as the work passes the points where the status row grows to n dots.
