@@ -222,8 +222,18 @@ std::string NextParameter(const std::string& line, size_t& p) {
 
 }  // namespace
 
-std::string FirstParameter(const std::string& commandLine) {
+std::vector<std::string> Parameters(const std::string& commandLine) {
+    std::vector<std::string> parameters;
     size_t p = 0;
     NextParameter(commandLine, p);  // the program itself
-    return NextParameter(commandLine, p);
+    while (true) {
+        while (p < commandLine.size() && (commandLine[p] == ' ' || commandLine[p] == '\t')) ++p;
+        if (p >= commandLine.size()) return parameters;
+        parameters.push_back(NextParameter(commandLine, p));
+    }
+}
+
+std::string FirstParameter(const std::string& commandLine) {
+    std::vector<std::string> parameters = Parameters(commandLine);
+    return parameters.empty() ? std::string() : parameters.front();
 }

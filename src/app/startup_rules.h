@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "core/shortcut_boxes.h"
 
@@ -57,6 +58,8 @@ PreCheckResult RunPreChecks(const std::string& scriptPath, const std::string& pr
                             const std::string& osName, const std::string& windowsFolder,
                             const std::string& setupWord, const std::string& unSetupWord);
 
-// The first parameter of a command line: the program name is skipped, double quotes group blanks
-// and are removed.
+// The parameters of a command line: the program name is skipped, double quotes group blanks and
+// are removed (a backslash before a quote is an ordinary character: "C:\App\" is C:\App\).
+std::vector<std::string> Parameters(const std::string& commandLine);
+// The first of them, or empty.
 std::string FirstParameter(const std::string& commandLine);

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "app/startup_rules.h"
 #include "check/checks.h"
 #include "check/messages.h"
 #include "check/plan.h"
@@ -25,10 +26,10 @@ struct Options {
     std::string path;
 };
 
-Options ParseOptions(int argc, char* argv[]) {
+// Read as SETUP.EXE reads its own command line, so that a quoted folder may end in a backslash.
+Options ParseOptions(const std::string& commandLine) {
     Options options;
-    for (int i = 1; i < argc; ++i) {
-        std::string argument = argv[i];
+    for (const std::string& argument : Parameters(commandLine)) {
         if (EqualsNoCase(argument, "/EN"))
             options.english = true;
         else if (EqualsNoCase(argument, "/PLAN"))
@@ -37,7 +38,7 @@ Options ParseOptions(int argc, char* argv[]) {
             options.help = true;
         else if (EqualsNoCase(CopyHead(argument, 3), "/D=") && argument.size() > 3)
             options.installFolder = argument.substr(3);
-        else if (argument[0] == '/' || !options.path.empty())
+        else if (argument.empty() || argument[0] == '/' || !options.path.empty())
             options.wrong = true;
         else
             options.path = argument;
@@ -75,8 +76,8 @@ int Report(const ScriptContext& context, const std::string& shown) {
 
 }  // namespace
 
-int main(int argc, char* argv[]) {
-    Options options = ParseOptions(argc, argv);
+int main() {
+    Options options = ParseOptions(GetCommandLineA());
     UseEnglish(options.english);
     if (options.help) {
         Print(Say(Msg::Usage));
