@@ -12,13 +12,14 @@
 
 namespace {
 
-bool IsMacroCharacter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; }
+bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+bool IsMacroCharacter(char c) { return IsAsciiLetter(c) || c == '_'; }
 
 }  // namespace
 
 bool IsFullPath(const std::string& path) {
     if (path.size() >= 2 && path[0] == '\\' && path[1] == '\\') return true;
-    return path.size() >= 3 && IsMacroCharacter(path[0]) && path[0] != '_' && path[1] == ':' && path[2] == '\\';
+    return path.size() >= 3 && IsAsciiLetter(path[0]) && path[1] == ':' && path[2] == '\\';
 }
 
 bool IsInsideFolder(const std::string& path, const std::string& folder) {

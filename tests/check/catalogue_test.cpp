@@ -42,7 +42,7 @@ TEST_P(Catalogue, PrintsTheExpectedReport) {
         std::string expected = ReadTextFile(folder + "expected." + language + ".txt");
         ASSERT_FALSE(expected.empty()) << folder << "expected." << language << ".txt";
         CheckerRun run = RunChecker(Checker(), (language == "en" ? "/EN " : "") + std::string("SETUP.INI"), folder);
-        ASSERT_TRUE(run.started);
+        ASSERT_TRUE(run.started) << run.startError;
         EXPECT_EQ(Utf8Lines(run.output), expected) << language;
         EXPECT_EQ(run.exitCode, ExitCodeOf(expected)) << language;
     }
@@ -58,7 +58,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, Catalogue, ::testing::ValuesIn(CaseNames()), [](
 TEST(Checker, SampleDistributionChecksClean) {
     std::string sample = WindowsPathOf(EnvValue("SETUP_SAMPLE_DIST"));
     CheckerRun run = RunChecker(Checker(), "\"" + sample + "\"", {});
-    ASSERT_TRUE(run.started);
+    ASSERT_TRUE(run.started) << run.startError;
     EXPECT_EQ(Utf8Lines(run.output), Utf8Lines(sample + "\\SETUP.INI: 問題は見つかりませんでした\n"));
     EXPECT_EQ(run.exitCode, 0u);
 }
@@ -66,14 +66,14 @@ TEST(Checker, SampleDistributionChecksClean) {
 TEST(Checker, FolderWithoutScriptIsAnError) {
     std::string empty = ScratchFolder("check-no-script");
     CheckerRun run = RunChecker(Checker(), "/EN .", empty);
-    ASSERT_TRUE(run.started);
+    ASSERT_TRUE(run.started) << run.startError;
     EXPECT_EQ(Utf8Lines(run.output), ".\\SETUP.INI: error: the script does not exist\n");
     EXPECT_EQ(run.exitCode, 2u);
 }
 
 TEST(Checker, UnknownOptionShowsHowToCallIt) {
     CheckerRun run = RunChecker(Checker(), "/EN /X SETUP.INI", CasesFolder());
-    ASSERT_TRUE(run.started);
+    ASSERT_TRUE(run.started) << run.startError;
     EXPECT_EQ(Utf8Lines(run.output).rfind("Usage: SETUPCHK [/EN] [/PLAN] [/D=<install folder>] ", 0), 0u) << run.output;
     EXPECT_EQ(run.exitCode, 2u);
 }

@@ -18,8 +18,11 @@ CheckerRun RunChecker(const std::string& checker, const std::string& arguments, 
     startup.hStdError = writeEnd.Get();
     PROCESS_INFORMATION started{};
     std::string line = "\"" + checker + "\" " + arguments;
-    run.started = CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+    // Without a console of its own: the output goes to the pipe alone, and Wine starts no console
+    // host beside it.
+    run.started = CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, DETACHED_PROCESS, nullptr,
                                  folder.empty() ? nullptr : folder.c_str(), &startup, &started) != 0;
+    if (!run.started) run.startError = GetLastError();
     writeEnd.Close();
     if (!run.started) return run;
     Handle process(started.hProcess), thread(started.hThread);

@@ -7,6 +7,7 @@
 
 struct CheckerRun {
     bool started = false;
+    DWORD startError = 0;  // why it did not start
     DWORD exitCode = 0;
     std::string output;  // as printed (code page 932), line ends as printed
 };
