@@ -2,6 +2,8 @@
 // OVSET98.INI, the uninstall log and the Add/Remove Programs entry.
 #include <windows.h>
 
+#include <algorithm>
+
 #include "core/state.h"
 #include "install/install_context.h"
 #include "install/install_log.h"
@@ -39,9 +41,7 @@ void RecordInstallFolder() {
 
 void RegisterUninstallEntry(const UninstallEntry& entry) {
     RegistryKey key = CreateKeyOrRaise(HKEY_LOCAL_MACHINE, entry.keyPath);
-    key.WriteString("DisplayName", entry.displayName);
-    key.WriteString("UninstallString", entry.command);
-    key.WriteString("DisplayIcon", entry.icon);
+    for (const NamedRegistryValue& item : UninstallEntryValues(entry)) WriteRegistryValue(key, item.name, item.value);
 }
 
 }  // namespace
@@ -59,7 +59,32 @@ UninstallEntry DecideUninstallEntry(const ScriptValues& script) {
     if (entry.displayName.empty()) entry.displayName = name;
     entry.icon = UninstallerPath();
     entry.command = UninstallerPath() + " \"" + g_state.UninstallLogPath + "\"";
+    entry.quietCommand = UninstallerPath() + " /S \"" + g_state.UninstallLogPath + "\"";
+    entry.installLocation = RemoveDelimiter(g_state.InstallFolder, "B");
+    entry.version = script.Read("Title", "Version");
+    entry.publisher = script.Read("Title", "Publisher");
     return entry;
+}
+
+std::vector<NamedRegistryValue> UninstallEntryValues(const UninstallEntry& entry) {
+    auto text = [](const char* name, const std::string& value) {
+        return NamedRegistryValue{name, RegistryValueSpec{RegistryValueKind::String, value, 0}};
+    };
+    auto number = [](const char* name, DWORD value) {
+        return NamedRegistryValue{name, RegistryValueSpec{RegistryValueKind::Dword, "", value}};
+    };
+    std::vector<NamedRegistryValue> values = {text("DisplayName", entry.displayName),
+                                              text("UninstallString", entry.command),
+                                              text("DisplayIcon", entry.icon),
+                                              text("QuietUninstallString", entry.quietCommand),
+                                              text("InstallLocation", entry.installLocation)};
+    if (entry.estimatedBytes >= 0)
+        values.push_back(number("EstimatedSize", static_cast<DWORD>(std::min<long long>((entry.estimatedBytes + 1023) / 1024, 0xFFFFFFFFLL))));
+    values.push_back(number("NoModify", 1));
+    values.push_back(number("NoRepair", 1));
+    if (!entry.version.empty()) values.push_back(text("DisplayVersion", entry.version));
+    if (!entry.publisher.empty()) values.push_back(text("Publisher", entry.publisher));
+    return values;
 }
 
 bool RunFinishingSteps(InstallContext& run) {
@@ -78,6 +103,7 @@ bool RunFinishingSteps(InstallContext& run) {
 
     if (!run.result.SetupOnly) {
         UninstallEntry entry = DecideUninstallEntry(run.script);
+        if (run.result.SizesKnown) entry.estimatedBytes = run.result.CopiedBytes;
         // An Add/Remove entry without its log would offer an uninstall that cannot work.
         if (WriteInstallLog(run, entry, [&run](int dots) { ShowDots(run, dots); })) RegisterUninstallEntry(entry);
     }

@@ -266,11 +266,15 @@ void IniDocument::Parse(const std::wstring& text) {
     bool previousKeyNamed = false;
     const wchar_t* next = text.data();
     const wchar_t* end = text.data() + text.size();
+    int lineNumber = 1;
     while (next < end) {
         const wchar_t* begin = next;
+        int number = lineNumber;
         while (next < end && !IsLineBreak(*next)) ++next;
         const wchar_t* lineEnd = next;
-        while (next < end && IsLineBreak(*next)) ++next;
+        for (; next < end && IsLineBreak(*next); ++next) {
+            if (*next == L'\n' || next + 1 == end || next[1] != L'\n') ++lineNumber;
+        }
         LineContent line = ReadLine(begin, lineEnd);
         if (line.kind == LineContent::Empty) continue;
         // Text behind a zero character is lost when the file is saved: a key may lose its
@@ -282,6 +286,7 @@ void IniDocument::Parse(const std::wstring& text) {
             if (line.name.empty()) treeReadsBack_ = false;
             Section section;
             section.name = line.name;
+            section.line = number;
             AddSection(std::move(section));
             previousKey = false;
             continue;
@@ -290,7 +295,7 @@ void IniDocument::Parse(const std::wstring& text) {
         if (line.rawNameLength == 0 && previousKey && !previousKeyNamed) continue;
         Section& section = sections_.back();
         section.keyIndex.emplace(Fold(line.name), section.keys.size());
-        section.keys.push_back(Key{line.name, line.value, line.hasValue});
+        section.keys.push_back(Key{line.name, line.value, line.hasValue, number});
         previousKey = true;
         previousKeyNamed = !line.name.empty();
     }
@@ -457,6 +462,36 @@ std::wstring IniDocument::SaveText() const {
         }
     }
     return text;
+}
+
+std::vector<IniDocument::OutlineLine> IniDocument::Outline() const {
+    std::vector<OutlineLine> lines;
+    for (size_t s = 0; s < sections_.size(); ++s) {
+        const Section& section = sections_[s];
+        bool sectionRead = sectionIndex_.at(Fold(section.name)) == s;
+        std::string name = NarrowTo(CP_ACP, section.name);
+        if (section.line > 0) lines.push_back(OutlineLine{section.line, true, name, "", "", false, sectionRead});
+        for (size_t k = 0; k < section.keys.size(); ++k) {
+            const Key& key = section.keys[k];
+            if (key.line == 0) continue;
+            bool keyRead = sectionRead && section.keyIndex.at(Fold(key.name)) == k;
+            lines.push_back(OutlineLine{key.line, false, name, NarrowTo(CP_ACP, key.name), NarrowTo(CP_ACP, key.value),
+                                        key.hasValue, keyRead});
+        }
+    }
+    return lines;
+}
+
+int IniDocument::KeyLine(const std::string& section, const std::string& key) const {
+    const Section* inSection = FindSection(TrimBlanks(Widen(section)));
+    if (!inSection) return 0;
+    auto at = inSection->keyIndex.find(Fold(TrimBlanks(Widen(key))));
+    return at == inSection->keyIndex.end() ? 0 : inSection->keys[at->second].line;
+}
+
+int IniDocument::SectionLine(const std::string& section) const {
+    const Section* found = FindSection(TrimBlanks(Widen(section)));
+    return found ? found->line : 0;
 }
 
 std::string IniDocument::ToBytes() const { return bytesValid_ ? bytes_ : Encode(SaveText()); }

@@ -70,14 +70,15 @@ bool ExpandInto(const std::string& source, const std::string& temp) {
 
 }  // namespace
 
+std::string ExpandedDestination(const std::string& source, const std::string& destination) {
+    if (FileNamePart(destination) != kAutoExtName) return destination;
+    std::string recorded = RecordedName(source);
+    if (recorded.empty()) recorded = source;  // unreadable: the expansion fails too, but the name stays a file
+    return RemoveDelimiter(FolderPart(destination), "B") + "\\" + MapText(FileNamePart(recorded), LCMAP_UPPERCASE);
+}
+
 std::string ExpandCompressedFile(const std::string& source, const std::string& destination) {
-    std::string target = destination;
-    if (FileNamePart(destination) == kAutoExtName) {
-        std::string recorded = RecordedName(source);
-        if (recorded.empty()) recorded = source;  // unreadable: the expansion fails too, but the name stays a file
-        std::string name = MapText(FileNamePart(recorded), LCMAP_UPPERCASE);
-        target = RemoveDelimiter(FolderPart(destination), "B") + "\\" + name;
-    }
+    std::string target = ExpandedDestination(source, destination);
     std::string temp = g_state.TempFolder + "EXPAND.OVT";
     if (FileExists(temp)) DeleteFiles(temp);
     // A partial or empty result must not pass for the file: without it the caller's copy fails.

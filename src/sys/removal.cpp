@@ -35,18 +35,6 @@ std::vector<std::string> PathComponents(const std::string& path) {
     return parts;
 }
 
-// An empty folder text, a drive ("C:", "C:\", "\") or a share root ("\\server\share\"): places where
-// a wildcard deletion would take everything.
-bool IsRootOrEmptyFolder(const std::string& folder) {
-    std::string text = folder;
-    while (!text.empty() && IsPathDelimiterAt(text, text.size() - 1) && text.size() > 2) text.pop_back();
-    if (text.empty() || text == "\\" || text == "\\\\") return true;
-    if (text.size() == 2 && text[1] == ':') return true;
-    if (text.size() == 3 && text[1] == ':' && text[2] == '\\') return true;
-    if (text.size() > 2 && text[0] == '\\' && text[1] == '\\') return PathComponents(text).size() <= 2;
-    return false;
-}
-
 bool HasWildcard(const std::string& path) {
     return path.find('*') != std::string::npos || path.find('?') != std::string::npos;
 }
@@ -145,6 +133,16 @@ bool DeleteAtRestartWininit(const std::string& path) {
 }
 
 }  // namespace
+
+bool IsRootOrEmptyFolder(const std::string& folder) {
+    std::string text = folder;
+    while (!text.empty() && IsPathDelimiterAt(text, text.size() - 1) && text.size() > 2) text.pop_back();
+    if (text.empty() || text == "\\" || text == "\\\\") return true;
+    if (text.size() == 2 && text[1] == ':') return true;
+    if (text.size() == 3 && text[1] == ':' && text[2] == '\\') return true;
+    if (text.size() > 2 && text[0] == '\\' && text[1] == '\\') return PathComponents(text).size() <= 2;
+    return false;
+}
 
 void SetOperationOwnerWindow(HWND owner) { g_owner = owner; }
 

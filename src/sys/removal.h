@@ -16,6 +16,10 @@ HWND OperationOwnerWindow();
 // A wildcard directly in a drive root, a share root or a path without a folder is refused with 5.
 DWORD DeleteFiles(const std::string& path);
 
+// An empty folder text, a drive ("C:", "C:\", "\") or a share root ("\\server\share\"): places
+// where a wildcard deletion would take everything, so DeleteFiles and RemoveFolder refuse them.
+bool IsRootOrEmptyFolder(const std::string& folder);
+
 // Deletes the files matching each pattern of the list ("*.INI|*.GID|", the last "|" optional)
 // inside the folder, then removes the folder; the result is that of the removal alone (145 when
 // something remains). An empty folder text or a drive or share root is refused with 5.
