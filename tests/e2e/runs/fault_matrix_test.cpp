@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "app/control_ids.h"
+#include "app/exit_codes.h"
 #include "runs/runs_support.h"
 
 using namespace runs;
@@ -64,7 +65,7 @@ protected:
         ASSERT_TRUE(status);
         EXPECT_SOON_TRUE(e2e::Contains(ProgressText(status), "ファイルをコピーしています．．．一部失敗\r\n"));
         ASSERT_TRUE(Press(status, IDC_STATUS_BTN_ABORT, "次へ(&N)"));
-        ASSERT_TRUE(FinishOnCompletionPage(setup, wizard, "インストール完了(&E)", false));
+        ASSERT_TRUE(FinishOnCompletionPage(setup, wizard, "インストール完了(&E)", false, kExitFailed));
     }
 
     std::string name_, key_, folder_;
@@ -192,7 +193,7 @@ TEST_F(FaultMatrix, RunKilledMidCopyThenRunAgain) {
             },
             15000));
         EXPECT_EQ(shown, "") << "the second start showed windows";
-        EXPECT_EQ(second.ExitCode(), 0u);
+        EXPECT_EQ(second.ExitCode(), static_cast<DWORD>(kExitAlreadyRunning));
         e2e::Window status = WaitForNext(setup);
         ASSERT_TRUE(status);
         ASSERT_TRUE(Press(status, IDC_STATUS_BTN_ABORT, "次へ(&N)"));

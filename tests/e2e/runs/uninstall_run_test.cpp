@@ -6,6 +6,7 @@
 #include <shlobj.h>
 
 #include "app/control_ids.h"
+#include "app/exit_codes.h"
 #include "runs/runs_support.h"
 
 using namespace runs;
@@ -295,7 +296,7 @@ TEST_F(Uninstall, CrashingServerIsReportedAndBothRunsComplete) {
         ASSERT_TRUE(status);
         EXPECT_SOON_TRUE(e2e::Contains(ProgressText(status), "【処理完了】"));
         ASSERT_TRUE(Press(status, IDC_STATUS_BTN_ABORT, "次へ(&N)"));
-        ASSERT_TRUE(FinishOnCompletionPage(setup, wizard, "インストール完了(&E)", false));
+        ASSERT_TRUE(FinishOnCompletionPage(setup, wizard, "インストール完了(&E)", false, kExitFailed));
     }
     EXPECT_EQ(ReadBytes(p.folder + "APP.TXT"), "app\r\n") << "the run went on after the crash";
     EXPECT_EQ(CountOf(HKEY_CURRENT_USER, trace, "RegisterCalls"), 1u);
@@ -306,7 +307,7 @@ TEST_F(Uninstall, CrashingServerIsReportedAndBothRunsComplete) {
         ASSERT_TRUE(Press(wizard, IDC_BTN_EVENT, "アンインストール開始(&S)"));
         ASSERT_TRUE(AnswerBox(unsetup, "OCX/DLL登録エラー(Procedure)", IDOK,
                               server + "のDllUnregisterServer関数が失敗しました。"));
-        ASSERT_TRUE(CompleteCleanUninstall(unsetup, wizard));
+        ASSERT_TRUE(CompleteCleanUninstall(unsetup, wizard, kExitFailed));
     }
     EXPECT_EQ(CountOf(HKEY_CURRENT_USER, trace, "UnregisterCalls"), 1u);
     EXPECT_EQ(Compare(before, Machine()), "");
@@ -386,7 +387,7 @@ TEST_P(LockedUninstall, ReportsTheFileAndOffersARestartOnlyWithF) {
         EXPECT_SOON_EQ(Caption(first), "アンインストーラを終了します。(&Y)");
         EXPECT_SOON(second, Visible, false);
     }
-    ASSERT_TRUE(FinishOnCompletionPage(unsetup, wizard, "アンインストール完了(&E)", false));
+    ASSERT_TRUE(FinishOnCompletionPage(unsetup, wizard, "アンインストール完了(&E)", false, kExitFailed));
 
     // With "/F" the restart was requested (only recorded) and the deletion waits in Wine's list.
     std::vector<std::string> entries = PendingRenames();
@@ -511,7 +512,7 @@ TEST_F(Uninstall, OnlyGidChosenLeavesOtherFilesAndTheFolder) {
     EXPECT_SOON_TRUE(e2e::Contains(ProgressText(status), "フォルダのアンインストール処理．．．完了\r\n"));
     EXPECT_SOON_TRUE(e2e::Contains(ProgressText(status), "インストールフォルダのアンインストール処理．．．一部失敗\r\n"));
     ASSERT_TRUE(Press(status, IDC_STATUS_BTN_ABORT, "次へ(&N)"));
-    ASSERT_TRUE(FinishOnCompletionPage(unsetup, wizard, "アンインストール完了(&E)", false));
+    ASSERT_TRUE(FinishOnCompletionPage(unsetup, wizard, "アンインストール完了(&E)", false, kExitFailed));
 
     EXPECT_FALSE(FileExists(p.folder + "HELP.GID"));
     EXPECT_FALSE(FolderExists(p.folder + "Sub\\")) << "its *.GID went, then the folder";

@@ -197,7 +197,7 @@ TEST_F(Pages, DecliningTheAgreementEndsWithoutAQuestion) {
     ASSERT_TRUE(Control(IDC_BTN_END).Click());
     // A question would keep the program running.
     ASSERT_TRUE(setup_.WaitForExit());
-    EXPECT_EQ(setup_.ExitCode(), 0u);
+    EXPECT_EQ(setup_.ExitCode(), static_cast<DWORD>(kExitStopped));
     EXPECT_EQ(wiz::CountWorkFolders(), 0);
 }
 

@@ -91,7 +91,7 @@ TEST_F(Startup, SecondInstanceQuitsSilentlyWhileTheFirstRuns) {
             10000))
             << "the second instance still runs";
         EXPECT_TRUE(seen.empty()) << "the second instance showed windows:" << e2e::Utf8(seen);
-        EXPECT_EQ(second.ExitCode(), 0u);
+        EXPECT_EQ(second.ExitCode(), static_cast<DWORD>(kExitAlreadyRunning));
     }
     EXPECT_EQ(wiz::CountWorkFolders(), workFoldersBefore + 1);
 
@@ -133,7 +133,7 @@ TEST_F(Startup, ClosingTheBackgroundAsksAndCleansUpAlsoWithTempAtARoot) {
     ASSERT_TRUE(box);
     ASSERT_TRUE(box.Answer(IDYES));
     ASSERT_TRUE(setup_.WaitForExit());
-    EXPECT_EQ(setup_.ExitCode(), 0u);
+    EXPECT_EQ(setup_.ExitCode(), static_cast<DWORD>(kExitStopped));
     EXPECT_FALSE(wiz::FolderExists(work)) << "the work folder at the drive root goes";
     EXPECT_TRUE(wiz::FolderExists("Q:\\")) << "the root itself stays";
 }
@@ -307,7 +307,7 @@ TEST_F(Startup, WithoutScriptTheFatalErrorPageOnlyLetsTheUserLeave) {
     // The end button leaves at once, and the work folder goes with the program.
     ASSERT_TRUE(Control(IDC_BTN_END).Click());
     ASSERT_TRUE(setup_.WaitForExit());
-    EXPECT_EQ(setup_.ExitCode(), 0u);
+    EXPECT_EQ(setup_.ExitCode(), static_cast<DWORD>(kExitFailed));
     EXPECT_EQ(wiz::CountWorkFolders(), 0);
 }
 
