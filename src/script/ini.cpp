@@ -6,12 +6,14 @@
 
 std::string ReadIniValue(const std::string& section, const std::string& key,
                          const std::string& defaultValue, const std::string& file) {
-    // A value that fills the buffer may have been cut: read again with a larger one.
-    for (DWORD size = 256;; size += 256) {
+    // A value that fills the buffer may have been cut: read again with a larger one. A quoted
+    // value cut by the buffer also loses its last character with the closing quote, so a length
+    // one short of full is no proof either. Doubling keeps a value of megabytes to a few calls.
+    for (DWORD size = 256;; size *= 2) {
         std::vector<char> buffer(size, '\0');
         DWORD length = GetPrivateProfileStringA(section.c_str(), key.c_str(), defaultValue.c_str(),
                                                 buffer.data(), size, file.c_str());
-        if (length < size - 1) return std::string(buffer.data(), length);
+        if (length + 2 < size) return std::string(buffer.data(), length);
     }
 }
 
