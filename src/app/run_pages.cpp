@@ -3,8 +3,8 @@
 #include "app/forms.h"
 #include "app/frm_main.h"
 #include "core/state.h"
-#include "ui/application.h"
 #include "script/text.h"
+#include "ui/application.h"
 #include "ui/frm_status.h"
 
 namespace {
