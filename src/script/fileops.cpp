@@ -47,7 +47,10 @@ int ShowMessageBox(const std::string& text, const std::string& title, unsigned f
     return result;
 }
 
+// A path longer than any the system accepts is never looked up: the A functions would cut it down
+// to a shorter one and answer for another file (TooLongForTheSystem).
 bool FolderExists(const std::string& folder) {
+    if (TooLongForTheSystem(folder)) return false;
     std::string pattern = RemoveDelimiter(folder, "B") + "\\*.*";
     WIN32_FIND_DATAA data;
     FindHandle find(FindFirstFileA(pattern.c_str(), &data));
@@ -60,6 +63,7 @@ bool FolderExists(const std::string& folder) {
 }
 
 bool ForceFolders(const std::string& path) {
+    if (TooLongForTheSystem(path)) return false;
     std::string rest = AddDelimiter(path, "B");
     std::string prefix;
     bool result = true;
@@ -119,15 +123,18 @@ std::string ProgramFilePath() {
 }
 
 bool PathExists(const std::string& path) {
+    if (TooLongForTheSystem(path)) return false;
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 bool FileExists(const std::string& path) {
+    if (TooLongForTheSystem(path)) return false;
     DWORD attributes = GetFileAttributesA(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 DWORD CopyFileOver(const std::string& source, const std::string& destination) {
+    if (TooLongForTheSystem(source) || TooLongForTheSystem(destination)) return ERROR_FILENAME_EXCED_RANGE;
     // Clearing read-only, hidden and system lets a protected file be overwritten; every copied
     // file ends up writable and visible whatever the source's attributes.
     bool existed = PathExists(destination);
@@ -142,6 +149,7 @@ DWORD CopyFileOver(const std::string& source, const std::string& destination) {
 }
 
 long FileDosDateTime(const std::string& path) {
+    if (TooLongForTheSystem(path)) return -1;
     WIN32_FIND_DATAA data;
     if (!FindHandle(FindFirstFileA(path.c_str(), &data)).Valid()) return -1;
     if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return -1;
@@ -153,6 +161,7 @@ long FileDosDateTime(const std::string& path) {
 }
 
 bool FileSizeOf(const std::string& path, long long& size) {
+    if (TooLongForTheSystem(path)) return false;
     WIN32_FIND_DATAA data;
     if (!FindHandle(FindFirstFileA(path.c_str(), &data)).Valid()) return false;
     size = (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;

@@ -204,10 +204,12 @@ std::wstring IniDocument::Decode(const std::string& bytes, Encoding encoding) co
             return WidenFrom(CP_UTF8, bytes);
         case Encoding::Utf16Le:
         case Encoding::Utf16Be: {
-            std::wstring text(bytes.size() / 2, L'\0');
+            // A last odd byte is not dropped: the platform reads it as a character whose other
+            // byte is zero.
+            std::wstring text((bytes.size() + 1) / 2, L'\0');
             for (size_t i = 0; i < text.size(); ++i) {
                 unsigned char a = static_cast<unsigned char>(bytes[2 * i]);
-                unsigned char b = static_cast<unsigned char>(bytes[2 * i + 1]);
+                unsigned char b = 2 * i + 1 < bytes.size() ? static_cast<unsigned char>(bytes[2 * i + 1]) : 0;
                 text[i] = encoding == Encoding::Utf16Le ? static_cast<wchar_t>(a | (b << 8))
                                                         : static_cast<wchar_t>((a << 8) | b);
             }

@@ -33,6 +33,8 @@ std::string CopyFrom(const std::string& text, long long p) {
 
 bool IsLeadByteAnsi(unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; }
 
+bool TooLongForTheSystem(const std::string& name) { return name.size() >= 32767; }
+
 // A byte is a trail byte when the run of lead-byte values directly before it has odd length.
 bool IsTrailByteAt(const std::string& text, size_t index0) {
     size_t run = 0;

@@ -25,6 +25,10 @@ size_t FindNoCase(const std::string& needle, const std::string& haystack);
 
 // Helpers built on the rules above.
 bool IsLeadByteAnsi(unsigned char byte);
+// A name (path, registry key or value name) longer than any the system accepts (32,767 characters
+// with the terminating zero). Such a name must not reach an A function: on its way to the system a
+// name of 64 KB or more is cut down to a shorter one, which may name another file or key.
+bool TooLongForTheSystem(const std::string& name);
 bool IsTrailByteAt(const std::string& text, size_t index0);  // 0-based index
 bool IsPathDelimiterAt(const std::string& text, size_t index0);
 bool ContainsNoCase(const std::string& haystack, const std::string& needle);

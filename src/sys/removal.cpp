@@ -149,6 +149,8 @@ void SetOperationOwnerWindow(HWND owner) { g_owner = owner; }
 HWND OperationOwnerWindow() { return g_owner; }
 
 DWORD DeleteFiles(const std::string& path) {
+    // Cut down on its way to the system, such a path would name another file.
+    if (TooLongForTheSystem(path)) return ERROR_FILENAME_EXCED_RANGE;
     bool wildcard = HasWildcard(path);
     if (!wildcard && !FileExists(path)) return ERROR_FILE_NOT_FOUND;
     // Decided on the place, not the spelling: "C:\\App\\..\\*.*" is a root too.
@@ -175,6 +177,7 @@ DWORD DeleteFiles(const std::string& path) {
 }
 
 DWORD RemoveFolder(const std::string& folder, const std::string& patterns) {
+    if (TooLongForTheSystem(folder)) return ERROR_FILENAME_EXCED_RANGE;
     if (IsRootOrEmptyFolder(folder) || IsRootOrEmptyFolder(CanonicalPath(folder))) return ERROR_ACCESS_DENIED;
     std::string base = AddDelimiter(folder, "B");
     std::string rest = patterns;

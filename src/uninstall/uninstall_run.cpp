@@ -104,7 +104,9 @@ bool UninstallEngine::IsProtectedInstallFolder(const std::string& folder) {
 
 UninstallOutcome UninstallEngine::Run() {
     outcome_ = UninstallOutcome{};
-    if (installFolder_.empty()) {
+    // A log that names no install folder (a broken or foreign file) shows a lone "\" on the page:
+    // that is no folder either, and the run must not report an uninstall it never did.
+    if (RemoveDelimiter(installFolder_, "B").empty()) {
         ShowMessageBox(g_state.UnSetupWord + "フォルダが不明です。\r\n" + g_state.UnSetupWord + "は続行できません。",
                        "致命的エラー", MB_OK | MB_ICONSTOP);
         outcome_.stopped = true;
