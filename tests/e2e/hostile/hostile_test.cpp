@@ -181,7 +181,7 @@ TEST_P(UnreadableScript, ShowsTheFatalPageAndChangesNothing) {
     EXPECT_SOON(wizard.ControlById(IDC_BTN_EVENT), Enabled, false);
     ASSERT_TRUE(Press(wizard, IDC_BTN_END, "終了(&E)"));
     ASSERT_TRUE(setup.WaitForExit(15000));
-    EXPECT_EQ(setup.ExitCode(), 0u);
+    EXPECT_EQ(setup.ExitCode(), static_cast<DWORD>(kExitFailed));
     EXPECT_EQ(CountWorkFolders(), 0);
     held.reset();
     EXPECT_EQ(Compare(before, Machine()), "");
@@ -338,7 +338,8 @@ TEST_P(HostileScript, InstallsWhatItCanAndTheUninstallRemovesIt) {
         ASSERT_TRUE(status);
         EXPECT_SOON_TRUE(e2e::Contains(ProgressText(status), "【処理完了】"));
         ASSERT_TRUE(Press(status, IDC_STATUS_BTN_ABORT, "次へ(&N)"));
-        ASSERT_TRUE(FinishOnCompletionPage(setup, wizard, "インストール完了(&E)", false));
+        ASSERT_TRUE(FinishOnCompletionPage(setup, wizard, "インストール完了(&E)", false,
+                                           c.details ? kExitFailed : kExitSuccess));
     }
     std::vector<std::string> expected{"UNSETUP.INI"};
     for (const std::string& name : c.installed) expected.push_back(name);
