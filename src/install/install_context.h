@@ -52,3 +52,6 @@ void CollectRemovalEntries(InstallContext& run);
 bool RunAssociationPhase(InstallContext& run);
 // False when an abort came before the abort button was disabled: nothing was written then.
 bool RunFinishingSteps(InstallContext& run);
+// After a registry or COM error: the uninstall log and Add/Remove entry of what the run has done,
+// once the install folder is known; failures here are swallowed, the first error is the one told.
+void RecordPartialRun(InstallContext& run);

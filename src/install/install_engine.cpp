@@ -1,5 +1,7 @@
 #include "install/install_engine.h"
 
+#include <exception>
+
 #include "core/state.h"
 #include "install/install_context.h"
 #include "sys/disk_space.h"
@@ -26,15 +28,25 @@ InstallResult RunInstall(RunUi& ui, const InstallOptions& options, const DiskFre
                             RunFolderCheckPhase, RunMakeFolderPhase,    RunCopyPhase,
                             RunShortcutPhase,    RunRegistryPhase,      RunIniFilePhase};
     bool completed = true;
-    for (Phase phase : phases) {
-        if (run.AbortTest() || !phase(run)) {
-            completed = false;
-            break;
+    bool collected = false;
+    try {
+        for (Phase phase : phases) {
+            if (run.AbortTest() || !phase(run)) {
+                completed = false;
+                break;
+            }
         }
-    }
-    if (completed) {
-        CollectRemovalEntries(run);
-        completed = !run.AbortTest() && RunAssociationPhase(run);
+        if (completed) {
+            CollectRemovalEntries(run);
+            collected = true;
+            completed = !run.AbortTest() && RunAssociationPhase(run);
+        }
+    } catch (const std::exception&) {
+        // A registry or COM error ends the run here; what it changed so far still gets its log and
+        // Add/Remove entry, so that the uninstall can take it away again.
+        if (!collected) CollectRemovalEntries(run);
+        RecordPartialRun(run);
+        throw;
     }
     if (completed && !run.AbortTest() && RunFinishingSteps(run)) run.result.ended = InstallEnd::Completed;
     run.result.LockedFileFound = g_state.LockedFileFound;

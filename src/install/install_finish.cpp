@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <exception>
 
 #include "core/state.h"
 #include "install/install_context.h"
@@ -85,6 +86,15 @@ std::vector<NamedRegistryValue> UninstallEntryValues(const UninstallEntry& entry
     if (!entry.version.empty()) values.push_back(text("DisplayVersion", entry.version));
     if (!entry.publisher.empty()) values.push_back(text("Publisher", entry.publisher));
     return values;
+}
+
+void RecordPartialRun(InstallContext& run) {
+    if (run.result.SetupOnly || g_state.UninstallLogPath.empty()) return;
+    try {
+        UninstallEntry entry = DecideUninstallEntry(run.script);
+        if (WriteInstallLog(run, entry, [](int) {})) RegisterUninstallEntry(entry);
+    } catch (const std::exception&) {
+    }
 }
 
 bool RunFinishingSteps(InstallContext& run) {
