@@ -185,28 +185,15 @@ void CheckRegistry(ScriptContext& context) {
     }
 }
 
-// A key such as SOFTWARE\Microsoft: not refused, but shared by the whole system.
-bool IsSharedSystemKey(const RootedKey& rooted) {
-    std::string path = UpperCase(NormalizeKeyPath(rooted.keyPath));
-    if (path.empty() || FindMbcs("\\", path) == 0) return false;
-    std::string first = GetField(path, "\\", 1);
-    std::string second = GetField(path, "\\", 2);
-    if (!GetField(path, "\\", 3).empty()) return false;
-    if (first == "SYSTEM") return true;
-    for (const char* shared : {"MICROSOFT", "CLASSES", "POLICIES", "WOW6432NODE", "CLIENTS", "ODBC"})
-        if (first == "SOFTWARE" && second == shared) return true;
-    return false;
-}
-
 void CheckDeleteRegistry(ScriptContext& context) {
     for (const ListEntry& entry : context.List("DeleteRegistry", "Key")) {
         RootedKey rooted = SplitLogKey(entry.value);
         CheckRoot(context, "DeleteRegistry", entry.key, entry.line, entry.value, rooted);
         std::string name = RootName(RootKeyOf(rooted.root)) + "\\" + rooted.keyPath;
-        if (IsProtectedRegistryKey(rooted.root, rooted.keyPath))
-            context.Error(entry.line, Say(Msg::DeleteRefused, {entry.key, name}));
-        else if (IsSharedSystemKey(rooted))
+        if (IsSharedSystemRegistryKey(rooted.root, rooted.keyPath))
             context.Error(entry.line, Say(Msg::DeleteShared, {entry.key, name}));
+        else if (IsProtectedRegistryKey(rooted.root, rooted.keyPath))
+            context.Error(entry.line, Say(Msg::DeleteRefused, {entry.key, name}));
     }
 }
 

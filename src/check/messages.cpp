@@ -155,9 +155,8 @@ const Text kTexts[] = {
     {Msg::DeleteRefused, "[DeleteRegistry] %1: %2 はルートに近すぎるため、アンインストールは削除を拒否します",
      "[DeleteRegistry] %1: the uninstall refuses to delete %2, which is too near the root"},
     {Msg::DeleteShared,
-     "[DeleteRegistry] %1: %2 は Windows や他のプログラムと共有のキーです。アンインストールはこれをサブキーごと削除します",
-     "[DeleteRegistry] %1: %2 is shared with Windows and other programs; the uninstall would delete it with all its "
-     "subkeys"},
+     "[DeleteRegistry] %1: %2 は Windows や他のプログラムと共有のキーのため、アンインストールは削除を拒否します",
+     "[DeleteRegistry] %1: the uninstall refuses to delete %2, which Windows and other programs share"},
 
     {Msg::IniFields, "[IniFile] %1: '%2' は「セクション,キー,値,ファイル」の 4 項目になっていません",
      "[IniFile] %1: '%2' is not the four fields section,key,value,file"},

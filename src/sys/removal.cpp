@@ -53,6 +53,26 @@ bool IsSharedClassKey(const std::string& name) {
     return false;
 }
 
+// Keys that Windows and every program share, under a machine's or a user's root: Microsoft's and
+// Windows' own keys (and each key directly below CurrentVersion, such as Uninstall or Run), the
+// classes, the policies, the 32-bit view's root, and the system's hives.
+bool IsSharedSystemKey(std::vector<std::string> parts) {
+    auto is = [&parts](size_t i, const char* name) { return parts.size() > i && EqualsNoCase(parts[i], name); };
+    if (is(0, "SYSTEM")) return parts.size() < 4;
+    if (is(0, "SAM") || is(0, "SECURITY") || is(0, "HARDWARE")) return true;
+    if (!is(0, "SOFTWARE")) return false;
+    if (is(1, "Wow6432Node")) {
+        if (parts.size() == 2) return true;
+        parts.erase(parts.begin() + 1);  // the 32-bit view holds the same keys
+    }
+    if (is(1, "Classes") || is(1, "Policies")) return parts.size() == 2;
+    if (!is(1, "Microsoft")) return false;
+    if (parts.size() == 2) return true;
+    if (!is(2, "Windows") && !is(2, "Windows NT")) return false;
+    if (parts.size() == 3) return true;
+    return is(3, "CurrentVersion") && parts.size() <= 5;
+}
+
 std::vector<std::string> SplitLines(const std::string& content) {
     std::vector<std::string> lines;
     std::string line;
@@ -198,8 +218,17 @@ bool IsProtectedRegistryKey(const std::string& rootMacro, const std::string& key
     // Under HKEY_CLASSES_ROOT a single key is an extension or a class of its own program.
     if (root == HKEY_CLASSES_ROOT) return parts.size() == 1 && IsSharedClassKey(parts[0]);
     // Under HKEY_USERS the first component is a user's whole hive.
-    if (root == HKEY_USERS) return parts.size() < 3;
-    return parts.size() < 2;
+    if (root == HKEY_USERS) return parts.size() < 3 || IsSharedSystemRegistryKey(rootMacro, keyPath);
+    return parts.size() < 2 || IsSharedSystemRegistryKey(rootMacro, keyPath);
+}
+
+bool IsSharedSystemRegistryKey(const std::string& rootMacro, const std::string& keyPath) {
+    std::vector<std::string> parts = PathComponents(keyPath);
+    HKEY root = RootKeyOf(rootMacro);
+    if (root == HKEY_CLASSES_ROOT) return false;
+    // Under HKEY_USERS, below a user's hive as for one user.
+    if (root == HKEY_USERS && !parts.empty()) parts.erase(parts.begin());
+    return IsSharedSystemKey(parts);
 }
 
 bool DeleteRegistryKey(const std::string& rootMacro, const std::string& keyPath) {

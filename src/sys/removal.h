@@ -27,11 +27,14 @@ DWORD RemoveFolder(const std::string& folder, const std::string& patterns);
 
 // Deletes the key with all its subkeys, trying up to 99 times; failures are ignored. Key paths with
 // fewer than two components ("Software", "(Local)" alone) are refused, except single keys under
-// "(Class)" that are not shared by the whole system (an extension key, a program's own class).
-// Always true.
+// "(Class)" that are not shared by the whole system (an extension key, a program's own class); so
+// are the keys that Windows and every program share ("SOFTWARE\Microsoft", "SOFTWARE\Classes",
+// "...\CurrentVersion\Uninstall", the system's hives). Always true.
 bool DeleteRegistryKey(const std::string& rootMacro, const std::string& keyPath);
 // Whether DeleteRegistryKey would refuse the key.
 bool IsProtectedRegistryKey(const std::string& rootMacro, const std::string& keyPath);
+// Whether the key is one that Windows and every program share (refused for that reason).
+bool IsSharedSystemRegistryKey(const std::string& rootMacro, const std::string& keyPath);
 
 // The 8.3 form of an existing path; empty when the system cannot give it.
 std::string ShortPathOf(const std::string& path);
