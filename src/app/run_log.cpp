@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <cstdio>
 
 #include "sys/handles.h"
 
@@ -22,9 +21,10 @@ std::string Utf8Of(const std::string& ansi) {
 std::string TimeStamp() {
     SYSTEMTIME now{};
     GetLocalTime(&now);
+    // The system's own formatting (wsprintf writes at most 1024 bytes; these are 24).
     char text[32];
-    std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u.%03u ", now.wYear, now.wMonth, now.wDay,
-                  now.wHour, now.wMinute, now.wSecond, now.wMilliseconds);
+    wsprintfA(text, "%04u-%02u-%02u %02u:%02u:%02u.%03u ", now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute,
+              now.wSecond, now.wMilliseconds);
     return text;
 }
 
