@@ -17,6 +17,9 @@ public:
     ScriptValues script;
     InstallResult result;
     int relateCount = 0;  // filled entries of g_state.RelateTable
+    // The size each [CopyFile] entry counted for while the required space was summed (in entry
+    // order), so that the copy's progress need not look each file up again.
+    std::vector<long long> entrySizes;
 
     // Status protocol: open a step (header appended, tail set), show, close (tail and CR LF).
     void OpenStep(const std::string& header, const std::string& tail = "完了");

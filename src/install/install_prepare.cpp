@@ -38,12 +38,14 @@ bool RunRequiredSpacePhase(InstallContext& run) {
     if (run.AbortTest()) return false;
     run.Pause();
     InstallResult& r = run.result;
+    run.entrySizes.clear();
     for (const std::string& value : run.NumberedList("CopyFile", "File")) {
         ++r.EntryCount;
         std::string source = CountingSource(value, run.options.folderText);
         long long size = 0;
         if (!FileExists(source) || !FileSizeOf(source, size)) {
             r.SizesKnown = false;
+            run.entrySizes.push_back(-1);
             continue;
         }
         if (size < 0) {
@@ -53,6 +55,7 @@ bool RunRequiredSpacePhase(InstallContext& run) {
             size = 1;  // an empty file still counts
         }
         r.TotalBytes += size;
+        run.entrySizes.push_back(size);
     }
     run.CloseStep();
     return true;

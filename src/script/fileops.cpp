@@ -136,22 +136,35 @@ bool FileExists(const std::string& path) {
 DWORD CopyFileOver(const std::string& source, const std::string& destination) {
     if (TooLongForTheSystem(source) || TooLongForTheSystem(destination)) return ERROR_FILENAME_EXCED_RANGE;
     // Clearing read-only, hidden and system lets a protected file be overwritten; every copied
-    // file ends up writable and visible whatever the source's attributes.
-    bool existed = PathExists(destination);
-    if (existed) SetFileAttributesA(destination.c_str(), FILE_ATTRIBUTE_ARCHIVE);
+    // file ends up writable and visible whatever the source's attributes (the copy takes them).
+    const DWORD kPlain = FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NORMAL;
+    DWORD before = GetFileAttributesA(destination.c_str());
+    bool existed = before != INVALID_FILE_ATTRIBUTES;
+    if (existed && (before & ~kPlain)) SetFileAttributesA(destination.c_str(), FILE_ATTRIBUTE_ARCHIVE);
+    DWORD sourceAttributes = GetFileAttributesA(source.c_str());
     BOOL copied = CopyFileA(source.c_str(), destination.c_str(), FALSE);
     DWORD error = copied ? 0 : GetLastError();
     // A copy that failed half-way (a full disk) leaves no cut file of its own behind.
     if (!copied && !existed) DeleteFileA(destination.c_str());
-    if (PathExists(destination)) SetFileAttributesA(destination.c_str(), FILE_ATTRIBUTE_ARCHIVE);
+    if (copied && sourceAttributes != INVALID_FILE_ATTRIBUTES && (sourceAttributes & ~kPlain))
+        SetFileAttributesA(destination.c_str(), FILE_ATTRIBUTE_ARCHIVE);
     if (!copied && error == 0) error = ERROR_GEN_FAILURE;
     return copied ? 0 : error;
 }
 
+namespace {
+
+// The entry of one file as its folder lists it, looked up directly: a search would read through
+// the whole folder, which makes a package of thousands of files slow to count.
+bool FileEntryOf(const std::string& path, WIN32_FILE_ATTRIBUTE_DATA& data) {
+    return !TooLongForTheSystem(path) && GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data);
+}
+
+}  // namespace
+
 long FileDosDateTime(const std::string& path) {
-    if (TooLongForTheSystem(path)) return -1;
-    WIN32_FIND_DATAA data;
-    if (!FindHandle(FindFirstFileA(path.c_str(), &data)).Valid()) return -1;
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!FileEntryOf(path, data)) return -1;
     if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return -1;
     FILETIME local;
     WORD date = 0, time = 0;
@@ -161,9 +174,8 @@ long FileDosDateTime(const std::string& path) {
 }
 
 bool FileSizeOf(const std::string& path, long long& size) {
-    if (TooLongForTheSystem(path)) return false;
-    WIN32_FIND_DATAA data;
-    if (!FindHandle(FindFirstFileA(path.c_str(), &data)).Valid()) return false;
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!FileEntryOf(path, data)) return false;
     size = (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
     return true;
 }
