@@ -10,5 +10,7 @@ source tools/wine-env.sh build/x64 2>/dev/null
 setup_wine_stop
 status=0
 ctest --preset x64 -j "${SETUP_JOBS:-2}" "$@" || status=$?
+# The shipped programs: two clean builds of the same commit are the same bytes.
+tools/check-reproducible.sh || status=1
 setup_wine_stop
 exit $status
