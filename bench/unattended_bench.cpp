@@ -15,19 +15,9 @@
 #include "script/text.h"
 #include "support/test_env.h"
 #include "sys/registry.h"
+#include "bench_clock.h"
 
 namespace {
-
-double Now() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 // Runs a command line to its end; its exit code.
 DWORD Run(const std::string& commandLine) {
