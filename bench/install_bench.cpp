@@ -18,19 +18,9 @@
 #include "script/text.h"
 #include "script/uninstall_log.h"
 #include "sys/registry.h"
+#include "bench_clock.h"
 
 namespace {
-
-double Now() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 const char* const kPhaseHeaders[] = {
     "の情報を作成しています",   "に必要な容量を調べています", "ディスクの空き容量をチェック", "フォルダをチェックしています",

@@ -11,19 +11,9 @@
 #include "script/text.h"
 #include "script/uninstall_log.h"
 #include "script/uninstall_log_reference.h"
+#include "bench_clock.h"
 
 namespace {
-
-double Now() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 // An install of `entries` items, shaped like a real one: mostly files, some folders, a few
 // shortcuts, registry keys, extra files and associations.

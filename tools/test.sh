@@ -30,4 +30,6 @@ wait "$i686" || status=$?
 echo
 echo "==== 32-bit build: build/i686 under Wine's WoW64 mode (log $log) ===="
 cat "$log"
+# The shipped programs: two clean builds of the same commit are the same bytes.
+tools/check-reproducible.sh || status=1
 exit $status

@@ -1,9 +1,16 @@
 # Sourced by the Wine helper scripts: the private prefix, display and server of one build tree.
 # Usage: source wine-env.sh BUILD_DIR
 # Sets WINEPREFIX, LC_ALL, WINEDEBUG, WINEDLLOVERRIDES, DISPLAY and defines setup_wine_ready.
+# With SETUP_WINE_DPI set to a display scale other than 96 (120, 144), everything is that scale's
+# own: a prefix "wineprefix-<dpi>dpi" cloned from the main one with that system DPI (HKCU\Control
+# Panel\Desktop LogPixels, read by each Wine process when it starts), its own server and display.
+# So the tests at 96 dpi never see the setting, and the two kinds can run side by side.
 
 SETUP_BUILD_DIR=$(cd "$1" && pwd)
-export WINEPREFIX="$SETUP_BUILD_DIR/wineprefix"
+SETUP_WINE_DPI=${SETUP_WINE_DPI:-96}
+SETUP_WINE_SUFFIX=
+[ "$SETUP_WINE_DPI" = 96 ] || SETUP_WINE_SUFFIX="-${SETUP_WINE_DPI}dpi"
+export WINEPREFIX="$SETUP_BUILD_DIR/wineprefix$SETUP_WINE_SUFFIX"
 export LC_ALL=ja_JP.UTF-8
 export LANG=ja_JP.UTF-8
 export WINEDEBUG=-all
@@ -26,24 +33,24 @@ SETUP_PREFIX_SETTINGS=2
 # A display of our own unless the caller brought one: screenshots need a real X server.
 setup_display() {
     if [ -n "${SETUP_USE_CALLER_DISPLAY:-}" ] && [ -n "${DISPLAY:-}" ]; then return; fi
-    local file="$SETUP_BUILD_DIR/xvfb.display" num
+    local file="$SETUP_BUILD_DIR/xvfb$SETUP_WINE_SUFFIX.display" pidfile="$SETUP_BUILD_DIR/xvfb$SETUP_WINE_SUFFIX.pid" num
     if [ -f "$file" ]; then
         num=$(cat "$file")
-        if [ -e "/tmp/.X11-unix/X$num" ] && kill -0 "$(cat "$SETUP_BUILD_DIR/xvfb.pid" 2>/dev/null)" 2>/dev/null; then
+        if [ -e "/tmp/.X11-unix/X$num" ] && kill -0 "$(cat "$pidfile" 2>/dev/null)" 2>/dev/null; then
             export DISPLAY=":$num"; return
         fi
     fi
-    num=$(( 90 + $(cksum <<<"$SETUP_BUILD_DIR" | cut -d' ' -f1) % 400 ))
+    num=$(( 90 + $(cksum <<<"$SETUP_BUILD_DIR$SETUP_WINE_SUFFIX" | cut -d' ' -f1) % 400 ))
     while [ -e "/tmp/.X11-unix/X$num" ] || [ -e "/tmp/.X$num-lock" ]; do num=$((num + 1)); done
     setsid Xvfb ":$num" -screen 0 1024x768x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
-    echo $! >"$SETUP_BUILD_DIR/xvfb.pid"
+    echo $! >"$pidfile"
     for _ in $(seq 1 100); do [ -e "/tmp/.X11-unix/X$num" ] && break; sleep 0.05; done
     echo "$num" >"$file"
     export DISPLAY=":$num"
 }
 
 # Registry settings of the prefix: virtual desktop (no 2 s waits without a window manager),
-# Japanese fonts for the Windows font names, Windows version.
+# Japanese fonts for the Windows font names, Windows version; the display scale of a scaled prefix.
 setup_prefix_registry() {
     local reg="$SETUP_BUILD_DIR/prefix-settings.reg"
     iconv -f UTF-8 -t UTF-16LE >"$reg.body" <<'REG'
@@ -68,6 +75,10 @@ Windows Registry Editor Version 5.00
 [HKEY_CURRENT_USER\Software\Wine\DllOverrides]
 "winemenubuilder.exe"=""
 REG
+    if [ -n "$SETUP_WINE_SUFFIX" ]; then
+        printf '\n[HKEY_CURRENT_USER\\Control Panel\\Desktop]\n"LogPixels"=dword:%08x\n' "$SETUP_WINE_DPI" |
+            iconv -f UTF-8 -t UTF-16LE >>"$reg.body"
+    fi
     { printf '\xff\xfe'; cat "$reg.body"; } >"$reg"
     rm -f "$reg.body"
     "$SETUP_WINE" regedit /S "$(winepath_of "$reg")" </dev/null >/dev/null 2>&1
@@ -75,20 +86,38 @@ REG
 
 winepath_of() { echo "Z:${1//\//\\}"; }
 
+# A scaled prefix starts as a copy of the main one (made first when missing). The system DLLs are
+# hard links, as nothing writes them: a fraction of a second and about 70 MB instead of a new
+# prefix. The server replaces registry files rather than writing them in place, and those are
+# copied, so the clone cannot change the main prefix.
+setup_clone_main_prefix() {
+    local main="$SETUP_BUILD_DIR/wineprefix"
+    (SETUP_WINE_DPI=96 && source "$SETUP_TOOLS_DIR/wine-env.sh" "$SETUP_BUILD_DIR" && setup_prefix)
+    mkdir -p "$WINEPREFIX/drive_c/windows"
+    # The main prefix may be in use: a file that changes while it is read is copied as it is.
+    tar -C "$main" --exclude=./drive_c/windows/system32 --exclude=./.setup-ready -cf - . 2>/dev/null |
+        tar -C "$WINEPREFIX" -xf -
+    cp -al "$main/drive_c/windows/system32" "$WINEPREFIX/drive_c/windows/"
+}
+
 # The prefix is made once per build tree and reused; a lock keeps parallel tests from racing.
 setup_prefix() {
-    exec 9>"$SETUP_BUILD_DIR/wineprefix.lock"
+    exec 9>"$SETUP_BUILD_DIR/wineprefix$SETUP_WINE_SUFFIX.lock"
     flock 9
     if [ ! -f "$WINEPREFIX/.setup-ready" ]; then
         "$SETUP_WINESERVER" -k </dev/null >/dev/null 2>&1
         rm -rf "$WINEPREFIX"
-        "$SETUP_WINE" wineboot -i </dev/null >/dev/null 2>&1
-        "$SETUP_WINESERVER" -w
-        # wineboot links the user folders into the Linux home; keep everything inside the prefix.
-        local d
-        for d in "$WINEPREFIX"/drive_c/users/*/*; do
-            if [ -L "$d" ]; then rm -f "$d"; mkdir -p "$d"; fi
-        done
+        if [ -n "$SETUP_WINE_SUFFIX" ]; then
+            setup_clone_main_prefix
+        else
+            "$SETUP_WINE" wineboot -i </dev/null >/dev/null 2>&1
+            "$SETUP_WINESERVER" -w
+            # wineboot links the user folders into the Linux home; keep everything inside the prefix.
+            local d
+            for d in "$WINEPREFIX"/drive_c/users/*/*; do
+                if [ -L "$d" ]; then rm -f "$d"; mkdir -p "$d"; fi
+            done
+        fi
         setup_prefix_registry
         # Let the first server save everything and exit before the persistent one starts.
         "$SETUP_WINESERVER" -w
@@ -105,13 +134,20 @@ setup_prefix() {
         mkdir -p "$SETUP_BUILD_DIR/drive-q"
         ln -sfn "$SETUP_BUILD_DIR/drive-q" "$WINEPREFIX/dosdevices/q:"
     fi
+    # Drive T: is a small drive of its own (a 2 MB tmpfs inside the build tree; mounting needs
+    # root, as CI has), for tests of a drive that fills up during an install.
+    mkdir -p "$SETUP_BUILD_DIR/drive-t"
+    if ! mountpoint -q "$SETUP_BUILD_DIR/drive-t"; then
+        mount -t tmpfs -o size=2m,mode=0755 orvant-drive-t "$SETUP_BUILD_DIR/drive-t" 2>/dev/null || true
+    fi
+    ln -sfn "$SETUP_BUILD_DIR/drive-t" "$WINEPREFIX/dosdevices/t:"
     flock -u 9
 }
 
 # One warm server for all test programs. Its first client starts services that inherit the
 # client's output, so start it detached from any pipe the caller is reading.
 setup_server() {
-    exec 8>"$SETUP_BUILD_DIR/wineserver.lock"
+    exec 8>"$SETUP_BUILD_DIR/wineserver$SETUP_WINE_SUFFIX.lock"
     flock 8
     # Exit code 0: a new server was started (an already running one answers 2).
     if "$SETUP_WINESERVER" -p </dev/null >/dev/null 2>&1; then
@@ -123,7 +159,7 @@ setup_server() {
 # Parallel test programs of one build tree must agree on one display and one server: the whole
 # preparation runs under one lock.
 setup_wine_ready() {
-    exec 7>"$SETUP_BUILD_DIR/wine-ready.lock"
+    exec 7>"$SETUP_BUILD_DIR/wine-ready$SETUP_WINE_SUFFIX.lock"
     flock 7
     setup_display
     setup_prefix
@@ -131,11 +167,18 @@ setup_wine_ready() {
     flock -u 7
 }
 
+# Stops the servers and displays of the build tree, those of the scaled prefixes too.
 setup_wine_stop() {
-    "$SETUP_WINESERVER" -k </dev/null >/dev/null 2>&1 || true
-    "$SETUP_WINESERVER" -w </dev/null >/dev/null 2>&1 || true
-    if [ -f "$SETUP_BUILD_DIR/xvfb.pid" ]; then
-        kill "$(cat "$SETUP_BUILD_DIR/xvfb.pid")" 2>/dev/null || true
-        rm -f "$SETUP_BUILD_DIR/xvfb.pid" "$SETUP_BUILD_DIR/xvfb.display"
-    fi
+    local prefix pidfile
+    for prefix in "$SETUP_BUILD_DIR"/wineprefix "$SETUP_BUILD_DIR"/wineprefix-*dpi; do
+        [ -d "$prefix" ] || continue
+        WINEPREFIX="$prefix" "$SETUP_WINESERVER" -k </dev/null >/dev/null 2>&1 || true
+        WINEPREFIX="$prefix" "$SETUP_WINESERVER" -w </dev/null >/dev/null 2>&1 || true
+    done
+    for pidfile in "$SETUP_BUILD_DIR"/xvfb*.pid; do
+        [ -f "$pidfile" ] || continue
+        kill "$(cat "$pidfile")" 2>/dev/null || true
+        rm -f "$pidfile" "${pidfile%.pid}.display"
+    done
+    if mountpoint -q "$SETUP_BUILD_DIR/drive-t" 2>/dev/null; then umount "$SETUP_BUILD_DIR/drive-t" 2>/dev/null || true; fi
 }

@@ -6,7 +6,7 @@
 #   wow64-run.sh COMMAND [ARGS...]     e.g. wow64-run.sh wine SETUP.EXE
 #
 # The command gets a mount namespace of its own in which /proc, /sys, /dev (with pts and shm), the
-# X server sockets and the source tree (holding the build tree) are bound into the root at their
+# X server sockets and the source tree (holding the build tree, with the drives mounted in it) are bound into the root at their
 # own paths: the current folder and every path a test is handed stay valid inside. The binds go
 # with the last process of the namespace (a Wine server started there included), so there is
 # nothing to unmount afterwards and the host never sees them: deleting the build tree cannot reach
@@ -34,7 +34,7 @@ for dir in proc sys dev dev/pts dev/shm; do
     mount --bind "/$dir" "$root/$dir"
 done
 mkdir -p "$root$sources"
-mount --bind "$sources" "$root$sources"
+mount --rbind "$sources" "$root$sources"
 if [ -d /tmp/.X11-unix ]; then
     mkdir -p "$root/tmp/.X11-unix"
     mount --bind /tmp/.X11-unix "$root/tmp/.X11-unix"

@@ -1,8 +1,9 @@
 // Closing the wizard: when to ask, and the clean-up on the way out.
 #include <windows.h>
-#include <shlobj.h>
 
+#include "app/cleanup.h"
 #include "app/forms.h"
+#include "app/exit_codes.h"
 #include "app/frm_main.h"
 #include "core/state.h"
 #include "script/fileops.h"
@@ -32,19 +33,9 @@ void TfrmMain::FormCloseQuery(bool& canClose) {
 
 void TfrmMain::FormClose() {
     ::ProcessMessages();
-    // Every work folder goes, also those that earlier interrupted runs left behind.
-    if (g_state.TempFolder.size() > 3) {
-        for (int n = 1; n <= 99; ++n) {
-            std::string folder = g_state.TempFolder + "OVTMP" + IntToStr(n) + "\\";
-            if (FolderExists(folder)) RemoveFolder(folder, "*.*");
-        }
-    }
+    RemoveWorkFolders(g_state.TempFolder);
     // After a run (which hid the wizard) the shell learns about new associations and files.
-    if (!Visible()) {
-        for (LONG event : {SHCNE_ASSOCCHANGED, SHCNE_UPDATEITEM, SHCNE_UPDATEDIR}) {
-            CallSafely([event] { SHChangeNotify(event, SHCNF_IDLIST, nullptr, nullptr); });
-        }
-    }
+    if (!Visible()) CallSafely([] { NotifyShellOfChanges(); });
 }
 
 void TfrmMain::EndProgram() {
@@ -54,6 +45,7 @@ void TfrmMain::EndProgram() {
 }
 
 void TfrmMain::ReportRunError(const std::string& text) {
+    g_state.ExitCode = kExitFailed;
     std::string title = Application::Current() ? Application::Current()->Title() : "Orvant Setup Nova";
     ShowMessageBox(text, title, MB_OK | MB_ICONSTOP);
     EndProgram();

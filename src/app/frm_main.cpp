@@ -2,6 +2,8 @@
 
 #include "app/control_ids.h"
 #include "app/forms.h"
+#include "app/resource_ids.h"
+#include "app/run_log.h"
 #include "core/state.h"
 #include "sys/removal.h"
 #include "ui/application.h"
@@ -45,7 +47,7 @@ void TfrmMain::CreateControls() {
     fraTitle.Create(*this, 8, 8, 473, 241, "", IDC_FRA_TITLE);
     fraTitle.Hide();
     imgTitle1.Create(fraTitle, 16, 16, 32, 32, IDC_IMG_TITLE1);
-    imgTitle1.SetIcon(Application::Current() ? Application::Current()->Icon() : nullptr);
+    imgTitle1.LoadIconResource(IDI_SETUP);
     lblTitleA1.Create(fraTitle, 56, 14, 400, 14, "汎用インストーラ", IDC_LBL_TITLE_A1);
     lblTitleA2.Create(fraTitle, 56, 28, 400, 22, "Orvant Setup Nova", IDC_LBL_TITLE_A2);
     Font title;
@@ -152,6 +154,7 @@ void TfrmMain::WaitForEventClick() {
 // --- RunUi over the progress window -------------------------------------------------------
 
 void TfrmMain::ShowStatus(const std::string& text) {
+    TheRunLog().Status(g_state.StatusText);
     frmStatus->lblMessage.SetCaption(text);
     ::ProcessMessages();
 }

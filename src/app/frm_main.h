@@ -50,6 +50,10 @@ public:
     void SetCommandLineParameter(const std::string& parameter) { parameter_ = parameter; }
     // The program file whose folder is the distribution (tests start from another folder).
     void SetProgramFile(const std::string& path) { programFile_ = path; }
+    // A folder to propose instead of the script's (the command line's /D=), and whether the
+    // program may restart Windows at all (not with /NORESTART).
+    void SetInstallFolder(const std::string& folder) { installFolder_ = folder; }
+    void SetRestartAllowed(bool allowed) { restartAllowed_ = allowed; }
 
     // Visibility of the title page, the readme page and the three options-page boxes.
     void ShowPage(bool title, bool readme, bool options);
@@ -111,5 +115,7 @@ private:
 
     std::string parameter_;
     std::string programFile_;
+    std::string installFolder_;
+    bool restartAllowed_ = true;
     bool runStarted_ = false;
 };

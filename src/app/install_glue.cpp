@@ -3,7 +3,9 @@
 #include <exception>
 
 #include "app/forms.h"
+#include "app/exit_codes.h"
 #include "app/frm_main.h"
+#include "app/run_log.h"
 #include "core/state.h"
 #include "install/completion.h"
 #include "install/install_engine.h"
@@ -32,13 +34,17 @@ void TfrmMain::InstallRun() {
         ShowStatus(OpeningStatusText(S));
         Pause(1000);
 
+        unsigned errorsBefore = ErrorMessageCount();
         InstallResult result = RunInstall(*this, options);
-        if (result.ended == InstallEnd::Aborted) return;  // the abort already told the program to close
-        if (result.ended == InstallEnd::Refused) {
-            EndProgram();
+        bool errorsShown = ErrorMessageCount() != errorsBefore;
+        if (result.ended != InstallEnd::Completed) {
+            g_state.ExitCode = InstallExitCode(result, false, errorsShown, false);
+            // An abort has told the program to close already.
+            if (result.ended == InstallEnd::Refused) EndProgram();
             return;
         }
 
+        if (result.FailureCount != 0) TheRunLog().Write(result.FailureDetail);
         if (result.FailureCount != 0 &&
             ShowMessageBox(kFailureQuestionText, kFailureQuestionTitle, kFailureQuestionFlags) == IDYES)
             ShowFailureDetails(result.FailureDetail, kFailureDetailsFrameCaption);
@@ -46,12 +52,13 @@ void TfrmMain::InstallRun() {
 
         InstallCompletionPage page = BuildInstallCompletionPage(result.ExecuteFile, result.LockedFileFound, S);
         g_state.RestartNeeded = page.restartOffered;
+        g_state.ExitCode = InstallExitCode(result, false, errorsShown, page.restartOffered);
         ShowCompletionPage(page.text, page.option1Caption, page.option2Visible ? page.option2Caption : "",
                            page.finishCaption);
 
         switch (DecideFinalAction(page, optSelectType2.Checked())) {
         case FinalAction::Restart:
-            g_state.RestartNeeded = WinReboot.RestartWindows(EWX_REBOOT);
+            if (restartAllowed_) g_state.RestartNeeded = WinReboot.RestartWindows(EWX_REBOOT);
             break;
         case FinalAction::RunProgram:
             g_state.RestartNeeded = false;

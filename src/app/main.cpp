@@ -5,9 +5,17 @@
 
 #include <string>
 
+#include "app/command_line.h"
+#include "app/exit_codes.h"
 #include "app/forms.h"
 #include "app/frm_main.h"
+#include "app/run_log.h"
 #include "app/startup_rules.h"
+#include "app/unattended.h"
+#include "core/state.h"
+#include "script/fileops.h"
+#include "sys/server_host.h"
+#include "sys/system_library.h"
 #include "sys/win_reboot.h"
 #include "ui/application.h"
 #include "ui/frm_back.h"
@@ -37,16 +45,32 @@ void InstallRestartRecorder() {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-    // A second instance, in either mode, leaves silently while the first one runs.
-    if (Handle(OpenMutexA(MUTEX_ALL_ACCESS, FALSE, "ORVSETUP")).Valid()) {
-        PostQuitMessage(0);
-        return 0;
+    RestrictLibrarySearch();
+    // Started by itself to call one COM server's entry point: nothing else happens.
+    if (IsServerHostCommandLine(GetCommandLineA())) return RunServerHost(GetCommandLineA());
+    CommandLine line = ParseCommandLine(GetCommandLineA());
+    if (!line.unknownSwitch.empty()) {
+        if (!line.unattended)
+            ShowMessageBox("コマンドラインのスイッチ " + line.unknownSwitch + " は使用できません。\r\n\r\n"
+                           "使用できるスイッチ: /S /D=<フォルダ> /LOG=<ファイル> /NORESTART",
+                           "Orvant Setup Nova", MB_OK | MB_ICONHAND);
+        return kExitBadCommandLine;
     }
+    // A second instance, in either mode, leaves without a window while the first one runs; its exit
+    // code tells a deployment system to try again later.
+    if (Handle(OpenMutexA(MUTEX_ALL_ACCESS, FALSE, "ORVSETUP")).Valid()) return kExitAlreadyRunning;
     Handle mutex(CreateMutexA(nullptr, FALSE, "ORVSETUP"));
     InstallRestartRecorder();
+    if (line.unattended) return RunUnattended(line);
+
+    // The wizard keeps a log only when one is asked for.
+    if (!line.logFile.empty() && TheRunLog().Open(line.logFile)) {
+        SetMessageObserver([](const std::string& text, const std::string& title, unsigned) {
+            TheRunLog().Write("【" + title + "】" + text);
+        });
+    }
     CoInitialize(nullptr);
-    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
-    InitCommonControlsEx(&controls);
+    InitCommonControlClasses(ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES);
     {
         Application application;
         application.SetTitle("Orvant Setup Nova");
@@ -54,7 +78,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         frmMain = &application.CreateForm<TfrmMain>();
         frmStatus = &application.CreateForm<TfrmStatus>();
         frmCustomDlg = &application.CreateForm<TfrmCustomDlg>();
-        frmMain->SetCommandLineParameter(FirstParameter(GetCommandLineA()));
+        frmMain->SetCommandLineParameter(line.parameter);
+        frmMain->SetInstallFolder(line.installFolder);
+        frmMain->SetRestartAllowed(!line.noRestart);
         frmBack->SetWizard(frmMain);
         application.Run();
         frmBack = nullptr;
@@ -63,5 +89,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         frmCustomDlg = nullptr;
     }
     CoUninitialize();
-    return 0;
+    TheRunLog().Write("終了コード: " + std::to_string(g_state.ExitCode));
+    return g_state.ExitCode;
 }

@@ -3,12 +3,50 @@
 #include "app/forms.h"
 #include "app/frm_main.h"
 #include "core/state.h"
+#include "script/text.h"
 #include "ui/application.h"
 #include "ui/frm_status.h"
 
+namespace {
+
+// The details memo wraps its lines, at a cost that grows with the square of a line's length: a
+// path of a megabyte from a broken script or log would freeze the program for many minutes. A
+// line longer than any real path is shown cut, the cut marked by an ellipsis.
+constexpr size_t kLongestShownLine = 1024;
+
+std::string WithLongLinesCut(const std::string& text) {
+    std::string shown;
+    size_t length = 0;
+    bool cut = false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (c == '\r' || c == '\n') {
+            shown += c;
+            length = 0;
+            cut = false;
+            continue;
+        }
+        if (cut) continue;
+        bool pair = IsLeadByteAnsi(static_cast<unsigned char>(c)) && i + 1 < text.size() && text[i + 1] != '\r' &&
+                    text[i + 1] != '\n';
+        size_t width = pair ? 2 : 1;
+        if (length + width > kLongestShownLine) {
+            shown += "…";
+            cut = true;
+            continue;
+        }
+        shown.append(text, i, width);
+        length += width;
+        i += width - 1;
+    }
+    return shown;
+}
+
+}  // namespace
+
 void TfrmMain::ShowFailureDetails(const std::string& detail, const std::string& frameCaption) {
     txtReadme.SetCaption("");
-    txtReadme.SetCaption(detail);
+    txtReadme.SetCaption(WithLongLinesCut(detail));
     txtReadme.SetScrollBars(ssVertical);
     btnEvent.SetCaption("続行(&C)");
     btnEvent.SetEnabled(true);

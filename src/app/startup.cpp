@@ -1,5 +1,6 @@
 // Start-up: runs once, on the wizard's first activation, and leads to the title page, the
 // uninstall page or the fatal-error page.
+#include "app/exit_codes.h"
 #include "app/forms.h"
 #include "app/frm_main.h"
 #include "app/startup_rules.h"
@@ -17,55 +18,26 @@ void TfrmMain::FormActivate() {
 }
 
 void TfrmMain::Startup() {
-    std::string fatal;
     g_state.ShowTitlePage = g_state.ShowEulaPage = g_state.ShowReadmePage = g_state.ShowOptionsPage = false;
     DisableSystemClose();
 
-    WindowsVersion version = QueryWindowsVersion();
-    g_state.PlatformKind = version.PlatformKind;
-    g_state.OsName = version.OsName;
-    lblTitleA2.SetCaption("Orvant Setup Nova(on " + g_state.OsName + ")");
-
     std::string program = programFile_.empty() ? ProgramFilePath() : programFile_;
-    g_state.SourceFolder = AddDelimiter(FolderPart(program), "B");
-    fatal += DetermineFolders(g_state, FolderSources::System());
-    g_state.InstallFolder = "(App)";
-    bool uninstall = IsUninstallParameter(parameter_);
-    g_state.SetupMode = uninstall ? "UNSETUP" : "SETUP";
-
-    g_state.WorkFolder = CreateWorkFolder(g_state.TempFolder);
-    CopyFileOver(program, g_state.WorkFolder + "SETUPB.EXE");
-    if (uninstall) {
-        g_state.ScriptPath = g_state.WorkFolder + "UNSETUP.INI";
-        CopyFileOver(parameter_, g_state.ScriptPath);
-    } else {
-        g_state.ScriptPath = g_state.WorkFolder + "SETUP.INI";
-        std::string source = g_state.SourceFolder + "SETUP.INI";
-        if (FileExists(source)) CopyFileOver(source, g_state.ScriptPath);
-    }
-    if (!FileExists(g_state.ScriptPath)) fatal += "【致命的エラー → iniファイル読み込み失敗】\r\n";
+    std::string proposedFolder;
+    std::string fatal = PrepareProgramState(program, parameter_, proposedFolder);
+    lblTitleA2.SetCaption("Orvant Setup Nova(on " + g_state.OsName + ")");
     if (!fatal.empty()) {
+        g_state.ExitCode = kExitFailed;
         ShowFatalPage(fatal);
         return;
     }
+    bool uninstall = g_state.SetupMode == "UNSETUP";
 
     const std::string& script = g_state.ScriptPath;
-    g_state.SetupWord = ReadIniValue("Extend", "SetupString", "インストール", script);
-    g_state.UnSetupWord = ReadIniValue("Extend", "UnSetupString", "アンインストール", script);
     frmBack->SetBanner(BuildBanner(ReadIniValue("Title", "CopyRight1", "", script),
                                    ReadIniValue("Title", "CopyRight2", "", script)));
-    g_state.SetupSpeed = ParseSetupSpeed(ReadIniValue("Extend", "SetupSpeed", "350", script));
-    g_state.SetupTitle = ReadIniValue("Title", "Setup", "Orvant Setup", script);
-    g_state.UnSetupTitle = ReadIniValue("Title", "UnSetup", g_state.SetupTitle, script);
-
-    std::string proposal;
-    if (uninstall) {
-        proposal = ReadIniValue("SetupFolder", "Folder", "", script);
-    } else {
-        g_state.ProgramId = ReadIniValue("ProgramID", "ID", "", script);
-        proposal = ProposeInstallFolder(script, g_state.ProgramId, g_state.WindowsFolder);
-    }
-    txtFolder.SetCaption(AddDelimiter(ExpandMacros(proposal), "B"));
+    // A folder given on the command line takes the proposed one's place (install mode only).
+    if (!uninstall && !installFolder_.empty()) proposedFolder = AddDelimiter(installFolder_, "B");
+    txtFolder.SetCaption(proposedFolder);
 
     bool changeable = ReadIniValue("Extend", "Enabled", "", script) != "False";
     if (!uninstall) {
@@ -131,13 +103,12 @@ void TfrmMain::PrepareUninstallPage() {
     chkOverWrite.Hide();
     fraShortCut.SetCaption("ファイルの追加削除");
     fraShortCut.SetTop(chkOverWrite.Top());
-    fraShortCut.SetHeight(grpOption.Height() - 24);
+    fraShortCut.SetHeight(grpOption.Height() - Scaled(24));
 
-    g_state.UnSetupOptionValue = ReadIniValue("UnSetupOption", "CheckBox", "0,0,0,0", g_state.ScriptPath);
     const std::string& value = g_state.UnSetupOptionValue;
     if (value == "DeleteAll") {
         chkSCutDesktop.SetCaption(U + "フォルダ以下の全ファイル・フォルダ");
-        chkSCutDesktop.SetWidth(fraShortCut.Width() - 16);
+        chkSCutDesktop.SetWidth(fraShortCut.Width() - Scaled(16));
         chkSCutDesktop.SetChecked(true);
         chkSCutDesktop.SetEnabled(true);
         for (CheckBox* box : {&chkSCutStartMenu, &chkSCutStartUp, &chkSCutSendTo}) {
@@ -159,7 +130,7 @@ void TfrmMain::PrepareUninstallPage() {
         chkSCutSendTo.SetChecked(flag(7));
         chkSCutSendTo.SetEnabled(false);
     }
-    lblUnSetupInfo.SetTop(chkSCutDesktop.Top() + chkSCutDesktop.Height() + 2);
+    lblUnSetupInfo.SetTop(chkSCutDesktop.Top() + chkSCutDesktop.Height() + Scaled(2));
     lblUnSetupInfo.SetCaption("　" + U + "フォルダの中で、コピーされたファイル以外に追加削除するファイルをチェック(選択)してください。");
     lblUnSetupInfo.Show();
     ShowPage(false, false, true);

@@ -1,9 +1,12 @@
 #include "app/startup_rules.h"
 
+#include "core/state.h"
 #include "script/fileops.h"
 #include "script/folders.h"
 #include "script/ini.h"
 #include "script/text.h"
+#include "sys/launch.h"
+#include "sys/removal.h"
 #include "sys/registry.h"
 
 namespace {
@@ -200,30 +203,82 @@ PreCheckResult RunPreChecks(const std::string& scriptPath, const std::string& pr
     return result;
 }
 
+std::string FirstParameter(const std::string& commandLine) {
+    std::vector<std::string> parameters = CommandLineParameters(commandLine);
+    return parameters.size() > 1 ? parameters[1] : std::string();
+}
+
+std::string PrepareProgramState(const std::string& programFile, const std::string& parameter,
+                                std::string& proposedFolder) {
+    std::string fatal;
+    WindowsVersion version = QueryWindowsVersion();
+    g_state.PlatformKind = version.PlatformKind;
+    g_state.OsName = version.OsName;
+
+    g_state.SourceFolder = AddDelimiter(FolderPart(programFile), "B");
+    fatal += DetermineFolders(g_state, FolderSources::System());
+    g_state.InstallFolder = "(App)";
+    bool uninstall = IsUninstallParameter(parameter);
+    g_state.SetupMode = uninstall ? "UNSETUP" : "SETUP";
+
+    g_state.WorkFolder = CreateWorkFolder(g_state.TempFolder);
+    CopyFileOver(programFile, g_state.WorkFolder + "SETUPB.EXE");
+    if (uninstall) {
+        g_state.ScriptPath = g_state.WorkFolder + "UNSETUP.INI";
+        CopyFileOver(parameter, g_state.ScriptPath);
+    } else {
+        g_state.ScriptPath = g_state.WorkFolder + "SETUP.INI";
+        std::string source = g_state.SourceFolder + "SETUP.INI";
+        if (FileExists(source)) CopyFileOver(source, g_state.ScriptPath);
+    }
+    if (!FileExists(g_state.ScriptPath)) fatal += "【致命的エラー → iniファイル読み込み失敗】\r\n";
+    if (!fatal.empty()) return fatal;
+
+    const std::string& script = g_state.ScriptPath;
+    g_state.SetupWord = ReadIniValue("Extend", "SetupString", "インストール", script);
+    g_state.UnSetupWord = ReadIniValue("Extend", "UnSetupString", "アンインストール", script);
+    g_state.SetupSpeed = ParseSetupSpeed(ReadIniValue("Extend", "SetupSpeed", "350", script));
+    g_state.SetupTitle = ReadIniValue("Title", "Setup", "Orvant Setup", script);
+    g_state.UnSetupTitle = ReadIniValue("Title", "UnSetup", g_state.SetupTitle, script);
+
+    std::string proposal;
+    if (uninstall) {
+        proposal = ReadIniValue("SetupFolder", "Folder", "", script);
+        g_state.UnSetupOptionValue = ReadIniValue("UnSetupOption", "CheckBox", "0,0,0,0", script);
+    } else {
+        g_state.ProgramId = ReadIniValue("ProgramID", "ID", "", script);
+        proposal = ProposeInstallFolder(script, g_state.ProgramId, g_state.WindowsFolder);
+    }
+    proposedFolder = AddDelimiter(ExpandMacros(proposal), "B");
+    return fatal;
+}
+
 namespace {
 
-// One parameter from position p on; p ends behind it.
-std::string NextParameter(const std::string& line, size_t& p) {
-    while (p < line.size() && (line[p] == ' ' || line[p] == '\t')) ++p;
-    std::string parameter;
-    bool quoted = false;
-    for (; p < line.size(); ++p) {
-        char c = line[p];
-        if (c == '"') {
-            quoted = !quoted;
-        } else if ((c == ' ' || c == '\t') && !quoted) {
-            break;
-        } else {
-            parameter += c;
-        }
-    }
-    return parameter;
+std::string InstallCheckerPath() {
+    std::string value = ReadIniValue("Extend", "InstallChecker", "", g_state.ScriptPath);
+    if (value.empty()) return std::string();
+    std::string checker = g_state.SourceFolder + RemoveDelimiter(value, "T");
+    return FileExists(checker) ? checker : std::string();
 }
 
 }  // namespace
 
-std::string FirstParameter(const std::string& commandLine) {
-    size_t p = 0;
-    NextParameter(commandLine, p);  // the program itself
-    return NextParameter(commandLine, p);
+bool HasInstallChecker() { return !InstallCheckerPath().empty(); }
+
+CheckerVerdict RunInstallCheckerProgram() {
+    CheckerVerdict verdict;
+    std::string checker = InstallCheckerPath();
+    if (checker.empty()) return verdict;
+    const std::string& S = g_state.SetupWord;
+    RunProgram(checker, "", SW_SHOWMINIMIZED, true);
+    std::string resultFile = g_state.WindowsFolder + "OVRESULT.INI";
+    FlushIniCache(resultFile);  // written by another process just now
+    std::string result = ReadIniValue("CheckResult", "Result", "", resultFile);
+    std::string fallback = S + "チェック機能により、" + S + "は続行不可能と判断されました。\r\n"
+                           "詳細については、プログラム配布者へご確認ください。\r\n" + S + "を続行することはできません。";
+    verdict.message = ReplaceMacro(ReadIniValue("CheckResult", "Message", fallback, resultFile), "<改行>", "\r\n");
+    DeleteFiles(resultFile);
+    verdict.allowed = result == "ContinueInstall";
+    return verdict;
 }

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "core/shortcut_boxes.h"
 
@@ -56,6 +57,24 @@ struct PreCheckResult {
 PreCheckResult RunPreChecks(const std::string& scriptPath, const std::string& proposedFolder,
                             const std::string& osName, const std::string& windowsFolder,
                             const std::string& setupWord, const std::string& unSetupWord);
+
+// The start-up steps that need no window: the Windows version, the folders, the mode, the work
+// folder with the program (SETUPB.EXE) and the script or log copied into it, and the script's
+// words, titles, speed, program identifier and uninstall options; proposedFolder gets the install
+// folder to propose (with its backslash). Returns the fatal start-up lines, empty when the program
+// can go on.
+std::string PrepareProgramState(const std::string& programFile, const std::string& parameter,
+                                std::string& proposedFolder);
+
+// The distributor's checker program ([Extend] InstallChecker beside the program): whether there is
+// one, and its verdict. The program runs minimised while the caller waits, keeping its windows
+// alive; it answers in OVRESULT.INI in the Windows folder, which is deleted after reading.
+struct CheckerVerdict {
+    bool allowed = true;
+    std::string message;  // the refusal to show (the checker's own, or the standard one)
+};
+bool HasInstallChecker();
+CheckerVerdict RunInstallCheckerProgram();
 
 // The first parameter of a command line: the program name is skipped, double quotes group blanks
 // and are removed.

@@ -4,7 +4,9 @@
 #include <exception>
 
 #include "app/forms.h"
+#include "app/exit_codes.h"
 #include "app/frm_main.h"
+#include "app/run_log.h"
 #include "core/state.h"
 #include "script/fileops.h"
 #include "ui/application.h"
@@ -34,12 +36,15 @@ void TfrmMain::UninstallRun() {
 
         g_state.InstallFolder = txtFolder.Caption();
         UninstallEngine engine(*this, g_state.ScriptPath, g_state.InstallFolder, options);
+        unsigned errorsBefore = ErrorMessageCount();
         UninstallOutcome outcome = engine.Run();
+        g_state.ExitCode = UninstallExitCode(outcome, ErrorMessageCount() != errorsBefore, outcome.restartNeeded);
         if (outcome.stopped) {
             EndProgram();
             return;
         }
 
+        if (outcome.failureCount > 0) TheRunLog().Write(outcome.failureDetail);
         if (outcome.failureCount > 0 &&
             ShowMessageBox(UninstallDetailsQuestion(U), "情報", MB_YESNO | MB_ICONEXCLAMATION) == IDYES)
             ShowFailureDetails(outcome.failureDetail, "削除処理失敗　詳細表示");
@@ -50,7 +55,7 @@ void TfrmMain::UninstallRun() {
         ShowCompletionPage(page.message, page.option1, page.option2, U + "完了(&E)");
 
         if (g_state.RestartNeeded && optSelectType2.Checked()) g_state.RestartNeeded = false;
-        if (g_state.RestartNeeded) g_state.RestartNeeded = WinReboot.RestartWindows(EWX_REBOOT);
+        if (g_state.RestartNeeded && restartAllowed_) g_state.RestartNeeded = WinReboot.RestartWindows(EWX_REBOOT);
         EndProgram();
     } catch (const std::exception& error) {
         ReportRunError(error.what());

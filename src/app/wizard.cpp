@@ -1,6 +1,7 @@
 // The wizard's pages and buttons: the one-shot pages (title, agreement, readme, options), the
 // distributor's checker program, and the dispatch of the event button on its caption.
 #include "app/frm_main.h"
+#include "app/startup_rules.h"
 #include "core/state.h"
 #include "script/fileops.h"
 #include "script/folders.h"
@@ -120,7 +121,7 @@ void TfrmMain::ShowAgreementPage() {
         // The user must tick the box before the agree button works.
         chkEULARead.SetChecked(false);
         chkEULARead.Show();
-        txtReadme.SetHeight(txtReadme.Height() - 24);
+        txtReadme.SetHeight(txtReadme.Height() - Scaled(24));
     } else {
         btnEvent.SetEnabled(true);
         btnEvent.SetFocus();
@@ -132,7 +133,7 @@ void TfrmMain::ShowAgreementPage() {
 void TfrmMain::LeaveAgreementPage() {
     txtReadme.SetColor(clWindow);
     if (chkEULARead.Visible()) {
-        txtReadme.SetHeight(txtReadme.Height() + 24);
+        txtReadme.SetHeight(txtReadme.Height() + Scaled(24));
         chkEULARead.Hide();
     }
 }
@@ -154,24 +155,13 @@ bool TfrmMain::ShowReadmePage() {
 }
 
 bool TfrmMain::RunInstallChecker() {
-    const std::string& S = g_state.SetupWord;
-    std::string value = ReadIniValue("Extend", "InstallChecker", "", g_state.ScriptPath);
-    std::string checker = ScriptFileBesideProgram(value);
-    if (checker.empty() || !FileExists(checker)) return true;
-
+    if (!HasInstallChecker()) return true;
     SetEnabled(false);
-    RunProgram(checker, "", SW_SHOWMINIMIZED, true);
-    std::string resultFile = g_state.WindowsFolder + "OVRESULT.INI";
-    FlushIniCache(resultFile);  // written by another process just now
-    std::string result = ReadIniValue("CheckResult", "Result", "", resultFile);
-    std::string fallback = S + "チェック機能により、" + S + "は続行不可能と判断されました。\r\n"
-                           "詳細については、プログラム配布者へご確認ください。\r\n" + S + "を続行することはできません。";
-    std::string message = ReplaceMacro(ReadIniValue("CheckResult", "Message", fallback, resultFile), "<改行>", "\r\n");
-    DeleteFiles(resultFile);
+    CheckerVerdict verdict = RunInstallCheckerProgram();
     SetEnabled(true);
     if (Application::Current()) Application::Current()->BringToFront();
-    if (result == "ContinueInstall") return true;
-    ShowMessageBox(message, "警告", MB_OK | MB_ICONEXCLAMATION);
+    if (verdict.allowed) return true;
+    ShowMessageBox(verdict.message, "警告", MB_OK | MB_ICONEXCLAMATION);
     btnEnd.SetFocus();
     btnEvent.SetEnabled(false);
     return false;

@@ -30,6 +30,10 @@ struct ProgramState {
     bool ShowEulaPage = false;
     bool ShowReadmePage = false;
 
+    // What the program ends with: the exit code (app/exit_codes.h). Stopped (1602) until a run
+    // decides otherwise.
+    int ExitCode = 1602;
+
     // Status of a run.
     std::string StatusText;
     std::string StatusTail;

@@ -17,6 +17,9 @@ public:
     ScriptValues script;
     InstallResult result;
     int relateCount = 0;  // filled entries of g_state.RelateTable
+    // The size each [CopyFile] entry counted for while the required space was summed (in entry
+    // order), so that the copy's progress need not look each file up again.
+    std::vector<long long> entrySizes;
 
     // Status protocol: open a step (header appended, tail set), show, close (tail and CR LF).
     void OpenStep(const std::string& header, const std::string& tail = "完了");
@@ -50,4 +53,8 @@ bool RunRegistryPhase(InstallContext& run);
 bool RunIniFilePhase(InstallContext& run);
 void CollectRemovalEntries(InstallContext& run);
 bool RunAssociationPhase(InstallContext& run);
-void RunFinishingSteps(InstallContext& run);
+// False when an abort came before the abort button was disabled: nothing was written then.
+bool RunFinishingSteps(InstallContext& run);
+// After a registry or COM error: the uninstall log and Add/Remove entry of what the run has done,
+// once the install folder is known; failures here are swallowed, the first error is the one told.
+void RecordPartialRun(InstallContext& run);

@@ -51,13 +51,16 @@ bool CopyWanted(InstallContext& run, const std::string& source, const std::strin
     return SourceIsNewer(FileDosDateTime(source), FileDosDateTime(destination));
 }
 
-// Adds the copied source's size to the bytes done; a size that cannot be read switches the
-// progress to entries for good.
-void CountCopiedBytes(InstallContext& run, const std::string& source) {
+// Adds the copied source's size to the bytes done (as counted before the copy, when it was); a
+// size that cannot be read switches the progress to entries for good.
+void CountCopiedBytes(InstallContext& run, const std::string& source, long entryNumber) {
     InstallResult& r = run.result;
     if (!r.SizesKnown) return;
     long long size = 0;
-    if (!FileSizeOf(source, size)) {
+    if (entryNumber >= 1 && static_cast<size_t>(entryNumber) <= run.entrySizes.size() &&
+        run.entrySizes[entryNumber - 1] >= 0) {
+        size = run.entrySizes[entryNumber - 1];
+    } else if (!FileSizeOf(source, size)) {
         r.SizesKnown = false;
         ShowMessageBox("ファイルサイズの取得に失敗したため、進行状況の表示方法を変更します。", "内部エラー",
                        MB_OK | MB_ICONEXCLAMATION);
@@ -82,7 +85,7 @@ bool UpdateProgress(InstallContext& run, long entryNumber) {
 }
 
 // One entry whose source exists; false when the run ended.
-bool CopyOne(InstallContext& run, const CopyEntry& entry, std::string source) {
+bool CopyOne(InstallContext& run, const CopyEntry& entry, std::string source, long entryNumber) {
     InstallResult& r = run.result;
     std::string destination = entry.destination;
     std::string originalSource = source;
@@ -106,17 +109,18 @@ bool CopyOne(InstallContext& run, const CopyEntry& entry, std::string source) {
 
     if (result == 0) {
         r.Lists.FileLog.Append(FileLogItem(destination, entry.options));
-    } else if (result == ERROR_SHARING_VIOLATION) {
+    } else if (result == ERROR_SHARING_VIOLATION && ReplaceFileAtRestart(source, destination)) {
         // In use by another program: replaced at the next start, not a failure.
         g_state.LockedFileFound = true;
-        ReplaceFileAtRestart(source, destination);
         r.Lists.FileLog.Append(FileLogItem(destination, entry.options));
     } else {
+        // Also a file in use whose replacement could not be scheduled: the old file stays for good,
+        // and no restart would change that.
         run.AddFailure("<File> ", destination, result);
         g_state.StatusTail = "一部失敗";
     }
     if (!temporary.empty()) DeleteFiles(temporary);
-    CountCopiedBytes(run, originalSource);
+    CountCopiedBytes(run, originalSource, entryNumber);
     return true;
 }
 
@@ -142,7 +146,7 @@ bool RunCopyPhase(InstallContext& run) {
             g_state.StatusTail = "一部失敗";
             ++r.FailureCount;
             ++r.ProcessedCount;
-        } else if (!CopyOne(run, entry, source)) {
+        } else if (!CopyOne(run, entry, source, entryNumber)) {
             return false;
         }
         if (!UpdateProgress(run, entryNumber)) return false;

@@ -1,5 +1,7 @@
 #include "install/install_engine.h"
 
+#include <exception>
+
 #include "core/state.h"
 #include "install/install_context.h"
 #include "sys/disk_space.h"
@@ -19,17 +21,34 @@ InstallResult RunInstall(RunUi& ui, const InstallOptions& options, const DiskFre
     run.result.ExecuteFile = run.script.Read("ExecuteFile", "File");
     run.result.SetupOnly = IsSetupOnly(g_state.UnSetupTitle);
 
-    bool completed = RunInformationPhase(run) && RunRequiredSpacePhase(run) && RunFreeSpacePhase(run) &&
-                     RunFolderCheckPhase(run) && RunMakeFolderPhase(run) && RunCopyPhase(run) &&
-                     RunShortcutPhase(run) && RunRegistryPhase(run) && RunIniFilePhase(run);
-    if (completed) {
-        CollectRemovalEntries(run);
-        completed = RunAssociationPhase(run);
+    // An abort confirmed while a phase ends (during its last pause or status line) is honoured
+    // before the next phase begins: a phase without entries would not test for it itself.
+    using Phase = bool (*)(InstallContext&);
+    const Phase phases[] = {RunInformationPhase, RunRequiredSpacePhase, RunFreeSpacePhase,
+                            RunFolderCheckPhase, RunMakeFolderPhase,    RunCopyPhase,
+                            RunShortcutPhase,    RunRegistryPhase,      RunIniFilePhase};
+    bool completed = true;
+    bool collected = false;
+    try {
+        for (Phase phase : phases) {
+            if (run.AbortTest() || !phase(run)) {
+                completed = false;
+                break;
+            }
+        }
+        if (completed) {
+            CollectRemovalEntries(run);
+            collected = true;
+            completed = !run.AbortTest() && RunAssociationPhase(run);
+        }
+    } catch (const std::exception&) {
+        // A registry or COM error ends the run here; what it changed so far still gets its log and
+        // Add/Remove entry, so that the uninstall can take it away again.
+        if (!collected) CollectRemovalEntries(run);
+        RecordPartialRun(run);
+        throw;
     }
-    if (completed) {
-        RunFinishingSteps(run);
-        run.result.ended = InstallEnd::Completed;
-    }
+    if (completed && !run.AbortTest() && RunFinishingSteps(run)) run.result.ended = InstallEnd::Completed;
     run.result.LockedFileFound = g_state.LockedFileFound;
     return run.result;
 }

@@ -2,6 +2,9 @@
 // OVSET98.INI, the uninstall log and the Add/Remove Programs entry.
 #include <windows.h>
 
+#include <algorithm>
+#include <exception>
+
 #include "core/state.h"
 #include "install/install_context.h"
 #include "install/install_log.h"
@@ -39,9 +42,7 @@ void RecordInstallFolder() {
 
 void RegisterUninstallEntry(const UninstallEntry& entry) {
     RegistryKey key = CreateKeyOrRaise(HKEY_LOCAL_MACHINE, entry.keyPath);
-    key.WriteString("DisplayName", entry.displayName);
-    key.WriteString("UninstallString", entry.command);
-    key.WriteString("DisplayIcon", entry.icon);
+    for (const NamedRegistryValue& item : UninstallEntryValues(entry)) WriteRegistryValue(key, item.name, item.value);
 }
 
 }  // namespace
@@ -59,15 +60,51 @@ UninstallEntry DecideUninstallEntry(const ScriptValues& script) {
     if (entry.displayName.empty()) entry.displayName = name;
     entry.icon = UninstallerPath();
     entry.command = UninstallerPath() + " \"" + g_state.UninstallLogPath + "\"";
+    entry.quietCommand = UninstallerPath() + " /S \"" + g_state.UninstallLogPath + "\"";
+    entry.installLocation = RemoveDelimiter(g_state.InstallFolder, "B");
+    entry.version = script.Read("Title", "Version");
+    entry.publisher = script.Read("Title", "Publisher");
     return entry;
 }
 
-void RunFinishingSteps(InstallContext& run) {
+std::vector<NamedRegistryValue> UninstallEntryValues(const UninstallEntry& entry) {
+    auto text = [](const char* name, const std::string& value) {
+        return NamedRegistryValue{name, RegistryValueSpec{RegistryValueKind::String, value, 0}};
+    };
+    auto number = [](const char* name, DWORD value) {
+        return NamedRegistryValue{name, RegistryValueSpec{RegistryValueKind::Dword, "", value}};
+    };
+    std::vector<NamedRegistryValue> values = {text("DisplayName", entry.displayName),
+                                              text("UninstallString", entry.command),
+                                              text("DisplayIcon", entry.icon),
+                                              text("QuietUninstallString", entry.quietCommand),
+                                              text("InstallLocation", entry.installLocation)};
+    if (entry.estimatedBytes >= 0)
+        values.push_back(number("EstimatedSize", static_cast<DWORD>(std::min<long long>((entry.estimatedBytes + 1023) / 1024, 0xFFFFFFFFLL))));
+    values.push_back(number("NoModify", 1));
+    values.push_back(number("NoRepair", 1));
+    if (!entry.version.empty()) values.push_back(text("DisplayVersion", entry.version));
+    if (!entry.publisher.empty()) values.push_back(text("Publisher", entry.publisher));
+    return values;
+}
+
+void RecordPartialRun(InstallContext& run) {
+    if (run.result.SetupOnly || g_state.UninstallLogPath.empty()) return;
+    try {
+        UninstallEntry entry = DecideUninstallEntry(run.script);
+        if (WriteInstallLog(run, entry, [](int) {})) RegisterUninstallEntry(entry);
+    } catch (const std::exception&) {
+    }
+}
+
+bool RunFinishingSteps(InstallContext& run) {
     g_state.StatusText += g_state.UnSetupWord + "情報を更新しています";
     g_state.StatusTail = "．．．完了";
     run.Show();
     ShowDots(run, 1);
     run.ui.EnableAbort(false);
+    // The status lines above still let an abort through; none can come after this test.
+    if (run.AbortTest()) return false;
 
     RefreshUninstaller(run);
     ShowDots(run, 2);
@@ -76,8 +113,10 @@ void RunFinishingSteps(InstallContext& run) {
 
     if (!run.result.SetupOnly) {
         UninstallEntry entry = DecideUninstallEntry(run.script);
-        WriteInstallLog(run, entry, [&run](int dots) { ShowDots(run, dots); });
-        RegisterUninstallEntry(entry);
+        if (run.result.SizesKnown) entry.estimatedBytes = run.result.CopiedBytes;
+        // An Add/Remove entry without its log would offer an uninstall that cannot work.
+        if (WriteInstallLog(run, entry, [&run](int dots) { ShowDots(run, dots); })) RegisterUninstallEntry(entry);
     }
     run.CloseStep();
+    return true;
 }

@@ -4,7 +4,7 @@
 #include "install/install_context.h"
 #include "script/uninstall_log.h"
 
-void WriteInstallLog(InstallContext& run, const UninstallEntry& entry, const std::function<void(int)>& showDots) {
+bool WriteInstallLog(InstallContext& run, const UninstallEntry& entry, const std::function<void(int)>& showDots) {
     UninstallLogContent content;
     content.InstallFolder = g_state.InstallFolder;
     content.UnSetupTitle = g_state.UnSetupTitle;
@@ -22,4 +22,5 @@ void WriteInstallLog(InstallContext& run, const UninstallEntry& entry, const std
     // Without its log the install could not be removed: the user learns of it with the details.
     if (error != 0) run.AddFailure("<File> ", g_state.UninstallLogPath, error);
     showDots(8);
+    return error == 0;
 }

@@ -3,6 +3,9 @@
 // same folder, and writing the new log once, from memory, at the end.
 #include <functional>
 #include <string>
+#include <vector>
+
+#include "install/registry_entry.h"
 
 class InstallContext;
 class ScriptValues;
@@ -13,9 +16,19 @@ struct UninstallEntry {
     std::string displayName;  // [Title] UnSetupDisplay, else the key name
     std::string command;      // UNOVNOVA.EXE "<install folder>UNSETUP.INI"
     std::string icon;         // UNOVNOVA.EXE
+    // For deployment systems: the uninstall without questions, where the program lies, its size,
+    // version and maker ([Title] Version and Publisher; not written when empty).
+    std::string quietCommand;     // UNOVNOVA.EXE /S "<install folder>UNSETUP.INI"
+    std::string installLocation;  // the install folder without its trailing backslash
+    long long estimatedBytes = -1;  // the bytes copied; -1 when the sizes were not known
+    std::string version;
+    std::string publisher;
 };
 UninstallEntry DecideUninstallEntry(const ScriptValues& script);
+// The values the entry's key gets, in the order they are written.
+std::vector<NamedRegistryValue> UninstallEntryValues(const UninstallEntry& entry);
 
 // Writes UNSETUP.INI into the install folder from the run's lists and association records;
 // showDots(n) is called as the work passes the points where the status row grows to n dots.
-void WriteInstallLog(InstallContext& run, const UninstallEntry& entry, const std::function<void(int)>& showDots);
+// False (after a failure block) when the log could not be written.
+bool WriteInstallLog(InstallContext& run, const UninstallEntry& entry, const std::function<void(int)>& showDots);

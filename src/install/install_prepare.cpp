@@ -5,6 +5,7 @@
 #include "core/state.h"
 #include "install/copy_entry.h"
 #include "install/install_context.h"
+#include "install/relate_entry.h"
 #include "script/fileops.h"
 #include "script/folders.h"
 #include "script/text.h"
@@ -26,14 +27,7 @@ bool RunInformationPhase(InstallContext& run) {
     run.OpenStep(g_state.SetupWord + "の情報を作成しています．．．");
     g_state.RelateTable = {};
     run.relateCount = 0;
-    // All twenty numbers are read; surviving entries are packed without gaps.
-    for (int i = 1; i <= 20; ++i) {
-        std::string name = run.script.Read("Relate", "Name" + std::to_string(i));
-        if (name.empty()) continue;
-        std::string file = run.script.Read("Relate", "File" + std::to_string(i));
-        if (file.empty()) continue;
-        g_state.RelateTable[run.relateCount++] = RelateEntry{name, file};
-    }
+    for (const RelateEntry& entry : ReadRelateEntries(run.script)) g_state.RelateTable[run.relateCount++] = entry;
     run.CloseStep();
     run.Pause();
     return true;
@@ -44,12 +38,14 @@ bool RunRequiredSpacePhase(InstallContext& run) {
     if (run.AbortTest()) return false;
     run.Pause();
     InstallResult& r = run.result;
+    run.entrySizes.clear();
     for (const std::string& value : run.NumberedList("CopyFile", "File")) {
         ++r.EntryCount;
         std::string source = CountingSource(value, run.options.folderText);
         long long size = 0;
         if (!FileExists(source) || !FileSizeOf(source, size)) {
             r.SizesKnown = false;
+            run.entrySizes.push_back(-1);
             continue;
         }
         if (size < 0) {
@@ -59,6 +55,7 @@ bool RunRequiredSpacePhase(InstallContext& run) {
             size = 1;  // an empty file still counts
         }
         r.TotalBytes += size;
+        run.entrySizes.push_back(size);
     }
     run.CloseStep();
     return true;

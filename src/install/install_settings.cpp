@@ -16,39 +16,21 @@
 
 namespace {
 
-void WriteRegistryValue(RegistryKey& key, const std::string& name, const RegistryValueSpec& item) {
-    switch (item.kind) {
-    case RegistryValueKind::String: key.WriteString(name, item.text); break;
-    case RegistryValueKind::ExpandString: key.WriteExpandString(name, item.text); break;
-    case RegistryValueKind::Dword: key.WriteDword(name, item.number); break;
-    case RegistryValueKind::Binary: {
-        // Four bytes, least significant first; a failure here is not an error of the run.
-        BYTE bytes[4] = {static_cast<BYTE>(item.number), static_cast<BYTE>(item.number >> 8),
-                         static_cast<BYTE>(item.number >> 16), static_cast<BYTE>(item.number >> 24)};
-        key.SetBinary(name, bytes, sizeof(bytes));
-        break;
-    }
-    case RegistryValueKind::None: break;
-    }
-}
-
 void WriteDefaultValue(const std::string& keyPath, const std::string& value) {
     RegistryKey key = CreateKeyOrRaise(HKEY_CLASSES_ROOT, keyPath);
     key.WriteString("", value);
 }
 
 void WriteAssociation(const RelateAssociation& a) {
+    std::vector<AssociationValue> values = AssociationValues(a);
     {
-        RegistryKey extensionKey = CreateKeyOrRaise(HKEY_CLASSES_ROOT, "." + a.extension);
+        // The extension's earlier file type is recorded before it is taken over.
+        RegistryKey extensionKey = CreateKeyOrRaise(HKEY_CLASSES_ROOT, values.front().keyPath);
         std::string previous;
         bool hadDefault = extensionKey.QueryString("", previous);
         RecordPreviousAssociation(g_state.RestoreRelateKeys, a.extension, hadDefault, previous);
-        extensionKey.WriteString("", a.extension + "_auto_file");
     }
-    std::string type = a.extension + "_auto_file";
-    WriteDefaultValue(type, a.description);
-    WriteDefaultValue(type + "\\DefaultIcon", a.program + "," + a.iconIndex);
-    WriteDefaultValue(type + "\\shell\\" + a.verb + "\\command", a.command);
+    for (const AssociationValue& item : values) WriteDefaultValue(item.keyPath, item.value);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include "script/folders.h"
 #include "script/text.h"
+#include "sys/registry.h"
 
 RegistryValueSpec ParseRegistryValue(const std::string& scriptValue) {
     std::string value = scriptValue;
@@ -38,4 +39,20 @@ RegistryValueSpec ParseRegistryValue(const std::string& scriptValue) {
         item.text = type + data;
     }
     return item;
+}
+
+void WriteRegistryValue(RegistryKey& key, const std::string& name, const RegistryValueSpec& value) {
+    switch (value.kind) {
+    case RegistryValueKind::String: key.WriteString(name, value.text); break;
+    case RegistryValueKind::ExpandString: key.WriteExpandString(name, value.text); break;
+    case RegistryValueKind::Dword: key.WriteDword(name, value.number); break;
+    case RegistryValueKind::Binary: {
+        // Four bytes, least significant first; a failure here is not an error of the run.
+        BYTE bytes[4] = {static_cast<BYTE>(value.number), static_cast<BYTE>(value.number >> 8),
+                         static_cast<BYTE>(value.number >> 16), static_cast<BYTE>(value.number >> 24)};
+        key.SetBinary(name, bytes, sizeof(bytes));
+        break;
+    }
+    case RegistryValueKind::None: break;
+    }
 }

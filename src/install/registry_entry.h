@@ -5,6 +5,8 @@
 
 #include <string>
 
+class RegistryKey;
+
 enum class RegistryValueKind {
     None,          // nothing is written: an empty value, or "(Bin)" data that is no number
     String,        // REG_SZ
@@ -22,3 +24,13 @@ struct RegistryValueSpec {
 // "(Pdd)" removed (and then one trailing "\" of the data), macros expanded, the first five bytes
 // taken as the type. An unknown type writes the whole value as a string.
 RegistryValueSpec ParseRegistryValue(const std::string& scriptValue);
+
+// A value with its name, as the install writes it under a key.
+struct NamedRegistryValue {
+    std::string name;  // empty: the key's default value
+    RegistryValueSpec value;
+};
+
+// Writes the value under the name (nothing for None). A failure raises RegistryError, except for
+// Binary, whose failure is not an error of the run.
+void WriteRegistryValue(RegistryKey& key, const std::string& name, const RegistryValueSpec& value);

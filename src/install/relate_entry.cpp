@@ -1,10 +1,22 @@
 #include "install/relate_entry.h"
 
 #include "core/state.h"
+#include "install/script_values.h"
 #include "script/folders.h"
 #include "script/text.h"
 
 const char* const kAssociationQuestionTitle = "関連付けの確認";
+
+std::vector<RelateEntry> ReadRelateEntries(const ScriptValues& script) {
+    std::vector<RelateEntry> entries;
+    for (int i = 1; i <= 20; ++i) {
+        std::string name = script.Read("Relate", "Name" + std::to_string(i));
+        if (name.empty()) continue;
+        std::string file = script.Read("Relate", "File" + std::to_string(i));
+        if (!file.empty()) entries.push_back(RelateEntry{name, file});
+    }
+    return entries;
+}
 
 RelateAssociation ParseAssociation(const RelateEntry& entry) {
     RelateAssociation association;
@@ -28,6 +40,14 @@ std::string AssociationCommand(const std::string& program, const std::string& op
     std::string options = option1.empty() ? option2 : (option2.empty() ? option1 : option1 + " " + option2);
     if (!options.empty()) command += " " + options;
     return command;
+}
+
+std::vector<AssociationValue> AssociationValues(const RelateAssociation& association) {
+    std::string type = association.extension + "_auto_file";
+    return {{"." + association.extension, type},
+            {type, association.description},
+            {type + "\\DefaultIcon", association.program + "," + association.iconIndex},
+            {type + "\\shell\\" + association.verb + "\\command", association.command}};
 }
 
 std::string AssociationQuestion(const RelateAssociation& association) {

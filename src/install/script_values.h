@@ -16,6 +16,9 @@ public:
         return document_.Get(section, key, defaultValue);
     }
 
+    // The loaded document itself, for tools that also look at where the keys stand.
+    const IniDocument& Document() const { return document_; }
+
 private:
     IniDocument document_;
 };

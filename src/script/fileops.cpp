@@ -8,6 +8,8 @@
 namespace {
 
 MessageBoxResponder g_responder;
+MessageObserver g_observer;
+unsigned g_errorMessages = 0;
 
 struct WindowList {
     DWORD threadId;
@@ -24,7 +26,14 @@ BOOL CALLBACK CollectEnabledWindow(HWND window, LPARAM param) {
 
 void SetMessageBoxResponder(MessageBoxResponder responder) { g_responder = std::move(responder); }
 
+void SetMessageObserver(MessageObserver observer) { g_observer = std::move(observer); }
+
+unsigned ErrorMessageCount() { return g_errorMessages; }
+
 int ShowMessageBox(const std::string& text, const std::string& title, unsigned flags) {
+    if ((flags & MB_TYPEMASK) == MB_OK && ((flags & MB_ICONMASK) == MB_ICONHAND || (flags & MB_ICONMASK) == MB_ICONEXCLAMATION))
+        ++g_errorMessages;
+    if (g_observer) g_observer(text, title, flags);
     if (g_responder) return g_responder(text, title, flags);
     // Application-modal: every visible window of the program is disabled while the box is open,
     // and exactly those are enabled again afterwards (hidden ones keep their state).
@@ -38,7 +47,10 @@ int ShowMessageBox(const std::string& text, const std::string& title, unsigned f
     return result;
 }
 
+// A path longer than any the system accepts is never looked up: the A functions would cut it down
+// to a shorter one and answer for another file (TooLongForTheSystem).
 bool FolderExists(const std::string& folder) {
+    if (TooLongForTheSystem(folder)) return false;
     std::string pattern = RemoveDelimiter(folder, "B") + "\\*.*";
     WIN32_FIND_DATAA data;
     FindHandle find(FindFirstFileA(pattern.c_str(), &data));
@@ -51,6 +63,7 @@ bool FolderExists(const std::string& folder) {
 }
 
 bool ForceFolders(const std::string& path) {
+    if (TooLongForTheSystem(path)) return false;
     std::string rest = AddDelimiter(path, "B");
     std::string prefix;
     bool result = true;
@@ -63,29 +76,95 @@ bool ForceFolders(const std::string& path) {
     return result;
 }
 
+DWORD ReadWholeFile(const std::string& path, std::string& bytes) {
+    bytes.clear();
+    FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid()) return GetLastError();
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file.Get(), &size)) return GetLastError();
+    if (size.QuadPart >= 0x7FFFFFFF) return ERROR_FILE_TOO_LARGE;
+    bytes.resize(static_cast<size_t>(size.QuadPart));
+    size_t done = 0;
+    while (done < bytes.size()) {
+        DWORD chunk = static_cast<DWORD>(bytes.size() - done < (1u << 20) ? bytes.size() - done : (1u << 20));
+        DWORD read = 0;
+        if (!ReadFile(file.Get(), bytes.data() + done, chunk, &read, nullptr)) return GetLastError();
+        if (read == 0) break;  // the file became shorter meanwhile
+        done += read;
+    }
+    bytes.resize(done);
+    return ERROR_SUCCESS;
+}
+
+DWORD WriteWholeFile(const std::string& path, const std::string& bytes) {
+    FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid()) return GetLastError();
+    size_t done = 0;
+    while (done < bytes.size()) {
+        DWORD written = 0;
+        if (!WriteFile(file.Get(), bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &written, nullptr))
+            return GetLastError();
+        done += written;
+    }
+    if (!file.Close()) return GetLastError();
+    return ERROR_SUCCESS;
+}
+
+std::string ProgramFilePath() {
+    std::vector<char> buffer(MAX_PATH);
+    while (true) {
+        DWORD length = GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0) return "";
+        if (length < buffer.size()) return std::string(buffer.data(), length);
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
 bool PathExists(const std::string& path) {
+    if (TooLongForTheSystem(path)) return false;
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 bool FileExists(const std::string& path) {
+    if (TooLongForTheSystem(path)) return false;
     DWORD attributes = GetFileAttributesA(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 DWORD CopyFileOver(const std::string& source, const std::string& destination) {
+    if (TooLongForTheSystem(source) || TooLongForTheSystem(destination)) return ERROR_FILENAME_EXCED_RANGE;
     // Clearing read-only, hidden and system lets a protected file be overwritten; every copied
-    // file ends up writable and visible whatever the source's attributes.
-    if (PathExists(destination)) SetFileAttributesA(destination.c_str(), FILE_ATTRIBUTE_ARCHIVE);
+    // file ends up writable and visible whatever the source's attributes (the copy takes them).
+    const DWORD kPlain = FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NORMAL;
+    DWORD before = GetFileAttributesA(destination.c_str());
+    bool existed = before != INVALID_FILE_ATTRIBUTES;
+    if (existed && (before & ~kPlain)) SetFileAttributesA(destination.c_str(), FILE_ATTRIBUTE_ARCHIVE);
+    DWORD sourceAttributes = GetFileAttributesA(source.c_str());
     BOOL copied = CopyFileA(source.c_str(), destination.c_str(), FALSE);
     DWORD error = copied ? 0 : GetLastError();
-    if (PathExists(destination)) SetFileAttributesA(destination.c_str(), FILE_ATTRIBUTE_ARCHIVE);
+    // A copy that failed half-way (a full disk) leaves no cut file of its own behind.
+    if (!copied && !existed) DeleteFileA(destination.c_str());
+    if (copied && sourceAttributes != INVALID_FILE_ATTRIBUTES && (sourceAttributes & ~kPlain))
+        SetFileAttributesA(destination.c_str(), FILE_ATTRIBUTE_ARCHIVE);
     if (!copied && error == 0) error = ERROR_GEN_FAILURE;
     return copied ? 0 : error;
 }
 
+namespace {
+
+// The entry of one file as its folder lists it, looked up directly: a search would read through
+// the whole folder, which makes a package of thousands of files slow to count.
+bool FileEntryOf(const std::string& path, WIN32_FILE_ATTRIBUTE_DATA& data) {
+    return !TooLongForTheSystem(path) && GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data);
+}
+
+}  // namespace
+
 long FileDosDateTime(const std::string& path) {
-    WIN32_FIND_DATAA data;
-    if (!FindHandle(FindFirstFileA(path.c_str(), &data)).Valid()) return -1;
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!FileEntryOf(path, data)) return -1;
     if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return -1;
     FILETIME local;
     WORD date = 0, time = 0;
@@ -95,8 +174,70 @@ long FileDosDateTime(const std::string& path) {
 }
 
 bool FileSizeOf(const std::string& path, long long& size) {
-    WIN32_FIND_DATAA data;
-    if (!FindHandle(FindFirstFileA(path.c_str(), &data)).Valid()) return false;
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!FileEntryOf(path, data)) return false;
     size = (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
     return true;
+}
+
+namespace {
+
+// Separators as the system reads them: "/" counts as "\", and runs of them are one, except the
+// two that open a network path.
+std::string CollapseSeparators(const std::string& path) {
+    std::string text;
+    for (size_t i = 0; i < path.size(); ++i) {
+        bool separator = path[i] == '/' || IsPathDelimiterAt(path, i);
+        if (IsDBCSLeadByte(static_cast<BYTE>(path[i])) && i + 1 < path.size()) {
+            text += path.substr(i, 2);
+            ++i;
+            continue;
+        }
+        if (separator && !text.empty() && text.back() == '\\' && i > 1) continue;
+        text += separator ? '\\' : path[i];
+    }
+    return text;
+}
+
+std::string FullPathOf(const std::string& path) {
+    DWORD size = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
+    for (int attempt = 0; size != 0 && attempt < 4; ++attempt) {
+        std::string full(size, '\0');
+        DWORD length = GetFullPathNameA(path.c_str(), size, full.data(), nullptr);
+        if (length == 0) break;
+        if (length < size) return full.substr(0, length);
+        size = length + 1;
+    }
+    return path;
+}
+
+// The long form of the part of the path that exists; the rest stays as written.
+std::string LongPathOf(const std::string& path) {
+    DWORD size = GetLongPathNameA(path.c_str(), nullptr, 0);
+    if (size != 0) {
+        std::string full(size, '\0');
+        DWORD length = GetLongPathNameA(path.c_str(), full.data(), size);
+        if (length != 0 && length < size) return full.substr(0, length);
+    }
+    std::string parent = RemoveDelimiter(FolderPart(RemoveDelimiter(path, "B")), "B");
+    if (parent.empty() || parent.size() >= path.size() || parent.size() <= 2) return path;
+    return AddDelimiter(LongPathOf(parent), "B") + path.substr(AddDelimiter(parent, "B").size());
+}
+
+}  // namespace
+
+std::string CanonicalPath(const std::string& path) {
+    if (path.empty()) return path;
+    std::string full = LongPathOf(FullPathOf(CollapseSeparators(path)));
+    std::string canonical = UpperCase(full);
+    // A drive root keeps its backslash; every other place is written without one.
+    if (canonical.size() > 3 || (canonical.size() == 3 && canonical[1] != ':'))
+        canonical = RemoveDelimiter(canonical, "B");
+    return canonical;
+}
+
+bool IsSameOrInside(const std::string& inner, const std::string& outer) {
+    std::string in = AddDelimiter(CanonicalPath(inner), "B");
+    std::string out = AddDelimiter(CanonicalPath(outer), "B");
+    return !out.empty() && in.compare(0, out.size(), out) == 0;
 }

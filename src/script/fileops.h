@@ -8,14 +8,31 @@
 // pressed button: IDOK 1, IDCANCEL 2, IDYES 6, IDNO 7. The one way the program shows a message.
 int ShowMessageBox(const std::string& text, const std::string& title, unsigned flags);
 
-// Test seam: while a responder is installed, ShowMessageBox calls it instead of showing a box.
+// While a responder is installed, ShowMessageBox calls it instead of showing a box: the unattended
+// run answers every question that way, and tests do.
 using MessageBoxResponder =
     std::function<int(const std::string& text, const std::string& title, unsigned flags)>;
 void SetMessageBoxResponder(MessageBoxResponder responder);
+// Sees every message before it is shown or answered (the run log records them).
+using MessageObserver = std::function<void(const std::string& text, const std::string& title, unsigned flags)>;
+void SetMessageObserver(MessageObserver observer);
+// How many error messages (an OK button alone, with the stop or exclamation icon) the program has
+// shown so far: the exit code tells a run that reported an error.
+unsigned ErrorMessageCount();
 
 bool FolderExists(const std::string& folder);
 bool ForceFolders(const std::string& path);
 DWORD CopyFileOver(const std::string& source, const std::string& destination);
+
+// The whole content of a file (others may keep reading, writing or deleting it meanwhile);
+// 0 or the Windows error code (ERROR_FILE_NOT_FOUND for a missing file).
+DWORD ReadWholeFile(const std::string& path, std::string& bytes);
+// Creates or replaces the file with the bytes; 0 or the Windows error code of the writing or of
+// the closing (data that only the close writes out may not fit on the disk).
+DWORD WriteWholeFile(const std::string& path, const std::string& bytes);
+
+// The running program's own file path.
+std::string ProgramFilePath();
 
 bool FileExists(const std::string& path);  // a file, not a folder
 bool PathExists(const std::string& path);  // a file or a folder
@@ -23,3 +40,11 @@ bool PathExists(const std::string& path);  // a file or a folder
 long FileDosDateTime(const std::string& path);
 // Size of a file of any attributes; false when it cannot be looked up.
 bool FileSizeOf(const std::string& path, long long& size);
+
+// The place a path names, spelt one way, for deciding whether two spellings name the same place:
+// the full path with "." and ".." resolved, doubled separators collapsed, short names expanded as
+// far as the folders exist, in upper case, without a trailing "\" (a drive root keeps its own,
+// "C:\"). Never for showing or opening: the letter case is lost. Empty for an empty path.
+std::string CanonicalPath(const std::string& path);
+// Whether the canonical place of inner is that of outer or lies below it.
+bool IsSameOrInside(const std::string& inner, const std::string& outer);

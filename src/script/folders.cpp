@@ -180,6 +180,12 @@ std::string ReplaceMacro(const std::string& text, const std::string& macro, cons
     return result;
 }
 
+std::vector<std::string> MacroNames() {
+    std::vector<std::string> names;
+    for (const MacroEntry& entry : kMacros) names.push_back(entry.macro);
+    return names;
+}
+
 std::string ExpandMacros(const std::string& text) {
     std::string result = text;
     for (const MacroEntry& entry : kMacros) {

@@ -2,6 +2,7 @@
 // Standard folders and the path macros that name them in script values.
 #include <functional>
 #include <string>
+#include <vector>
 
 struct ProgramState;
 
@@ -26,5 +27,7 @@ std::string DetermineFolders(ProgramState& state, const FolderSources& sources);
 
 // Every occurrence of one macro replaced by one value (case-insensitive match).
 std::string ReplaceMacro(const std::string& text, const std::string& macro, const std::string& value);
+// The macros of the table, in expansion order ("(App)", "(Prg)", …).
+std::vector<std::string> MacroNames();
 // Every macro of the table replaced by its current value in g_state, in the table's order.
 std::string ExpandMacros(const std::string& text);

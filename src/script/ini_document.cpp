@@ -4,8 +4,8 @@
 #include <cstring>
 #include <utility>
 
+#include "script/fileops.h"
 #include "script/ini.h"
-#include "sys/handles.h"
 
 namespace {
 
@@ -158,33 +158,12 @@ LineContent ReadLine(const wchar_t* begin, const wchar_t* end) {
 }  // namespace
 
 bool IniDocument::Load(const std::string& path) {
-    FileHandle file(CreateFileA(path.c_str(), GENERIC_READ,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.Valid()) {
-        DWORD error = GetLastError();
+    std::string bytes;
+    DWORD error = ReadWholeFile(path, bytes);
+    if (error != ERROR_SUCCESS) {
         LoadBytes(std::string());
         existed_ = false;
         return error == ERROR_FILE_NOT_FOUND;
-    }
-    std::string bytes;
-    LARGE_INTEGER size{};
-    bool ok = GetFileSizeEx(file.Get(), &size) && size.QuadPart < 0x7FFFFFFF;
-    if (ok) {
-        bytes.resize(static_cast<size_t>(size.QuadPart));
-        size_t done = 0;
-        while (ok && done < bytes.size()) {
-            DWORD read = 0;
-            ok = ReadFile(file.Get(), bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &read,
-                          nullptr) &&
-                 read > 0;
-            done += read;
-        }
-    }
-    if (!ok) {
-        LoadBytes(std::string());
-        existed_ = false;
-        return false;
     }
     LoadBytes(bytes);
     return true;
@@ -225,10 +204,12 @@ std::wstring IniDocument::Decode(const std::string& bytes, Encoding encoding) co
             return WidenFrom(CP_UTF8, bytes);
         case Encoding::Utf16Le:
         case Encoding::Utf16Be: {
-            std::wstring text(bytes.size() / 2, L'\0');
+            // A last odd byte is not dropped: the platform reads it as a character whose other
+            // byte is zero.
+            std::wstring text((bytes.size() + 1) / 2, L'\0');
             for (size_t i = 0; i < text.size(); ++i) {
                 unsigned char a = static_cast<unsigned char>(bytes[2 * i]);
-                unsigned char b = static_cast<unsigned char>(bytes[2 * i + 1]);
+                unsigned char b = 2 * i + 1 < bytes.size() ? static_cast<unsigned char>(bytes[2 * i + 1]) : 0;
                 text[i] = encoding == Encoding::Utf16Le ? static_cast<wchar_t>(a | (b << 8))
                                                         : static_cast<wchar_t>((a << 8) | b);
             }
@@ -287,11 +268,15 @@ void IniDocument::Parse(const std::wstring& text) {
     bool previousKeyNamed = false;
     const wchar_t* next = text.data();
     const wchar_t* end = text.data() + text.size();
+    int lineNumber = 1;
     while (next < end) {
         const wchar_t* begin = next;
+        int number = lineNumber;
         while (next < end && !IsLineBreak(*next)) ++next;
         const wchar_t* lineEnd = next;
-        while (next < end && IsLineBreak(*next)) ++next;
+        for (; next < end && IsLineBreak(*next); ++next) {
+            if (*next == L'\n' || next + 1 == end || next[1] != L'\n') ++lineNumber;
+        }
         LineContent line = ReadLine(begin, lineEnd);
         if (line.kind == LineContent::Empty) continue;
         // Text behind a zero character is lost when the file is saved: a key may lose its
@@ -303,6 +288,7 @@ void IniDocument::Parse(const std::wstring& text) {
             if (line.name.empty()) treeReadsBack_ = false;
             Section section;
             section.name = line.name;
+            section.line = number;
             AddSection(std::move(section));
             previousKey = false;
             continue;
@@ -311,7 +297,7 @@ void IniDocument::Parse(const std::wstring& text) {
         if (line.rawNameLength == 0 && previousKey && !previousKeyNamed) continue;
         Section& section = sections_.back();
         section.keyIndex.emplace(Fold(line.name), section.keys.size());
-        section.keys.push_back(Key{line.name, line.value, line.hasValue});
+        section.keys.push_back(Key{line.name, line.value, line.hasValue, number});
         previousKey = true;
         previousKeyNamed = !line.name.empty();
     }
@@ -480,6 +466,36 @@ std::wstring IniDocument::SaveText() const {
     return text;
 }
 
+std::vector<IniDocument::OutlineLine> IniDocument::Outline() const {
+    std::vector<OutlineLine> lines;
+    for (size_t s = 0; s < sections_.size(); ++s) {
+        const Section& section = sections_[s];
+        bool sectionRead = sectionIndex_.at(Fold(section.name)) == s;
+        std::string name = NarrowTo(CP_ACP, section.name);
+        if (section.line > 0) lines.push_back(OutlineLine{section.line, true, name, "", "", false, sectionRead});
+        for (size_t k = 0; k < section.keys.size(); ++k) {
+            const Key& key = section.keys[k];
+            if (key.line == 0) continue;
+            bool keyRead = sectionRead && section.keyIndex.at(Fold(key.name)) == k;
+            lines.push_back(OutlineLine{key.line, false, name, NarrowTo(CP_ACP, key.name), NarrowTo(CP_ACP, key.value),
+                                        key.hasValue, keyRead});
+        }
+    }
+    return lines;
+}
+
+int IniDocument::KeyLine(const std::string& section, const std::string& key) const {
+    const Section* inSection = FindSection(TrimBlanks(Widen(section)));
+    if (!inSection) return 0;
+    auto at = inSection->keyIndex.find(Fold(TrimBlanks(Widen(key))));
+    return at == inSection->keyIndex.end() ? 0 : inSection->keys[at->second].line;
+}
+
+int IniDocument::SectionLine(const std::string& section) const {
+    const Section* found = FindSection(TrimBlanks(Widen(section)));
+    return found ? found->line : 0;
+}
+
 std::string IniDocument::ToBytes() const { return bytesValid_ ? bytes_ : Encode(SaveText()); }
 
 DWORD IniDocument::Save(const std::string& path) const {
@@ -487,18 +503,13 @@ DWORD IniDocument::Save(const std::string& path) const {
     std::string bytes = ToBytes();
     // A cached copy of the file must not be written over ours later, nor answer later reads.
     FlushIniCache(path);
-    FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.Valid()) return GetLastError();
-    size_t done = 0;
-    while (done < bytes.size()) {
-        DWORD written = 0;
-        if (!WriteFile(file.Get(), bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &written,
-                       nullptr))
-            return GetLastError();
-        done += written;
-    }
-    // Data that only the close writes out (a full disk, a network drive) must not go unnoticed.
-    if (!file.Close()) return GetLastError();
-    return ERROR_SUCCESS;
+    // Written beside the file first and put in its place only when complete: a full disk leaves the
+    // earlier file as it was, never a cut one.
+    const std::string temporary = path + ".$$$";
+    DWORD error = WriteWholeFile(temporary, bytes);
+    if (error == ERROR_SUCCESS &&
+        !MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        error = GetLastError();
+    if (error != ERROR_SUCCESS) DeleteFileA(temporary.c_str());
+    return error;
 }

@@ -54,6 +54,23 @@ public:
     // functions would not have created it. Returns a Windows error code, 0 on success.
     DWORD Save(const std::string& path) const;
 
+    // The file's section headers and key lines as loaded, in file order, for tools that point at
+    // lines of a script. Empty lines and comments are left out; names and values are as written
+    // (blanks trimmed, quotes kept).
+    struct OutlineLine {
+        int line = 0;            // 1-based, as an editor counts (CR LF, LF and a lone CR end a line)
+        bool isSection = false;
+        std::string section;     // a header's name, or the section a key stands in ("" before any)
+        std::string key;         // empty for a header
+        std::string value;
+        bool hasValue = false;
+        bool read = false;       // Get answers from it: the first section and key of its name
+    };
+    std::vector<OutlineLine> Outline() const;
+    // The line Get answers a key from, and the line of the section it searches; 0 when there is none.
+    int KeyLine(const std::string& section, const std::string& key) const;
+    int SectionLine(const std::string& section) const;
+
     // Counts the complete rereads done after changes whose lines the platform would read back
     // differently (callers that cache values use it to notice that others may have changed).
     unsigned RereadCount() const { return rereadCount_; }
@@ -65,9 +82,11 @@ private:
         std::wstring name;
         std::wstring value;
         bool hasValue = false;
+        int line = 0;  // where it stood when loaded; 0 for a key set since
     };
     struct Section {
         std::wstring name;
+        int line = 0;
         std::vector<Key> keys;
         std::unordered_map<std::wstring, size_t> keyIndex;  // folded name -> first key
     };

@@ -33,6 +33,8 @@ std::string CopyFrom(const std::string& text, long long p) {
 
 bool IsLeadByteAnsi(unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; }
 
+bool TooLongForTheSystem(const std::string& name) { return name.size() >= 32767; }
+
 // A byte is a trail byte when the run of lead-byte values directly before it has odd length.
 bool IsTrailByteAt(const std::string& text, size_t index0) {
     size_t run = 0;
@@ -217,4 +219,26 @@ std::string FormatThousands(long long value) {
         ++count;
     }
     return value < 0 ? "-" + result : result;
+}
+
+std::vector<std::string> CommandLineParameters(const std::string& commandLine) {
+    std::vector<std::string> parameters;
+    size_t p = 0;
+    while (true) {
+        while (p < commandLine.size() && (commandLine[p] == ' ' || commandLine[p] == '\t')) ++p;
+        if (p >= commandLine.size()) return parameters;
+        // A double quote or a blank is never the second byte of a double-byte character.
+        std::string parameter;
+        bool quoted = false;
+        for (; p < commandLine.size(); ++p) {
+            char c = commandLine[p];
+            if (c == '"')
+                quoted = !quoted;
+            else if ((c == ' ' || c == '\t') && !quoted)
+                break;
+            else
+                parameter += c;
+        }
+        parameters.push_back(parameter);
+    }
 }

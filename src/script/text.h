@@ -2,6 +2,7 @@
 // Text utilities over byte strings in the system ANSI code page (code page 932 on Japanese Windows).
 // Positions are 1-based byte positions; 0 means "not found". None of them changes its arguments.
 #include <string>
+#include <vector>
 
 // Byte cuts, clamped to the text (they may split a double-byte character).
 std::string CopyHead(const std::string& text, long long n);
@@ -24,6 +25,10 @@ size_t FindNoCase(const std::string& needle, const std::string& haystack);
 
 // Helpers built on the rules above.
 bool IsLeadByteAnsi(unsigned char byte);
+// A name (path, registry key or value name) longer than any the system accepts (32,767 characters
+// with the terminating zero). Such a name must not reach an A function: on its way to the system a
+// name of 64 KB or more is cut down to a shorter one, which may name another file or key.
+bool TooLongForTheSystem(const std::string& name);
 bool IsTrailByteAt(const std::string& text, size_t index0);  // 0-based index
 bool IsPathDelimiterAt(const std::string& text, size_t index0);
 bool ContainsNoCase(const std::string& haystack, const std::string& needle);
@@ -38,3 +43,7 @@ std::string IntToStr(long long value);
 bool TryStrToInt32(const std::string& text, long& value);
 // "#,##0": thousands separated by ",".
 std::string FormatThousands(long long value);
+
+// The parameters of a command line as the program's start-up code splits it: blanks separate,
+// double quotes group blanks and are removed. The first one is the program itself.
+std::vector<std::string> CommandLineParameters(const std::string& commandLine);

@@ -134,8 +134,9 @@ bool MergeRestoreRelate(RestoreRelateSlots& slots, const std::string& record) {
 
 void TakeOverEarlierLog(const std::string& logPath, const std::string& backupPath,
                         RestoreRelateSlots& slots, RemovalLists& lists) {
-    // A failed copy is not reported: the lists then start with what the snapshot holds.
-    if (FileExists(logPath)) CopyFileOver(logPath, backupPath);
+    // A failed copy is not reported: the lists then come from the log itself, so that nothing of
+    // the earlier install is forgotten when the new log replaces the old one.
+    bool copied = FileExists(logPath) && CopyFileOver(logPath, backupPath) == 0;
 
     IniDocument log;
     log.Load(logPath);
@@ -145,7 +146,10 @@ void TakeOverEarlierLog(const std::string& logPath, const std::string& backupPat
     }
 
     IniDocument snapshot;
-    snapshot.Load(backupPath);
+    if (copied)
+        snapshot.Load(backupPath);
+    else
+        snapshot = log;
     AppendList(snapshot, kFolderList, lists.FolderLog);
     AppendList(snapshot, kFileList, lists.FileLog);
     AppendList(snapshot, kShortcutList, lists.ShortcutLog);
@@ -166,6 +170,17 @@ bool IsSetupOnly(const std::string& unSetupTitle) { return FindNoCase("Setup Onl
 
 std::string UninstallKeyPathOf(const std::string& keyName) {
     return "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + keyName;
+}
+
+bool IsUninstallEntryKey(const std::string& keyPath) {
+    const std::string root = UninstallKeyPathOf("");
+    std::string path = keyPath;
+    while (!path.empty() && path[0] == '\\') path.erase(0, 1);
+    if (path.size() < root.size() || !EqualsNoCase(path.substr(0, root.size()), root)) return false;
+    // Doubled separators after the Uninstall key name nothing below it.
+    std::string name = path.substr(root.size());
+    while (!name.empty() && name[0] == '\\') name.erase(0, 1);
+    return !RemoveDelimiter(name, "B").empty();
 }
 
 IniDocument BuildUninstallLog(const UninstallLogContent& content) {
@@ -198,6 +213,12 @@ IniDocument BuildUninstallLog(const UninstallLogContent& content) {
 
 DWORD WriteUninstallLog(const UninstallLogContent& content, const std::string& logPath) {
     if (IsSetupOnly(content.UnSetupTitle)) return ERROR_SUCCESS;
+    // The new log replaces an earlier one whatever its attributes: a read-only, hidden or system
+    // log would refuse the write and keep the old lists.
+    DWORD attributes = GetFileAttributesA(logPath.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+        (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)))
+        SetFileAttributesA(logPath.c_str(), FILE_ATTRIBUTE_NORMAL);
     return BuildUninstallLog(content).Save(logPath);
 }
 

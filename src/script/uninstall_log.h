@@ -76,6 +76,10 @@ bool IsSetupOnly(const std::string& unSetupTitle);
 
 // The Add/Remove Programs key (under HKEY_LOCAL_MACHINE) of an uninstall key name.
 std::string UninstallKeyPathOf(const std::string& keyName);
+// True only for a key strictly below the Add/Remove Programs key: the one kind of key the
+// uninstall may delete from a log's [UnSetupRegistryKey]. The Uninstall key itself (an empty key
+// name, a hand-edited log) would take every program's entry with it.
+bool IsUninstallEntryKey(const std::string& keyPath);
 
 // Everything the log records, filled by the install run.
 struct UninstallLogContent {

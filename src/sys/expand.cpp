@@ -11,16 +11,38 @@
 #include "script/ini.h"
 #include "script/text.h"
 #include "sys/removal.h"
+#include "sys/system_library.h"
 
 const char* const kAutoExtName = "AUTO.EXT";
 
 namespace {
 
+// The expansion library, from the system folder only.
+INT LzOpen(std::string& name, OFSTRUCT& info, WORD style) {
+    static auto call = SystemFunctionAs<INT(WINAPI*)(LPSTR, LPOFSTRUCT, WORD)>("LZ32.DLL", "LZOpenFileA");
+    return call ? call(name.data(), &info, style) : LZERROR_BADINHANDLE;
+}
+
+LONG LzCopy(INT source, INT destination) {
+    static auto call = SystemFunctionAs<LONG(WINAPI*)(INT, INT)>("LZ32.DLL", "LZCopy");
+    return call ? call(source, destination) : LZERROR_BADINHANDLE;
+}
+
+void LzClose(INT handle) {
+    static auto call = SystemFunctionAs<void(WINAPI*)(INT)>("LZ32.DLL", "LZClose");
+    if (call) call(handle);
+}
+
+INT LzExpandedName(std::string& source, char* buffer) {
+    static auto call = SystemFunctionAs<INT(WINAPI*)(LPSTR, LPSTR)>("LZ32.DLL", "GetExpandedNameA");
+    return call ? call(source.data(), buffer) : LZERROR_BADINHANDLE;
+}
+
 struct LzFile {
     INT handle;
     explicit LzFile(INT h) : handle(h) {}
     ~LzFile() {
-        if (handle >= 0) LZClose(handle);
+        if (handle >= 0) LzClose(handle);
     }
     LzFile(const LzFile&) = delete;
     LzFile& operator=(const LzFile&) = delete;
@@ -31,7 +53,7 @@ std::string RecordedName(const std::string& source) {
     // The library writes a name as long as the source's, with room to spare; it takes no size.
     std::vector<char> buffer(std::max<size_t>(source.size() * 2 + 16, 512), '\0');
     std::string copy = source;
-    if (GetExpandedNameA(copy.data(), buffer.data()) != 1) return "";
+    if (LzExpandedName(copy, buffer.data()) != 1) return "";
     return std::string(buffer.data());
 }
 
@@ -39,23 +61,24 @@ std::string RecordedName(const std::string& source) {
 bool ExpandInto(const std::string& source, const std::string& temp) {
     OFSTRUCT sourceInfo = {}, tempInfo = {};
     std::string sourceName = source, tempName = temp;
-    LzFile in(LZOpenFileA(sourceName.data(), &sourceInfo, OF_READ | OF_SHARE_EXCLUSIVE));
+    LzFile in(LzOpen(sourceName, sourceInfo, OF_READ | OF_SHARE_EXCLUSIVE));
     if (in.handle < 0) return false;
-    LzFile out(LZOpenFileA(tempName.data(), &tempInfo, OF_CREATE));
+    LzFile out(LzOpen(tempName, tempInfo, OF_CREATE));
     if (out.handle < 0) return false;
-    return LZCopy(in.handle, out.handle) >= 0;
+    return LzCopy(in.handle, out.handle) >= 0;
 }
 
 }  // namespace
 
+std::string ExpandedDestination(const std::string& source, const std::string& destination) {
+    if (FileNamePart(destination) != kAutoExtName) return destination;
+    std::string recorded = RecordedName(source);
+    if (recorded.empty()) recorded = source;  // unreadable: the expansion fails too, but the name stays a file
+    return RemoveDelimiter(FolderPart(destination), "B") + "\\" + MapText(FileNamePart(recorded), LCMAP_UPPERCASE);
+}
+
 std::string ExpandCompressedFile(const std::string& source, const std::string& destination) {
-    std::string target = destination;
-    if (FileNamePart(destination) == kAutoExtName) {
-        std::string recorded = RecordedName(source);
-        if (recorded.empty()) recorded = source;  // unreadable: the expansion fails too, but the name stays a file
-        std::string name = MapText(FileNamePart(recorded), LCMAP_UPPERCASE);
-        target = RemoveDelimiter(FolderPart(destination), "B") + "\\" + name;
-    }
+    std::string target = ExpandedDestination(source, destination);
     std::string temp = g_state.TempFolder + "EXPAND.OVT";
     if (FileExists(temp)) DeleteFiles(temp);
     // A partial or empty result must not pass for the file: without it the caller's copy fails.
@@ -76,18 +99,19 @@ bool ReplaceFileAtRestart(const std::string& source, const std::string& destinat
     // an entry that removes the destination.
     if (CopyFileOver(source, temp) != 0) return false;
 
+    bool scheduled = true;
     if (g_state.PlatformKind == "NT") {
-        if (MoveFileExA(temp.c_str(), destination.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_DELAY_UNTIL_REBOOT))
-            return true;
-        ShowMessageBox("MoveFileEx関数が失敗しました。", "内部エラー", MB_OK | MB_ICONEXCLAMATION);
-        return false;
-    }
-    if (g_state.PlatformKind == "notNT") {
+        scheduled =
+            MoveFileExA(temp.c_str(), destination.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
+        if (!scheduled) ShowMessageBox("MoveFileEx関数が失敗しました。", "内部エラー", MB_OK | MB_ICONEXCLAMATION);
+    } else if (g_state.PlatformKind == "notNT") {
         std::string shortDestination = ShortPathOf(destination);
         if (shortDestination.empty()) shortDestination = destination;
         std::string shortTemp = ShortPathOf(temp);
         if (shortTemp.empty()) shortTemp = temp;
-        return WriteIniValue("Rename", shortDestination, shortTemp, g_state.WindowsFolder + "WININIT.INI");
+        scheduled = WriteIniValue("Rename", shortDestination, shortTemp, g_state.WindowsFolder + "WININIT.INI");
     }
-    return true;
+    // A copy that nothing will ever move would only fill the Windows folder.
+    if (!scheduled) DeleteFileA(temp.c_str());
+    return scheduled;
 }

@@ -5,6 +5,11 @@
 // The destination file name that asks for the name recorded in the compressed source.
 extern const char* const kAutoExtName;  // "AUTO.EXT"
 
+// Where the expansion writes: a destination named AUTO.EXT takes the name the compressed source
+// records for itself, in upper case (the source's own name when it records none or cannot be
+// read); any other destination stays.
+std::string ExpandedDestination(const std::string& source, const std::string& destination);
+
 // Expands (or copies, when it is not compressed) the source into the fixed temporary file
 // TempFolder + "EXPAND.OVT" and returns that path + "," + the final destination. A destination
 // named AUTO.EXT takes the source's recorded name in upper case. When the source cannot be read

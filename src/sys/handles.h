@@ -67,10 +67,18 @@ struct LibraryHandleTraits {
     static bool Close(HMODULE module) { return FreeLibrary(module) != 0; }
 };
 
+// An icon made by CreateIcon or loaded by LoadImage without LR_SHARED.
+struct IconHandleTraits {
+    using Type = HICON;
+    static HICON Invalid() { return nullptr; }
+    static bool Close(HICON icon) { return DestroyIcon(icon) != 0; }
+};
+
 using FileHandle = UniqueHandle<FileHandleTraits>;
 using Handle = UniqueHandle<KernelHandleTraits>;
 using FindHandle = UniqueHandle<FindHandleTraits>;
 using LibraryHandle = UniqueHandle<LibraryHandleTraits>;
+using IconHandle = UniqueHandle<IconHandleTraits>;
 
 // Owns one reference of a COM interface.
 template <class T>

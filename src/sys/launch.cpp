@@ -25,6 +25,12 @@ bool PumpMessages(int& quitCode) {
     return true;
 }
 
+void ShowLaunchFailed(const std::string& path, const std::string& arguments, DWORD code) {
+    ShowMessageBox(LaunchFailedText(path, arguments, code), "警告", MB_OK | MB_ICONEXCLAMATION);
+}
+
+}  // namespace
+
 void WaitWhilePumping(HANDLE process) {
     // Sleeps until the program ends or a message arrives, so the wait costs no processor time.
     int quitCode = 0;
@@ -38,12 +44,6 @@ void WaitWhilePumping(HANDLE process) {
     }
     if (quitting) PostQuitMessage(quitCode);
 }
-
-void ShowLaunchFailed(const std::string& path, const std::string& arguments, DWORD code) {
-    ShowMessageBox(LaunchFailedText(path, arguments, code), "警告", MB_OK | MB_ICONEXCLAMATION);
-}
-
-}  // namespace
 
 std::string LaunchFailedText(const std::string& path, const std::string& arguments, DWORD code) {
     return "プログラム実行失敗\r\n" + path + " " + arguments + "\r\n\r\n" + SystemErrorText(code);

@@ -9,6 +9,10 @@
 // program has ended. 0 on success, else the Windows error code, after a warning box.
 DWORD RunProgram(const std::string& path, const std::string& arguments, int showCommand, bool wait);
 
+// Waits until the process has ended while the program's windows stay alive: messages are handled
+// as they come. A request to quit that arrives meanwhile is passed on afterwards.
+void WaitWhilePumping(HANDLE process);
+
 // Opens a program or document through the shell. A failure is shown; the result is always 0.
 DWORD OpenProgram(const std::string& path, const std::string& arguments);
 

@@ -24,8 +24,11 @@ RegistryKey& RegistryKey::operator=(RegistryKey&& other) noexcept {
     return *this;
 }
 
+// Names too long for the system are refused here: cut down on their way, they could name another
+// key (a megabyte-long path under Software came out as Software itself, and was deleted).
 LONG RegistryKey::Open(HKEY parent, const std::string& keyPath, REGSAM access) {
     Close();
+    if (TooLongForTheSystem(keyPath)) return ERROR_FILENAME_EXCED_RANGE;
     HKEY key = nullptr;
     LONG result = RegOpenKeyExA(parent, NormalizeKeyPath(keyPath).c_str(), 0, access, &key);
     if (result == ERROR_SUCCESS) key_ = key;
@@ -34,6 +37,7 @@ LONG RegistryKey::Open(HKEY parent, const std::string& keyPath, REGSAM access) {
 
 LONG RegistryKey::Create(HKEY parent, const std::string& keyPath, REGSAM access) {
     Close();
+    if (TooLongForTheSystem(keyPath)) return ERROR_FILENAME_EXCED_RANGE;
     HKEY key = nullptr;
     LONG result = RegCreateKeyExA(parent, NormalizeKeyPath(keyPath).c_str(), 0, nullptr,
                                   REG_OPTION_NON_VOLATILE, access, nullptr, &key, nullptr);
@@ -53,7 +57,7 @@ HKEY RegistryKey::Detach() {
 }
 
 bool RegistryKey::QueryString(const std::string& name, std::string& value) const {
-    if (!key_) return false;
+    if (!key_ || TooLongForTheSystem(name)) return false;
     // Ask for the size first; retry while another writer makes the value grow meanwhile.
     for (int attempt = 0; attempt < 4; ++attempt) {
         DWORD type = 0, size = 0;
@@ -73,7 +77,7 @@ bool RegistryKey::QueryString(const std::string& name, std::string& value) const
 }
 
 bool RegistryKey::QueryDword(const std::string& name, DWORD& value) const {
-    if (!key_) return false;
+    if (!key_ || TooLongForTheSystem(name)) return false;
     DWORD type = 0, data = 0, size = sizeof(data);
     if (RegQueryValueExA(key_, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&data), &size) !=
         ERROR_SUCCESS)
@@ -84,12 +88,13 @@ bool RegistryKey::QueryDword(const std::string& name, DWORD& value) const {
 }
 
 bool RegistryKey::ValueExists(const std::string& name) const {
-    if (!key_) return false;
+    if (!key_ || TooLongForTheSystem(name)) return false;
     return RegQueryValueExA(key_, name.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
 }
 
 LONG RegistryKey::SetValue(const std::string& name, DWORD type, const void* data, DWORD size) {
     if (!key_) return ERROR_INVALID_HANDLE;
+    if (TooLongForTheSystem(name)) return ERROR_FILENAME_EXCED_RANGE;
     return RegSetValueExA(key_, name.c_str(), 0, type, static_cast<const BYTE*>(data), size);
 }
 
@@ -111,6 +116,7 @@ LONG RegistryKey::SetBinary(const std::string& name, const void* data, DWORD siz
 
 LONG RegistryKey::DeleteValue(const std::string& name) {
     if (!key_) return ERROR_INVALID_HANDLE;
+    if (TooLongForTheSystem(name)) return ERROR_FILENAME_EXCED_RANGE;
     return RegDeleteValueA(key_, name.c_str());
 }
 

@@ -35,18 +35,6 @@ std::vector<std::string> PathComponents(const std::string& path) {
     return parts;
 }
 
-// An empty folder text, a drive ("C:", "C:\", "\") or a share root ("\\server\share\"): places where
-// a wildcard deletion would take everything.
-bool IsRootOrEmptyFolder(const std::string& folder) {
-    std::string text = folder;
-    while (!text.empty() && IsPathDelimiterAt(text, text.size() - 1) && text.size() > 2) text.pop_back();
-    if (text.empty() || text == "\\" || text == "\\\\") return true;
-    if (text.size() == 2 && text[1] == ':') return true;
-    if (text.size() == 3 && text[1] == ':' && text[2] == '\\') return true;
-    if (text.size() > 2 && text[0] == '\\' && text[1] == '\\') return PathComponents(text).size() <= 2;
-    return false;
-}
-
 bool HasWildcard(const std::string& path) {
     return path.find('*') != std::string::npos || path.find('?') != std::string::npos;
 }
@@ -63,6 +51,26 @@ bool IsSharedClassKey(const std::string& name) {
     for (const char* shared : kShared)
         if (EqualsNoCase(name, shared)) return true;
     return false;
+}
+
+// Keys that Windows and every program share, under a machine's or a user's root: Microsoft's and
+// Windows' own keys (and each key directly below CurrentVersion, such as Uninstall or Run), the
+// classes, the policies, the 32-bit view's root, and the system's hives.
+bool IsSharedSystemKey(std::vector<std::string> parts) {
+    auto is = [&parts](size_t i, const char* name) { return parts.size() > i && EqualsNoCase(parts[i], name); };
+    if (is(0, "SYSTEM")) return parts.size() < 4;
+    if (is(0, "SAM") || is(0, "SECURITY") || is(0, "HARDWARE")) return true;
+    if (!is(0, "SOFTWARE")) return false;
+    if (is(1, "Wow6432Node")) {
+        if (parts.size() == 2) return true;
+        parts.erase(parts.begin() + 1);  // the 32-bit view holds the same keys
+    }
+    if (is(1, "Classes") || is(1, "Policies")) return parts.size() == 2;
+    if (!is(1, "Microsoft")) return false;
+    if (parts.size() == 2) return true;
+    if (!is(2, "Windows") && !is(2, "Windows NT")) return false;
+    if (parts.size() == 3) return true;
+    return is(3, "CurrentVersion") && parts.size() <= 5;
 }
 
 std::vector<std::string> SplitLines(const std::string& content) {
@@ -83,42 +91,6 @@ std::vector<std::string> SplitLines(const std::string& content) {
 }
 
 // The whole file, or false when it cannot be read.
-bool ReadWholeFile(const std::string& path, std::string& content, DWORD& error) {
-    FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.Valid()) {
-        error = GetLastError();
-        return false;
-    }
-    content.clear();
-    std::vector<char> buffer(64 * 1024);
-    DWORD got = 0;
-    bool ok = true;
-    while ((ok = ReadFile(file.Get(), buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr) != 0) &&
-           got > 0)
-        content.append(buffer.data(), got);
-    if (!ok) error = GetLastError();
-    return ok;
-}
-
-bool WriteWholeFile(const std::string& path, const std::string& content, DWORD& error) {
-    FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                nullptr));
-    if (!file.Valid()) {
-        error = GetLastError();
-        return false;
-    }
-    DWORD written = 0;
-    bool ok = WriteFile(file.Get(), content.data(), static_cast<DWORD>(content.size()), &written, nullptr) != 0 &&
-              written == content.size();
-    if (!ok) error = GetLastError();
-    if (!file.Close() && ok) {
-        ok = false;
-        error = GetLastError();
-    }
-    return ok;
-}
-
 // Puts the line at the end of the [Rename] section: before the first empty line or the next
 // section inside it; at the end when [Rename] is the last section; under a new [Rename] header
 // when the file has none, so that Windows really finds the entry.
@@ -160,7 +132,7 @@ bool DeleteAtRestartWininit(const std::string& path) {
     DWORD error = 0;
     if (PathExists(file)) {
         std::string content;
-        if (!ReadWholeFile(file, content, error)) {
+        if ((error = ReadWholeFile(file, content)) != 0) {
             ShowMessageBox(file + "を読み込めませんでした。\r\n\r\n" + SystemErrorText(error), kInternalErrorTitle,
                            MB_OK | MB_ICONEXCLAMATION);
             return false;
@@ -172,7 +144,7 @@ bool DeleteAtRestartWininit(const std::string& path) {
     InsertRenameLine(lines, newLine);
     std::string content;
     for (const std::string& line : lines) content += line + "\r\n";
-    if (!WriteWholeFile(file, content, error)) {
+    if ((error = WriteWholeFile(file, content)) != 0) {
         ShowMessageBox(file + "に書き込めませんでした。\r\n\r\n" + SystemErrorText(error), kInternalErrorTitle,
                        MB_OK | MB_ICONEXCLAMATION);
         return false;
@@ -182,14 +154,28 @@ bool DeleteAtRestartWininit(const std::string& path) {
 
 }  // namespace
 
+bool IsRootOrEmptyFolder(const std::string& folder) {
+    std::string text = folder;
+    while (!text.empty() && IsPathDelimiterAt(text, text.size() - 1) && text.size() > 2) text.pop_back();
+    if (text.empty() || text == "\\" || text == "\\\\") return true;
+    if (text.size() == 2 && text[1] == ':') return true;
+    if (text.size() == 3 && text[1] == ':' && text[2] == '\\') return true;
+    if (text.size() > 2 && text[0] == '\\' && text[1] == '\\') return PathComponents(text).size() <= 2;
+    return false;
+}
+
 void SetOperationOwnerWindow(HWND owner) { g_owner = owner; }
 
 HWND OperationOwnerWindow() { return g_owner; }
 
 DWORD DeleteFiles(const std::string& path) {
+    // Cut down on its way to the system, such a path would name another file.
+    if (TooLongForTheSystem(path)) return ERROR_FILENAME_EXCED_RANGE;
     bool wildcard = HasWildcard(path);
     if (!wildcard && !FileExists(path)) return ERROR_FILE_NOT_FOUND;
+    // Decided on the place, not the spelling: "C:\\App\\..\\*.*" is a root too.
     if (wildcard && IsRootOrEmptyFolder(FolderPart(path))) return ERROR_ACCESS_DENIED;
+    if (wildcard && IsRootOrEmptyFolder(CanonicalPath(FolderPart(path)))) return ERROR_ACCESS_DENIED;
     // A pattern cannot be loaded as a library, so only a single file is unregistered.
     if (!wildcard && IsServerFile(path)) RegisterServer(path, false);
 
@@ -211,7 +197,8 @@ DWORD DeleteFiles(const std::string& path) {
 }
 
 DWORD RemoveFolder(const std::string& folder, const std::string& patterns) {
-    if (IsRootOrEmptyFolder(folder)) return ERROR_ACCESS_DENIED;
+    if (TooLongForTheSystem(folder)) return ERROR_FILENAME_EXCED_RANGE;
+    if (IsRootOrEmptyFolder(folder) || IsRootOrEmptyFolder(CanonicalPath(folder))) return ERROR_ACCESS_DENIED;
     std::string base = AddDelimiter(folder, "B");
     std::string rest = patterns;
     while (!rest.empty()) {
@@ -231,8 +218,17 @@ bool IsProtectedRegistryKey(const std::string& rootMacro, const std::string& key
     // Under HKEY_CLASSES_ROOT a single key is an extension or a class of its own program.
     if (root == HKEY_CLASSES_ROOT) return parts.size() == 1 && IsSharedClassKey(parts[0]);
     // Under HKEY_USERS the first component is a user's whole hive.
-    if (root == HKEY_USERS) return parts.size() < 3;
-    return parts.size() < 2;
+    if (root == HKEY_USERS) return parts.size() < 3 || IsSharedSystemRegistryKey(rootMacro, keyPath);
+    return parts.size() < 2 || IsSharedSystemRegistryKey(rootMacro, keyPath);
+}
+
+bool IsSharedSystemRegistryKey(const std::string& rootMacro, const std::string& keyPath) {
+    std::vector<std::string> parts = PathComponents(keyPath);
+    HKEY root = RootKeyOf(rootMacro);
+    if (root == HKEY_CLASSES_ROOT) return false;
+    // Under HKEY_USERS, below a user's hive as for one user.
+    if (root == HKEY_USERS && !parts.empty()) parts.erase(parts.begin());
+    return IsSharedSystemKey(parts);
 }
 
 bool DeleteRegistryKey(const std::string& rootMacro, const std::string& keyPath) {

@@ -16,6 +16,10 @@ HWND OperationOwnerWindow();
 // A wildcard directly in a drive root, a share root or a path without a folder is refused with 5.
 DWORD DeleteFiles(const std::string& path);
 
+// An empty folder text, a drive ("C:", "C:\", "\") or a share root ("\\server\share\"): places
+// where a wildcard deletion would take everything, so DeleteFiles and RemoveFolder refuse them.
+bool IsRootOrEmptyFolder(const std::string& folder);
+
 // Deletes the files matching each pattern of the list ("*.INI|*.GID|", the last "|" optional)
 // inside the folder, then removes the folder; the result is that of the removal alone (145 when
 // something remains). An empty folder text or a drive or share root is refused with 5.
@@ -23,11 +27,14 @@ DWORD RemoveFolder(const std::string& folder, const std::string& patterns);
 
 // Deletes the key with all its subkeys, trying up to 99 times; failures are ignored. Key paths with
 // fewer than two components ("Software", "(Local)" alone) are refused, except single keys under
-// "(Class)" that are not shared by the whole system (an extension key, a program's own class).
-// Always true.
+// "(Class)" that are not shared by the whole system (an extension key, a program's own class); so
+// are the keys that Windows and every program share ("SOFTWARE\Microsoft", "SOFTWARE\Classes",
+// "...\CurrentVersion\Uninstall", the system's hives). Always true.
 bool DeleteRegistryKey(const std::string& rootMacro, const std::string& keyPath);
 // Whether DeleteRegistryKey would refuse the key.
 bool IsProtectedRegistryKey(const std::string& rootMacro, const std::string& keyPath);
+// Whether the key is one that Windows and every program share (refused for that reason).
+bool IsSharedSystemRegistryKey(const std::string& rootMacro, const std::string& keyPath);
 
 // The 8.3 form of an existing path; empty when the system cannot give it.
 std::string ShortPathOf(const std::string& path);

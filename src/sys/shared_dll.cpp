@@ -7,7 +7,7 @@
 #include "script/text.h"
 #include "sys/error_text.h"
 #include "sys/registry.h"
-#include "sys/handles.h"
+#include "sys/server_host.h"
 
 const char* const kSharedDllsKey = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
 
@@ -27,38 +27,23 @@ void ReportCountNotStored(const std::string& path, LONG error) {
                    "共有DLLカウントエラー", MB_OK | MB_ICONEXCLAMATION);
 }
 
-using ServerEntry = HRESULT(STDAPICALLTYPE*)();
-
-ServerEntry FindEntry(HMODULE module, const char* name) {
-    FARPROC proc = GetProcAddress(module, name);
-    // Through a generic function pointer: the entry's real type is known only by convention.
-    return reinterpret_cast<ServerEntry>(reinterpret_cast<void (*)()>(proc));
-}
-
-HMODULE LoadServer(const std::string& path) {
-    // No system box for a missing dependency; the server's own folder is searched for its DLLs.
-    UINT previousMode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
-    HMODULE module = LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-    SetErrorMode(previousMode);
-    return module;
-}
-
 }  // namespace
 
-int GetSharedCount(const std::string& path) {
+long long GetSharedCount(const std::string& path) {
     RegistryKey key = OpenCountsKey();
     DWORD count = 0;
     if (!key.QueryDword(path, count)) return 0;
-    return static_cast<int>(count);
+    return count;
 }
 
-int ChangeSharedCount(const std::string& path, bool raise) {
-    int count = GetSharedCount(path);
+long long ChangeSharedCount(const std::string& path, bool raise) {
+    const long long kLargestCount = 0xFFFFFFFFLL;
+    long long count = GetSharedCount(path);
     RegistryKey key = OpenCountsKey();
     LONG result;
     if (raise) {
         if (count == 0 && FileExists(path)) count = 1;
-        ++count;
+        if (count < kLargestCount) ++count;
         result = key.SetDword(path, static_cast<DWORD>(count));
     } else {
         --count;
@@ -71,24 +56,28 @@ int ChangeSharedCount(const std::string& path, bool raise) {
 }
 
 bool RegisterServer(const std::string& path, bool registerServer) {
-    LibraryHandle library(LoadServer(path));
-    if (!library.Valid()) {
+    // The entry point runs in a host process: a server that crashes cannot take the run with it.
+    ServerOutcome outcome = CallServerEntry(path, registerServer);
+    if (outcome == ServerOutcome::LoadFailed) {
         if (g_state.SetupMode == "SETUP")
             ShowMessageBox(path + "の読み込みに失敗しました。", "OCX/DLL登録エラー(LoadLibrary)",
                            MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
     if (!registerServer) {
-        if (ServerEntry entry = FindEntry(library.Get(), "DllUnregisterServer")) entry();
+        // What unregistration returns is not reported; a crash is, since the server's entries
+        // may be left behind.
+        if (outcome == ServerOutcome::Crashed)
+            ShowMessageBox(path + "のDllUnregisterServer関数が失敗しました。", "OCX/DLL登録エラー(Procedure)",
+                           MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
-    ServerEntry entry = FindEntry(library.Get(), "DllRegisterServer");
-    if (!entry) {
+    if (outcome == ServerOutcome::EntryMissing) {
         ShowMessageBox(path + "のDllRegisterServerエントリが見つかりません。", "OCX/DLL登録エラー(GetProcAddress)",
                        MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
-    if (entry() != S_OK) {
+    if (outcome != ServerOutcome::Succeeded) {
         ShowMessageBox(path + "のDllRegisterServer関数が失敗しました。", "OCX/DLL登録エラー(Procedure)",
                        MB_OK | MB_ICONEXCLAMATION);
         return false;

@@ -3,7 +3,6 @@
 #include <objbase.h>
 #include <shlobj.h>
 
-#include <cstdio>
 #include <vector>
 
 #include "script/fileops.h"
@@ -37,8 +36,9 @@ std::string WorkingFolderFor(const std::string& target, const std::string& workF
 std::string ComErrorText(HRESULT code) {
     std::string text = SystemMessageOf(static_cast<DWORD>(code));
     if (!text.empty()) return text;
+    // The system's own formatting: the C library's would add its whole printf to the program.
     char number[16];
-    std::snprintf(number, sizeof(number), "%08lX", static_cast<unsigned long>(code));
+    wsprintfA(number, "%08lX", static_cast<unsigned long>(code));
     return std::string("OLE エラー ") + number;
 }
 

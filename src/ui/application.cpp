@@ -4,6 +4,7 @@
 
 #include "app/resource_ids.h"
 #include "ui/form.h"
+#include "sys/system_library.h"
 
 namespace {
 
@@ -44,8 +45,7 @@ Application::Application() : previous_(g_current) {
     g_current = this;
     g_terminated = false;
     g_exitCode = 0;
-    INITCOMMONCONTROLSEX init{sizeof(init), ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
-    InitCommonControlsEx(&init);
+    InitCommonControlClasses(ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES);
 }
 
 Application::~Application() {

@@ -5,8 +5,9 @@
 #include <algorithm>
 #include <vector>
 
+#include "script/fileops.h"
+#include "sys/system_library.h"
 #include "ui/application.h"
-#include "sys/handles.h"
 
 namespace {
 
@@ -17,25 +18,6 @@ int g_nextAutomaticId = 20000;
 const FontPtr& DefaultFont() {
     static const FontPtr font = std::make_shared<const FontHandle>(Font{});
     return font;
-}
-
-bool ReadWholeFile(const std::string& path, std::string& bytes) {
-    FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.Valid()) return false;
-    LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart > 0x7FFFFFFF) return false;
-    bytes.assign(static_cast<size_t>(size.QuadPart), '\0');
-    size_t done = 0;
-    while (done < bytes.size()) {
-        DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1 << 20));
-        DWORD read = 0;
-        if (!ReadFile(file.Get(), bytes.data() + done, chunk, &read, nullptr)) return false;
-        if (read == 0) break;
-        done += read;
-    }
-    bytes.resize(done);
-    return true;
 }
 
 // Lines end with CR LF, LF or CR in the file; the edit control wants CR LF. The text stops at
@@ -87,6 +69,15 @@ Control* Control::FromHandle(HWND hwnd) {
 void Control::CreateHandle(const ParentRef& parent, const char* windowClass, DWORD style,
                            DWORD exStyle, int left, int top, int width, int height,
                            const std::string& text, int id) {
+    // Each edge is scaled, as MapDialogRect maps a dialog's rectangles: controls that touch in
+    // the design touch on the screen, never overlap, and every size stays within a pixel of the
+    // design's ratio.
+    RECT bounds{Scaled(left), Scaled(top), Scaled(left + width), Scaled(top + height)};
+    CreateHandleAt(parent, windowClass, style, exStyle, bounds, text, id);
+}
+
+void Control::CreateHandleAt(const ParentRef& parent, const char* windowClass, DWORD style,
+                             DWORD exStyle, const RECT& bounds, const std::string& text, int id) {
     DestroyHandle();
     HWND parentHandle = parent.Handle();
     Form* form = parent.OwnerForm();
@@ -97,8 +88,9 @@ void Control::CreateHandle(const ParentRef& parent, const char* windowClass, DWO
         form_->AddControl(this);
     }
     if (id == 0) id = g_nextAutomaticId++;
-    hwnd_ = CreateWindowExA(exStyle, windowClass, text.c_str(), style | WS_CHILD | WS_VISIBLE, left,
-                            top, width, height, parentHandle,
+    hwnd_ = CreateWindowExA(exStyle, windowClass, text.c_str(), style | WS_CHILD | WS_VISIBLE,
+                            bounds.left, bounds.top, bounds.right - bounds.left,
+                            bounds.bottom - bounds.top, parentHandle,
                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                             GetModuleHandleA(nullptr), nullptr);
     if (!hwnd_) return;
@@ -620,9 +612,8 @@ void Memo::SetScrollBars(TScrollStyle scrollBars) {
     GroupBox* group = dynamic_cast<GroupBox*>(FromHandle(parent));
     DestroyHandle();
     ParentRef where = group ? ParentRef(*group) : ParentRef(*form);
-    CreateHandle(where, "EDIT", MemoStyle() | (readOnly ? ES_READONLY : 0), WS_EX_CLIENTEDGE,
-                 bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top,
-                 text, id);
+    CreateHandleAt(where, "EDIT", MemoStyle() | (readOnly ? ES_READONLY : 0), WS_EX_CLIENTEDGE,
+                   bounds, text, id);
     HWND hwnd = Handle();
     if (!hwnd) return;
     SendMessageA(hwnd, EM_SETLIMITTEXT, 0, 0);
@@ -635,7 +626,7 @@ void Memo::SetScrollBars(TScrollStyle scrollBars) {
 
 bool Memo::LoadFromFile(const std::string& path) {
     std::string bytes;
-    if (!ReadWholeFile(path, bytes)) return false;
+    if (ReadWholeFile(path, bytes) != 0) return false;
     SetCaption(TextLines(bytes));
     return true;
 }
@@ -690,6 +681,15 @@ void Image::Create(const ParentRef& parent, int left, int top, int width, int he
 
 void Image::SetIcon(HICON icon) {
     if (Handle()) SendMessageA(Handle(), STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
+    if (owned_.Get() != icon) owned_.Reset(nullptr);  // the control no longer shows it
+}
+
+bool Image::LoadIconResource(int resourceId) {
+    auto icon = static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(resourceId),
+                                              IMAGE_ICON, Width(), Height(), LR_DEFAULTCOLOR));
+    SetIcon(icon);
+    owned_.Reset(icon);
+    return icon != nullptr;
 }
 
 HICON Image::Icon() const {
@@ -697,8 +697,7 @@ HICON Image::Icon() const {
 }
 
 void ProgressBar::Create(const ParentRef& parent, int left, int top, int width, int height, int id) {
-    INITCOMMONCONTROLSEX init{sizeof(init), ICC_PROGRESS_CLASS};
-    InitCommonControlsEx(&init);
+    InitCommonControlClasses(ICC_PROGRESS_CLASS);
     CreateHandle(parent, PROGRESS_CLASSA, 0, 0, left, top, width, height, "", id);
     if (Handle()) {
         SendMessageA(Handle(), PBM_SETRANGE32, 0, 100);

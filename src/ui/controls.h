@@ -1,12 +1,15 @@
 #pragma once
-// Controls of the forms: standard Windows controls created with CreateWindowExA at pixel
-// positions in their parent's client area. The form routes WM_COMMAND notifications to the
-// control that sent them (by window handle), which calls its OnClick / OnChange.
+// Controls of the forms: standard Windows controls created with CreateWindowExA in their
+// parent's client area, at places given in pixels at 96 dpi and scaled to the screen (form.h);
+// once created, a control's bounds are in screen pixels. The form routes WM_COMMAND
+// notifications to the control that sent them (by window handle), which calls its OnClick /
+// OnChange.
 #include <windows.h>
 
 #include <functional>
 #include <string>
 
+#include "sys/handles.h"
 #include "ui/form.h"
 
 class GroupBox;
@@ -50,7 +53,7 @@ public:
     std::string Caption() const;
     virtual void SetCaption(const std::string& caption);
 
-    // Bounds in the parent's client coordinates.
+    // Bounds in the parent's client coordinates, in screen pixels.
     int Left() const;
     int Top() const;
     int Width() const;
@@ -77,9 +80,13 @@ public:
     std::function<void()> OnChange;
 
 protected:
-    // Creates the window; id 0 takes the next free automatic id.
+    // Creates the window at a place given in pixels at 96 dpi; id 0 takes the next free
+    // automatic id.
     void CreateHandle(const ParentRef& parent, const char* windowClass, DWORD style, DWORD exStyle,
                       int left, int top, int width, int height, const std::string& text, int id);
+    // The same at bounds already in screen pixels (a window made again where it was).
+    void CreateHandleAt(const ParentRef& parent, const char* windowClass, DWORD style, DWORD exStyle,
+                        const RECT& bounds, const std::string& text, int id);
     void DestroyHandle();
     // A WM_COMMAND notification code sent by this control.
     virtual void Notify(WORD code);
@@ -251,10 +258,19 @@ protected:
 
 class Image : public Control {
 public:
+    // The window goes before the icon it shows.
+    ~Image() override { DestroyHandle(); }
     void Create(const ParentRef& parent, int left, int top, int width, int height, int id = 0);
     // The icon is not owned (shared icons from LoadIcon need no destruction).
     void SetIcon(HICON icon);
+    // An icon resource of the program, loaded at the control's size: the icon's own image of
+    // that size where it has one, so that it stays sharp at every display scale. False (and no
+    // icon) when the program has no such resource.
+    bool LoadIconResource(int resourceId);
     HICON Icon() const;
+
+private:
+    IconHandle owned_;
 };
 
 class ProgressBar : public Control {

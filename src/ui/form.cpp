@@ -50,6 +50,24 @@ BOOL CALLBACK DisableOne(HWND hwnd, LPARAM data) {
 
 }  // namespace
 
+int ScreenDpi() {
+    static const int dpi = [] {
+        HDC screen = GetDC(nullptr);
+        int logPixels = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
+        if (screen) ReleaseDC(nullptr, screen);
+        return logPixels > 0 ? logPixels : kDesignDpi;
+    }();
+    return dpi;
+}
+
+int ScalePixels(int pixelsAt96, int dpi) {
+    long long product = static_cast<long long>(pixelsAt96) * dpi;
+    long long half = kDesignDpi / 2;
+    long long scaled = product >= 0 ? (product + half) / kDesignDpi
+                                    : -((-product + half) / kDesignDpi);
+    return static_cast<int>(scaled);
+}
+
 COLORREF ResolveColor(COLORREF color) {
     if (color & kSystemColorFlag) return GetSysColor(static_cast<int>(color & 0xFF));
     return color;
@@ -60,7 +78,7 @@ COLORREF ResolveColor(COLORREF color) {
 
 FontHandle::FontHandle(const Font& font) : info_(font) {
     LOGFONTA lf{};
-    lf.lfHeight = font.Height;
+    lf.lfHeight = Scaled(font.Height);
     lf.lfWeight = font.Bold ? FW_BOLD : FW_NORMAL;
     lf.lfItalic = font.Italic ? TRUE : FALSE;
     lf.lfCharSet = font.Charset;
@@ -448,7 +466,9 @@ int Form::ClientHeight() const {
     return r.bottom;
 }
 
-void Form::SetClientSize(int width, int height) {
+void Form::SetClientSize(int width, int height) { ResizeClient(Scaled(width), Scaled(height)); }
+
+void Form::ResizeClient(int width, int height) {
     if (!hwnd_) return;
     RECT r{0, 0, width, height};
     AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongPtrA(hwnd_, GWL_STYLE)), FALSE,
@@ -484,7 +504,7 @@ void Form::SetBorderStyle(BorderStyle style, bool systemMenu) {
     else
         exStyle &= ~static_cast<DWORD>(WS_EX_DLGMODALFRAME);
     ApplyStyle(newStyle, exStyle);
-    SetClientSize(clientWidth, clientHeight);
+    ResizeClient(clientWidth, clientHeight);
 }
 
 void Form::SetCenteredOnScreen() {

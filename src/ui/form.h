@@ -27,13 +27,29 @@ COLORREF ResolveColor(COLORREF color);
 // The text of a window of this program (any length); empty for no window.
 std::string WindowTextOf(HWND hwnd);
 
+// Display scale. The windows are designed in pixels at 96 dpi. When a window or control is
+// created, and when a font is made, every position, size and font height it is given is turned
+// into pixels of the screen by the system DPI / 96 (the program is system-DPI aware). Everything
+// read back from a window, and every change of a place or size made at run time, is in screen
+// pixels: a distance the design gives at 96 dpi goes through Scaled() first, so that what is
+// computed keeps its proportions at every scale.
+constexpr int kDesignDpi = 96;
+// The system DPI, read once (96 when the screen does not tell).
+int ScreenDpi();
+// Pixels at 96 dpi as pixels at the given DPI, rounded to the nearest, halves away from zero
+// (as MulDiv rounds): 2 -> 3 at 120 and 144 dpi, 25 -> 31 at 120 dpi, -19 -> -29 at 144 dpi.
+int ScalePixels(int pixelsAt96, int dpi);
+// Pixels at 96 dpi as pixels of this screen.
+inline int Scaled(int pixelsAt96) { return ScalePixels(pixelsAt96, ScreenDpi()); }
+
 // Modal results.
 constexpr int mrNone = 0;
 constexpr int mrOk = IDOK;
 constexpr int mrCancel = IDCANCEL;
 
-// A font as the forms describe it. Height < 0 is the character height in pixels (the usual
-// form, "12 px" is -12); Height > 0 is the cell height.
+// A font as the forms describe it. Height < 0 is the character height in pixels at 96 dpi (the
+// usual form, "12 px" is -12); Height > 0 is the cell height. The font is made at the screen's
+// scale.
 struct Font {
     std::string Name = "ＭＳ Ｐゴシック";
     int Height = -12;
@@ -94,6 +110,7 @@ public:
     int Top() const { return bounds_.top; }
     int Width() const { return bounds_.right - bounds_.left; }
     int Height() const { return bounds_.bottom - bounds_.top; }
+    // In screen pixels.
     void SetBounds(int left, int top, int width, int height);
     RECT Bounds() const { return bounds_; }
     // Client: the control follows its form's client area.
@@ -162,7 +179,8 @@ public:
     void SetBounds(int left, int top, int width, int height);
     int ClientWidth() const;
     int ClientHeight() const;
-    void SetClientSize(int width, int height);  // keeps the position
+    // The client size as designed, in pixels at 96 dpi (scaled to the screen); keeps the position.
+    void SetClientSize(int width, int height);
 
     // Single border with a system menu (close box, no minimise/maximise boxes) or a dialog
     // frame without one (then Alt+F4 does not close it either). Set the border before the
@@ -241,6 +259,7 @@ private:
     void Activated();
     bool CloseModal();
     void ApplyStyle(DWORD style, DWORD exStyle);
+    void ResizeClient(int width, int height);  // in screen pixels
     HBRUSH BackgroundBrush();
     bool IsTransparentChild(HWND child) const;
 

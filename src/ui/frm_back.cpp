@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "app/control_ids.h"
+#include "script/fileops.h"
+#include "sys/system_library.h"
 #include "ui/application.h"
 
 namespace {
@@ -56,31 +58,25 @@ std::string FormatVersionText(const std::string& fileVersion) {
 }
 
 std::string ReadFileVersionString(const std::string& path) {
+    // The version library, from the system folder only.
+    static auto infoSize = SystemFunctionAs<DWORD(WINAPI*)(LPCSTR, LPDWORD)>("VERSION.DLL", "GetFileVersionInfoSizeA");
+    static auto info = SystemFunctionAs<BOOL(WINAPI*)(LPCSTR, DWORD, DWORD, LPVOID)>("VERSION.DLL", "GetFileVersionInfoA");
+    static auto query = SystemFunctionAs<BOOL(WINAPI*)(LPCVOID, LPCSTR, LPVOID*, PUINT)>("VERSION.DLL", "VerQueryValueA");
+    if (!infoSize || !info || !query) return "";
     DWORD ignored = 0;
-    DWORD size = GetFileVersionInfoSizeA(path.c_str(), &ignored);
+    DWORD size = infoSize(path.c_str(), &ignored);
     if (size == 0) return "";
     std::vector<char> data(size);
-    if (!GetFileVersionInfoA(path.c_str(), 0, size, data.data())) return "";
+    if (!info(path.c_str(), 0, size, data.data())) return "";
     void* value = nullptr;
     UINT length = 0;
-    if (!VerQueryValueA(data.data(), kVersionQuery, &value, &length) || !value || length == 0)
-        return "";
+    if (!query(data.data(), kVersionQuery, &value, &length) || !value || length == 0) return "";
     const char* text = static_cast<const char*>(value);
     // The length counts characters and may include the terminating NUL.
     size_t bytes = 0;
     const char* end = data.data() + data.size();
     while (text + bytes < end && text[bytes] != '\0') ++bytes;
     return std::string(text, bytes);
-}
-
-std::string ProgramFilePath() {
-    std::vector<char> buffer(MAX_PATH);
-    while (true) {
-        DWORD length = GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (length == 0) return "";
-        if (length < buffer.size()) return std::string(buffer.data(), length);
-        buffer.resize(buffer.size() * 2);
-    }
 }
 
 TfrmBack::TfrmBack() : Form("TfrmBack") {
@@ -130,6 +126,12 @@ void TfrmBack::FormCreate() {
             SetClassLongPtrA(Handle(), GCLP_HICON, reinterpret_cast<LONG_PTR>(icon));
 }
 
+void TfrmBack::FormCloseQuery(bool& canClose) {
+    if (!wizard_ || !wizard_->IsModal()) return;
+    canClose = false;
+    wizard_->Close();
+}
+
 const std::string& TfrmBack::VersionText() {
     if (!versionRead_) {
         versionText_ = FormatVersionText(ReadFileVersionString(ProgramFilePath()));
@@ -144,7 +146,7 @@ void TfrmBack::FormResize() {
     if (started_ || !Visible() || GetWindowState() != WindowState::Normal) return;
     started_ = true;
     SetCaption("Orvant Setup Nova Version" + VersionText());
-    lblBackTitle2.SetBounds(lblBackTitle1.Left() + 2, lblBackTitle1.Top() + 2,
+    lblBackTitle2.SetBounds(lblBackTitle1.Left() + Scaled(2), lblBackTitle1.Top() + Scaled(2),
                             lblBackTitle1.Width(), lblBackTitle1.Height());
     SetWindowState(WindowState::Maximized);
     if (wizard_) wizard_->ShowModal();
@@ -155,14 +157,14 @@ void TfrmBack::SetBanner(const std::string& text) {
     lblPrgTitle1.SetCaption(text);
     lblPrgTitle2.SetCaption(text);
     lblPrgTitle1.SetAutoSize(false);
-    int width = lblPrgTitle1.Width() + 8;
+    int width = lblPrgTitle1.Width() + Scaled(8);
     int height = lblPrgTitle1.Height();
-    int left = Width() - 24 - width;
-    int top = Height() - 48 - height;
+    int left = Width() - Scaled(24) - width;
+    int top = Height() - Scaled(48) - height;
     lblPrgTitle1.SetBounds(left, top, width, height);
     // The shadow gets the same box, so its italic tail is not cut off either.
     lblPrgTitle2.SetAutoSize(false);
-    lblPrgTitle2.SetBounds(left + 2, top + 2, width, height);
+    lblPrgTitle2.SetBounds(left + Scaled(2), top + Scaled(2), width, height);
     lblPrgTitle2.Show();
     lblPrgTitle1.Show();
     lblPrgTitle2.Repaint();
@@ -173,6 +175,6 @@ void TfrmBack::SetTitles(const std::string& text) {
     for (Label* label : {&lblBackTitle1, &lblBackTitle2}) {
         label->SetCaption(text);
         label->SetAutoSize(false);
-        label->SetWidth(Width() - 24);
+        label->SetWidth(Width() - Scaled(24));
     }
 }

@@ -19,8 +19,6 @@ std::string FormatVersionText(const std::string& fileVersion);
 // file has none.
 std::string ReadFileVersionString(const std::string& path);
 
-// The running program's own file path.
-std::string ProgramFilePath();
 
 class TfrmBack : public Form {
 public:
@@ -33,11 +31,11 @@ public:
     const std::string& VersionText();
 
     // The banner: both banner labels get the text; the banner sits with its right edge 24 and
-    // its bottom edge 48 pixels inside the window, its shadow 2 pixels right and down; both are
-    // shown and painted at once.
+    // its bottom edge 48 pixels (at 96 dpi) inside the window, its shadow 2 pixels right and
+    // down; both are shown and painted at once.
     void SetBanner(const std::string& text);
     // The title: both title labels get the text, stop sizing themselves and become as wide as
-    // the window less 24 pixels.
+    // the window less 24 pixels (at 96 dpi).
     void SetTitles(const std::string& text);
 
     TGradBox GradBox;
@@ -49,6 +47,10 @@ public:
 protected:
     void FormCreate() override;
     void FormResize() override;
+    // Closing the background (the task bar's "Close window", Alt+F4 once the work is over) while
+    // the wizard is up closes the wizard instead, through its own close rules and clean-up; the
+    // background follows when the wizard has gone.
+    void FormCloseQuery(bool& canClose) override;
 
 private:
     Form* wizard_ = nullptr;

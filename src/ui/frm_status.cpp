@@ -38,6 +38,8 @@ TfrmStatus::TfrmStatus() : Form("TfrmStatus") {
 void TfrmStatus::FormCreate() { DisableSystemClose(); }
 
 void TfrmStatus::btnAbortClick() {
+    // A click that was on its way when the run disabled the button comes too late.
+    if (!btnAbort.Enabled()) return;
     std::string caption = btnAbort.Caption();
     if (caption == "中断(&A)") {
         int answer = ShowMessageBox("ここで処理を中断すると、すでにコピー済みのファイルなどは削除されません。\r\n"

@@ -58,7 +58,7 @@ std::vector<GradBand> ComputeGradBands(COLORREF startColor, COLORREF endColor, i
     return bands;
 }
 
-TGradBox::TGradBox() { SetBounds(0, 0, 128, 128); }
+TGradBox::TGradBox() { SetBounds(0, 0, Scaled(128), Scaled(128)); }
 
 void TGradBox::Changed() {
     Invalidate();

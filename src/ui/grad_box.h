@@ -29,7 +29,7 @@ std::vector<GradBand> ComputeGradBands(COLORREF startColor, COLORREF endColor, i
 
 class TGradBox : public GraphicControl {
 public:
-    // 128 x 128 pixels, white to black, 128 steps, vertical.
+    // 128 x 128 pixels at 96 dpi, white to black, 128 steps, vertical.
     TGradBox();
 
     COLORREF StartColor() const { return startColor_; }

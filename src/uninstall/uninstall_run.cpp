@@ -7,6 +7,7 @@
 #include "script/fileops.h"
 #include "script/ini.h"
 #include "script/text.h"
+#include "script/uninstall_log.h"
 #include "sys/error_text.h"
 #include "sys/registry.h"
 #include "sys/removal.h"
@@ -55,6 +56,12 @@ UninstallOptions OptionsFromCheckBoxes(bool firstChecked, bool othersVisible, bo
     return options;
 }
 
+UninstallOptions PresetUninstallOptions(const std::string& checkBoxValue) {
+    if (checkBoxValue == "DeleteAll") return OptionsFromCheckBoxes(true, false, false);
+    auto flag = [&checkBoxValue](int position) { return CopyHead(CopyFrom(checkBoxValue, position), 1) == "1"; };
+    return OptionsFromCheckBoxes(flag(1), true, flag(3));
+}
+
 UninstallEngine::UninstallEngine(RunUi& ui, std::string logPath, std::string installFolder, UninstallOptions options)
     : ui_(ui), logPath_(std::move(logPath)), installFolder_(std::move(installFolder)), options_(std::move(options)) {}
 
@@ -78,26 +85,28 @@ void UninstallEngine::Fail(const std::string& block) {
 }
 
 bool UninstallEngine::IsProtectedInstallFolder(const std::string& folder) {
-    if (folder.size() <= 3) return true;  // a drive root such as C:\ (or no real folder at all)
+    // Decided on the place the folder names, however it is spelt (case, short names, "..", "\\").
+    std::string place = CanonicalPath(folder);
+    if (folder.size() <= 3 || place.size() <= 3) return true;  // a drive root such as C:\ (or no folder)
     const ProgramState& s = g_state;
     const std::string* guarded[] = {
         &s.WindowsFolder,         &s.SystemFolder,          &s.TempFolder,          &s.StartMenuFolder,
         &s.ProgramsFolder,        &s.DesktopFolder,         &s.StartupFolder,       &s.SendToFolder,
         &s.DocumentsFolder,       &s.CommonStartMenuFolder, &s.CommonProgramsFolder, &s.CommonDesktopFolder,
         &s.CommonStartupFolder,   &s.CommonDocumentsFolder, &s.ProgramFilesFolder};
-    std::string candidate = UpperCase(AddDelimiter(folder, "B"));
     for (const std::string* value : guarded) {
         if (value->size() <= 1) continue;  // "\": a folder the system did not name
-        std::string protectedFolder = UpperCase(AddDelimiter(*value, "B"));
         // The folder itself, or one that contains it (Program Files, a profile's parent).
-        if (protectedFolder.compare(0, candidate.size(), candidate) == 0) return true;
+        if (IsSameOrInside(*value, folder)) return true;
     }
     return false;
 }
 
 UninstallOutcome UninstallEngine::Run() {
     outcome_ = UninstallOutcome{};
-    if (installFolder_.empty()) {
+    // A log that names no install folder (a broken or foreign file) shows a lone "\" on the page:
+    // that is no folder either, and the run must not report an uninstall it never did.
+    if (RemoveDelimiter(installFolder_, "B").empty()) {
         ShowMessageBox(g_state.UnSetupWord + "フォルダが不明です。\r\n" + g_state.UnSetupWord + "は続行できません。",
                        "致命的エラー", MB_OK | MB_ICONSTOP);
         outcome_.stopped = true;
@@ -154,7 +163,7 @@ int UninstallEngine::DecideFile(const std::string& path, std::string& options) {
         options += "/L";
         return 0;
     };
-    int count = GetSharedCount(path);
+    long long count = GetSharedCount(path);
     if (count == 0) {
         if (HasFlag(options, "/C")) {
             if (ShowMessageBox(ConfirmQuestion(path), "ファイル削除の確認", MB_YESNO | MB_ICONQUESTION) != IDYES)
@@ -188,10 +197,8 @@ void UninstallEngine::RemoveFile(const std::string& entry, bool recordFailures) 
     int result = DecideFile(path, options);
     if (FileExists(path) && !HasFlag(options, "/L")) {
         if (result == 0) result = ERROR_ACCESS_DENIED;  // the shell reported success, the file is still there
-        if (HasFlag(options, "/F")) {
-            DeleteAtRestart(path);
-            extraInfo = kRestartNotice;
-        }
+        // The notice (and with it the restart offer) only for a deletion that is really scheduled.
+        if (HasFlag(options, "/F") && DeleteAtRestart(path)) extraInfo = kRestartNotice;
     }
     if (result != 0 && recordFailures) {
         Fail("<File> " + path + kLineEnd + SystemErrorText(static_cast<DWORD>(result)) + extraInfo + kLineEnd);
@@ -226,7 +233,7 @@ void UninstallEngine::RemoveFolders() {
     for (int n = count; n >= 1; --n) {
         std::string folder = Value("DeleteFolder", "Folder" + IntToStr(n));
         DWORD result;
-        if (FindNoCase(installFolder_, folder) != 0) {
+        if (IsSameOrInside(folder, installFolder_)) {
             // Pattern deletion only inside an install folder that may be removed at all.
             result = RemoveFolder(folder, installFolderProtected_ ? "" : options_.extraPatterns);
             if (options_.deleteAllMode) result = 0;  // the install folder step deletes everything there
@@ -282,7 +289,15 @@ void UninstallEngine::RemoveUninstallEntry() {
     g_state.StatusTail = "完了";
     ui_.ShowStatus(g_state.StatusText);
     std::string key = Value("UnSetupRegistryKey", "Key");
-    if (!key.empty()) DeleteRegistryKey("(Local)", key);
+    if (key.empty()) return;
+    if (IsUninstallEntryKey(key)) {
+        DeleteRegistryKey("(Local)", key);
+        return;
+    }
+    // Any other key is left as it is: the Uninstall key itself holds every program's entry.
+    Fail("<Registry> HKEY_LOCAL_MACHINE\\" + key + kLineEnd +
+         "「プログラム(アプリケーション)の追加と削除」の登録キーではないため、削除しませんでした。" + kLineEnd);
+    g_state.StatusTail = "一部失敗";
 }
 
 void UninstallEngine::RemoveInstallFolder() {

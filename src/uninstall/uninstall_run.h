@@ -17,6 +17,10 @@ struct UninstallOptions {
 // The options from the four check boxes: the first box means "*.INI" when any of the other three
 // is visible (the four-flag form), else "delete everything"; the second box means "*.GID".
 UninstallOptions OptionsFromCheckBoxes(bool firstChecked, bool othersVisible, bool secondChecked);
+// The options the uninstall page offers before the user changes anything, from the log's
+// [UnSetupOption] CheckBox: "DeleteAll", or four flags of which the first and third choose "*.INI"
+// and "*.GID".
+UninstallOptions PresetUninstallOptions(const std::string& checkBoxValue);
 
 struct UninstallOutcome {
     bool stopped = false;           // no install folder: nothing was done

@@ -3,7 +3,8 @@
  * ("RegisterCalls", "UnregisterCalls"), so a test can see that it ran.
  * COMSERVER_NAME  the subkey name of this variant
  * COMSERVER_FAIL  both entry points report failure (after counting)
- * COMSERVER_NONE  no entry points at all */
+ * COMSERVER_NONE  no entry points at all
+ * COMSERVER_CRASH both entry points crash (after counting), as a broken server does */
 #include <windows.h>
 
 #define TRACE_KEY "Software\\OrvantTest\\ComServer\\" COMSERVER_NAME
@@ -27,13 +28,21 @@ static void CountCall(const char* valueName) {
 #define ENTRY_RESULT S_OK
 #endif
 
+#ifdef COMSERVER_CRASH
+#define CRASH() (*(volatile int*)0 = 1)
+#else
+#define CRASH() ((void)0)
+#endif
+
 __declspec(dllexport) HRESULT STDAPICALLTYPE DllRegisterServer(void) {
     CountCall("RegisterCalls");
+    CRASH();
     return ENTRY_RESULT;
 }
 
 __declspec(dllexport) HRESULT STDAPICALLTYPE DllUnregisterServer(void) {
     CountCall("UnregisterCalls");
+    CRASH();
     return ENTRY_RESULT;
 }
 #else

@@ -20,7 +20,7 @@ struct AbortPoint {
 
 const char kEarlierLog[] = "[Title]\r\nUnSetup=Earlier\r\n[DeleteFile]\r\nFile1=C:\\EARLIER.DAT\r\n";
 
-class InstallAbortTest : public InstallRunTest, public ::testing::WithParamInterface<AbortPoint> {
+class AbortFixture : public InstallRunTest {
 protected:
     void SetUp() override {
         InstallRunTest::SetUp();
@@ -42,6 +42,8 @@ protected:
     }
     ComScope com_;
 };
+
+class InstallAbortTest : public AbortFixture, public ::testing::WithParamInterface<AbortPoint> {};
 
 TEST_P(InstallAbortTest, StopsThereAndLeavesTheEarlierLog) {
     const AbortPoint& point = GetParam();
@@ -73,6 +75,49 @@ INSTANTIATE_TEST_SUITE_P(
         AbortPoint{"IniFile", "INIファイルを設定しています．．．", "関連付けを設定しています", "A.INI"},
         AbortPoint{"RelateAssociation", "関連付けを設定しています．．．", "アンインストール情報", ""}),
     [](const ::testing::TestParamInfo<AbortPoint>& info) { return std::string(info.param.name); });
+
+// An abort confirmed while a phase ends (its last item's pause, its closing status line) or while
+// the finishing step shows its first lines stops the run there, however empty the later phases
+// are: no uninstall log, no OVSET98.INI, no Add/Remove entry.
+struct LateAbort {
+    const char* name;
+    const char* script;
+    const char* pauseAfter;   // the abort comes in the first pause after this text
+    const char* whileShowing; // or while this status text is shown
+    const char* neverShown;
+};
+
+class InstallLateAbortTest : public AbortFixture, public ::testing::WithParamInterface<LateAbort> {};
+
+TEST_P(InstallLateAbortTest, EndsTheRunWithNothingOfTheFinishWritten) {
+    const LateAbort& point = GetParam();
+    ASSERT_TRUE(WriteTextFile(work_ + "SETUPB.EXE", "uninstaller"));
+    Script(point.script);
+    if (*point.pauseAfter) ui_.AbortInPauseAfter(point.pauseAfter);
+    if (*point.whileShowing) ui_.AbortWhileShowing(point.whileShowing);
+    InstallResult result = Run();
+    EXPECT_TRUE(ui_.Aborted());
+    EXPECT_EQ(result.ended, InstallEnd::Aborted);
+    EXPECT_FALSE(ui_.Showed(point.neverShown)) << point.name;
+    ExpectNothingOfTheFinishWritten();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EachPhase, InstallLateAbortTest,
+    ::testing::Values(
+        LateAbort{"MakeFolder", "[MakeFolder]\r\nFolder1=(App)Data\r\n", "【作成中】", "", "ファイルをコピーしています"},
+        LateAbort{"Copy", "[CopyFile]\r\nFile1=(App)KEEP.DAT\r\n", "%(1/1)", "", "ショートカットを作成しています"},
+        LateAbort{"Shortcut", "[ShortCut]\r\nMake1=(App)KEEP.DAT\r\nName1=(Smn)Link\r\n", "【作成元】", "",
+                  "レジストリキーを作成しています"},
+        LateAbort{"Registry", "[Registry]\r\nKey1=Software\\OrvantTest\\Install\r\nName1=V\r\nValue1=(Str)x\r\n", "",
+                  "レジストリキーを作成しています．．．完了", "INIファイルを設定しています"},
+        LateAbort{"IniFile", "[IniFile]\r\nData1=S,K,V,(App)A.INI\r\n", "", "INIファイルを設定しています．．．完了",
+                  "関連付けを設定しています"},
+        LateAbort{"Association", "[Relate]\r\nName1=orvins\r\nFile1=open,(App)KEEP.DAT\r\n", "",
+                  "関連付けを設定しています．．．完了", "アンインストール情報を更新しています"},
+        LateAbort{"FinishingHeader", "", "", "アンインストール情報を更新しています", "情報を更新しています．．．完了"},
+        LateAbort{"FinishingFirstDot", "", "", "アンインストール情報を更新しています．", "情報を更新しています．．．完了"}),
+    [](const ::testing::TestParamInfo<LateAbort>& info) { return std::string(info.param.name); });
 
 TEST_F(InstallAbortTest, SideEffectsStopAtTheirPoints) {
     // Copy point: the file before the abort is copied, the failure of the missing one never counted.
@@ -109,9 +154,11 @@ TEST_F(InstallAbortTest, WithoutAbortTheSameRunRewritesTheLog) {
     // Abort cannot be pressed once the log is being written.
     ASSERT_FALSE(ui_.abortEnabledCalls.empty());
     EXPECT_FALSE(ui_.abortEnabledCalls.back());
-    // Every abort test came before that: counting, folder check, one folder, two files at the
-    // item and at the counter, one shortcut, registry entry, INI entry and association.
-    EXPECT_EQ(ui_.abortChecks, 1 + 1 + 1 + 4 + 1 + 1 + 1 + 1);
+    // Every abort test came before that, and one right after it: one before each of the nine
+    // phases, the associations and the finishing step, then counting, folder check, one folder,
+    // two files at the item and at the counter, one shortcut, registry entry, INI entry and
+    // association, and the one after the button went.
+    EXPECT_EQ(ui_.abortChecks, 11 + 1 + 1 + 1 + 4 + 1 + 1 + 1 + 1 + 1);
 }
 
 }  // namespace

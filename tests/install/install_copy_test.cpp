@@ -256,6 +256,32 @@ TEST_F(InstallRunTest, DestinationInUseIsReplacedAtRestart) {
     EXPECT_EQ(result.Lists.FileLog.Items(), (Strings{app_ + "LOCK.DAT", app_ + "UNSETUP.INI"}));
 }
 
+// A file in use whose replacement cannot be scheduled (here the restart list of the older family
+// cannot be written) stays old for good: a failure, no restart offer, no copy left waiting.
+TEST_F(InstallRunTest, InUseFileWhoseReplacementCannotBeScheduledIsAFailure) {
+    ForceFolders(app_);
+    ForceFolders(win_ + "WININIT.INI\\");
+    g_state.PlatformKind = "notNT";
+    Source("LOCK.DAT", "new");
+    WriteTextFile(app_ + "LOCK.DAT", "old");
+    Script("[CopyFile]\r\nFile1=(App)LOCK.DAT,/W\r\n");
+    InstallResult result;
+    {
+        LockedFile lock(app_ + "LOCK.DAT");
+        ASSERT_TRUE(lock.IsLocked());
+        result = Run();
+    }
+    EXPECT_FALSE(result.LockedFileFound);
+    EXPECT_FALSE(g_state.LockedFileFound);
+    EXPECT_EQ(result.FailureCount, 1);
+    EXPECT_EQ(result.FailureDetail,
+              "<File> " + app_ + "LOCK.DAT\r\n" + SystemErrorText(ERROR_SHARING_VIOLATION) + "\r\n");
+    EXPECT_NE(g_state.StatusText.find("ファイルをコピーしています．．．一部失敗\r\n"), std::string::npos);
+    EXPECT_EQ(ReadTextFile(app_ + "LOCK.DAT"), "old");
+    EXPECT_FALSE(FileExists(win_ + "OVTMP1.TMP")) << "no replacement left waiting for a move that never comes";
+    EXPECT_EQ(result.Lists.FileLog.Items(), (Strings{app_ + "UNSETUP.INI"}));
+}
+
 TEST_F(InstallRunTest, LockedFileAndFailureGiveBothWords) {
     ForceFolders(app_);
     Source("LOCK.DAT", "new");

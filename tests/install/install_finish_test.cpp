@@ -200,6 +200,31 @@ TEST_F(InstallFinishTest, ReinstallMergesWithTheEarlierLog) {
     EXPECT_EQ(ReadIniValue("RestoreRelate", "Key2", "<absent>", log), "<absent>");
 }
 
+// A re-install over a log that is read-only, hidden and system, whose snapshot cannot be made
+// (a folder stands where it would go): the new log still replaces the old one and still lists
+// what the first install made.
+TEST_F(InstallFinishTest, ReinstallOverAProtectedLogWithoutItsSnapshotKeepsEverything) {
+    Source("A.DAT");
+    Script("[MakeFolder]\r\nFolder1=(App)\r\n[CopyFile]\r\nFile1=(App)A.DAT\r\n");
+    ASSERT_EQ(Run().ended, InstallEnd::Completed);
+    const std::string log = app_ + "UNSETUP.INI";
+    ASSERT_TRUE(SetFileAttributesA(log.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+    DeleteFileA((work_ + "UNSETUPB.INI").c_str());
+    ForceFolders(work_ + "UNSETUPB.INI\\");
+
+    Source("B.DAT");
+    Script("[CopyFile]\r\nFile1=(App)B.DAT\r\n");
+    InstallResult second = Run();
+    ASSERT_EQ(second.ended, InstallEnd::Completed);
+    EXPECT_EQ(second.FailureCount, 0) << second.FailureDetail;
+    EXPECT_EQ(ReadIniValue("DeleteFolder", "Folder1", "", log), app_);
+    EXPECT_EQ(ReadIniValue("DeleteFile", "File1", "", log), app_ + "A.DAT");
+    EXPECT_EQ(ReadIniValue("DeleteFile", "File2", "", log), app_ + "UNSETUP.INI");
+    EXPECT_EQ(ReadIniValue("DeleteFile", "File3", "", log), app_ + "B.DAT");
+    EXPECT_EQ(GetFileAttributesA(log.c_str()) & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM),
+              0u);
+}
+
 TEST_F(InstallFinishTest, LogThatCannotBeWrittenIsReportedAsAFailure) {
     ASSERT_TRUE(WriteTextFile(app_ + "UNSETUP.INI", "[Title]\r\nUnSetup=Earlier\r\n"));
     Script("");
@@ -211,6 +236,9 @@ TEST_F(InstallFinishTest, LogThatCannotBeWrittenIsReportedAsAFailure) {
     EXPECT_EQ(result.ended, InstallEnd::Completed);
     EXPECT_EQ(result.FailureCount, 1);
     EXPECT_EQ(result.FailureDetail.substr(0, 7 + app_.size() + 13), "<File> " + app_ + "UNSETUP.INI\r\n");
+    // The earlier log is left whole, and no Add/Remove entry offers an uninstall without a log.
+    EXPECT_EQ(ReadTextFile(app_ + "UNSETUP.INI"), "[Title]\r\nUnSetup=Earlier\r\n");
+    EXPECT_FALSE(RawKeyExists(HKEY_LOCAL_MACHINE, kTestUninstallKey));
 }
 
 TEST_F(InstallFinishTest, LockedFileLeadsToTheRestartChoiceOfTheCompletionPage) {

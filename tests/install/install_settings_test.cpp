@@ -195,14 +195,20 @@ TEST_F(InstallSettingsTest, AssociationRecordOfANewExtensionAndOfAnAlreadyRecord
     EXPECT_EQ(g_state.RestoreRelateKeys[1], "");
 }
 
+// A registry or COM error ends the run there; what it did so far gets its log and Add/Remove
+// entry, so that nothing is left that the uninstall cannot take away.
 TEST_F(InstallSettingsTest, ShellLinkErrorEndsTheRunAsAnException) {
     // Without COM on the thread the link object cannot be created.
-    Script("[ShortCut]\r\nMake1=(App)APP.EXE\r\nName1=Readme\r\n[Registry]\r\nKey1=Software\\OrvantTest\\Install\r\n"
-           "Name1=After\r\nValue1=(Str)x\r\n");
+    Source("APP.EXE");
+    Script("[CopyFile]\r\nFile1=(App)APP.EXE\r\n[ShortCut]\r\nMake1=(App)APP.EXE\r\nName1=Readme\r\n"
+           "[Registry]\r\nKey1=Software\\OrvantTest\\Install\r\nName1=After\r\nValue1=(Str)x\r\n"
+           "[DeleteRegistry]\r\nKey1=Software\\OrvantTest\\Install\r\n");
     EXPECT_THROW(Run(), ComError);
     EXPECT_EQ(RegistryText(HKEY_CURRENT_USER, kTestRegistryKey, "After"), "<absent>");
-    EXPECT_FALSE(PathExists(app_ + "UNSETUP.INI"));
-    EXPECT_FALSE(RawKeyExists(HKEY_LOCAL_MACHINE, kTestUninstallKey));
+    EXPECT_EQ(ReadIniValue("DeleteFile", "File1", "", app_ + "UNSETUP.INI"), app_ + "APP.EXE");
+    EXPECT_EQ(ReadIniValue("DeleteFile", "File2", "", app_ + "UNSETUP.INI"), app_ + "UNSETUP.INI");
+    EXPECT_EQ(ReadIniValue("DeleteRegistry", "Key1", "", app_ + "UNSETUP.INI"), "Software\\OrvantTest\\Install");
+    EXPECT_TRUE(RawKeyExists(HKEY_LOCAL_MACHINE, kTestUninstallKey));
 }
 
 TEST_F(InstallSettingsTest, RegistryErrorEndsTheRunAsAnException) {
@@ -217,7 +223,7 @@ TEST_F(InstallSettingsTest, RegistryErrorEndsTheRunAsAnException) {
         EXPECT_EQ(std::string(error.what()), "ｷｰ Software\\OrvantTest\\Install\\" + tooLong + " の作成に失敗しました");
     }
     EXPECT_FALSE(PathExists(app_ + "APP.INI"));
-    EXPECT_FALSE(PathExists(app_ + "UNSETUP.INI"));
+    EXPECT_TRUE(PathExists(app_ + "UNSETUP.INI")) << "the log of what was done";
 }
 
 }  // namespace

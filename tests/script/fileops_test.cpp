@@ -107,6 +107,27 @@ TEST_F(FileOpsTest, DosDateTimeAndSize) {
     EXPECT_FALSE(FileSizeOf(folder_ + "none", size));
 }
 
+// One place, many spellings: the canonical form is the same for all of them.
+TEST_F(FileOpsTest, CanonicalPathNamesThePlaceNotTheSpelling) {
+    ASSERT_TRUE(ForceFolders(folder_ + "Long Folder Name\\Sub\\"));
+    const std::string place = CanonicalPath(folder_ + "Long Folder Name\\Sub");
+    DWORD size = GetShortPathNameA((folder_ + "Long Folder Name").c_str(), nullptr, 0);
+    std::string shortName(size, '\0');
+    shortName.resize(GetShortPathNameA((folder_ + "Long Folder Name").c_str(), shortName.data(), size));
+    ASSERT_FALSE(shortName.empty());
+    for (const std::string& spelling :
+         {folder_ + "long folder name\\sub\\", folder_ + "Long Folder Name\\\\Sub", folder_ + "Long Folder Name/Sub/",
+          folder_ + "Long Folder Name\\.\\Sub", folder_ + "Long Folder Name\\Sub\\Other\\..", shortName + "\\Sub"})
+        EXPECT_EQ(CanonicalPath(spelling), place) << spelling;
+    // A tail that does not exist stays as written (in upper case) behind the expanded part.
+    EXPECT_EQ(CanonicalPath(shortName + "\\New\\"), place.substr(0, place.size() - 4) + "\\NEW");
+    EXPECT_EQ(CanonicalPath("c:\\"), "C:\\");
+    EXPECT_EQ(CanonicalPath("C:\\Windows\\..\\.."), "C:\\");
+    EXPECT_TRUE(IsSameOrInside(folder_ + "Long Folder Name\\Sub\\", shortName));
+    EXPECT_FALSE(IsSameOrInside(shortName + "\\..", folder_ + "Long Folder Name"));
+    EXPECT_FALSE(IsSameOrInside(folder_ + "Long Folder Name2", folder_ + "Long Folder Name"));
+}
+
 TEST(MessageBoxTest, ResponderSeesTextTitleAndFlags) {
     MessageBoxRecorder recorder(IDNO);
     recorder.Queue(IDYES);

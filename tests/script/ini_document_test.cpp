@@ -382,4 +382,21 @@ TEST_F(IniDocumentTest, ThousandsOfKeysKeepTheirOrderAndValues) {
     EXPECT_EQ(ReadIniValue("DeleteFile", "File4321", "", path), "C:\\App\\F4321");
 }
 
+TEST_F(IniDocumentTest, OutlineNamesEveryLineAsAnEditorCountsAndWhichOnesAreRead) {
+    IniDocument document;
+    // CR LF, LF and a lone CR each end a line; an empty line still counts.
+    document.LoadBytes("Stray=1\r\n[CopyFile]\nFile1=A\rFile1=B\r\n\r\n[copyfile]\r\nFile2=C\r\nNoValue\r\n");
+    std::vector<IniDocument::OutlineLine> lines = document.Outline();
+    std::vector<std::string> seen;
+    for (const IniDocument::OutlineLine& line : lines)
+        seen.push_back(std::to_string(line.line) + (line.isSection ? " [" + line.section + "]" : " " + line.key) +
+                       (line.hasValue ? "=" + line.value : "") + (line.read ? " read" : ""));
+    EXPECT_EQ(seen, (std::vector<std::string>{"1 Stray=1 read", "2 [CopyFile] read", "3 File1=A read", "4 File1=B",
+                                              "6 [copyfile]", "7 File2=C", "8 NoValue"}));
+    EXPECT_EQ(document.KeyLine("COPYFILE", "file1"), 3);
+    EXPECT_EQ(document.KeyLine("CopyFile", "File2"), 0);  // in the second section, which is never searched
+    EXPECT_EQ(document.SectionLine("copyFile"), 2);
+    EXPECT_EQ(document.SectionLine("Absent"), 0);
+}
+
 }  // namespace

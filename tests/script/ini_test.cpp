@@ -17,10 +17,26 @@ TEST_F(IniTest, ReadsValuesOfAnyLength) {
         std::string value(length, 'x');
         value[0] = 'A';
         value[length - 1] = 'Z';
-        ASSERT_TRUE(WriteTextFile(file, "[S]\r\nK=" + value + "\r\n"));
+        ASSERT_TRUE(WriteTextFile(file, "[S]\r\nK=" + value + "\r\nQ=\"" + value + "\"\r\n"));
         FlushIniCache(file);
         EXPECT_EQ(ReadIniValue("S", "K", "", file), value) << "length " << length;
+        // In quotes: the platform cuts the last character when the quotes just overflow a buffer.
+        EXPECT_EQ(ReadIniValue("S", "Q", "", file), value) << "quoted, length " << length;
     }
+}
+
+// The profile functions cut a name down to its length modulo 65,536 bytes (the write would land on
+// section "A", the read would find it) and delete a key whose new value is 32 KB or more, answering
+// success.
+TEST_F(IniTest, NamesAndValuesTooLongForTheSystemNeverReachIt) {
+    std::string file = folder_ + "CUT.INI";
+    ASSERT_TRUE(WriteIniValue("A", "k", "old", file));
+    std::string section = "A" + std::string(65536, 'x');
+    EXPECT_FALSE(WriteIniValue(section, "k", "new", file));
+    EXPECT_FALSE(WriteIniValue("A", "k", std::string(40000, 'v'), file));
+    EXPECT_FALSE(DeleteIniSection(section, file));
+    EXPECT_EQ(ReadIniValue("A", "k", "", file), "old");
+    EXPECT_EQ(ReadIniValue(section, "k", "absent", file), "absent");
 }
 
 TEST_F(IniTest, AbsentKeysGiveTheDefaultAndEmptyValuesStayEmpty) {

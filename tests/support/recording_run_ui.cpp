@@ -4,6 +4,7 @@ void RecordingRunUi::ShowStatus(const std::string& text) {
     statuses.push_back(text);
     ++processCount;
     Watch(text);
+    if (!abortInStatus_.empty() && text.find(abortInStatus_) != std::string::npos) aborted_ = true;
 }
 
 void RecordingRunUi::SetProgressLabel(const std::string& text) {
@@ -13,11 +14,13 @@ void RecordingRunUi::SetProgressLabel(const std::string& text) {
 
 void RecordingRunUi::Watch(const std::string& text) {
     if (!abortOnText_.empty() && text.find(abortOnText_) != std::string::npos) textSeen_ = true;
+    if (!abortInPause_.empty() && text.find(abortInPause_) != std::string::npos) pauseArmed_ = true;
 }
 
 void RecordingRunUi::Pause(long milliseconds) {
     pauses.push_back(milliseconds);
     pauseTotal += milliseconds;
+    if (pauseArmed_) aborted_ = true;
     if (onPause) onPause(milliseconds);
 }
 

@@ -28,6 +28,11 @@ public:
     // raised, as the disabled wizard window does.
     void AbortAtCheck(int n) { abortAtCheck_ = n; }
     void AbortWhenShown(const std::string& text) { abortOnText_ = text; }
+    // As a confirmed abort really comes: inside a message pump. The flag rises while the status
+    // text containing the given text is being shown (ShowStatus pumps), or during the first pause
+    // after a status or counter label containing it was shown.
+    void AbortWhileShowing(const std::string& text) { abortInStatus_ = text; }
+    void AbortInPauseAfter(const std::string& text) { abortInPause_ = text; }
     void RaiseAbort() { aborted_ = true; }
     bool Aborted() const { return aborted_; }
 
@@ -61,6 +66,9 @@ private:
     int abortAtCheck_ = 0;
     std::string abortOnText_;
     bool textSeen_ = false;
+    std::string abortInStatus_;
+    std::string abortInPause_;
+    bool pauseArmed_ = false;
     bool aborted_ = false;
     std::string sharedAnswer_;
     std::deque<std::string> sharedAnswers_;

@@ -7,11 +7,24 @@
 #include <sstream>
 
 #include "script/fileops.h"
+#include "sys/server_host.h"
 
 std::string EnvValue(const std::string& name) {
     const char* value = std::getenv(name.c_str());
     return value ? value : "";
 }
+
+namespace {
+
+// COM servers' entry points run in a host process, the program itself; a test program is no such
+// host, so the built SETUP.EXE (named by CTest) is.
+const bool g_serverHostSet = [] {
+    std::string host = EnvValue("SETUP_SERVER_HOST");
+    if (!host.empty()) SetServerHost(host[0] == '/' ? WindowsPathOf(host) : host);
+    return true;
+}();
+
+}  // namespace
 
 std::string WindowsPathOf(const std::string& unixPath) {
     std::string path = "Z:" + unixPath;

@@ -239,6 +239,21 @@ TEST_F(RegistryRemovalTest, WholeHivesAndTopLevelKeysAreNeverDeleted) {
     EXPECT_FALSE(IsProtectedRegistryKey("(Class)", ".txt"));
     EXPECT_FALSE(IsProtectedRegistryKey("(Class)", "CLSID\\{00000000-1111-2222-3333-444444444444}"));
     EXPECT_FALSE(IsProtectedRegistryKey("(Local)", "SOFTWARE\\Firm"));
+    // Keys that Windows and every program share, also at two or more levels.
+    for (const char* shared : {"SOFTWARE\\Microsoft", "Software\\microsoft\\Windows\\", "SOFTWARE\\Microsoft\\Windows NT",
+                               "SOFTWARE\\Microsoft\\Windows\\CurrentVersion",
+                               "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall", "SOFTWARE\\Classes",
+                               "SOFTWARE\\Policies", "SOFTWARE\\Wow6432Node", "SOFTWARE\\Wow6432Node\\Microsoft\\Windows",
+                               "SYSTEM\\CurrentControlSet\\Services", "SECURITY\\Policy"}) {
+        EXPECT_TRUE(IsProtectedRegistryKey("(Local)", shared)) << shared;
+        EXPECT_TRUE(IsProtectedRegistryKey("(Cuser)", shared)) << shared;
+    }
+    EXPECT_TRUE(IsProtectedRegistryKey("(Users)", ".DEFAULT\\Software\\Microsoft"));
+    EXPECT_FALSE(IsProtectedRegistryKey("(Local)", "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Firm"));
+    EXPECT_FALSE(IsProtectedRegistryKey("(Local)", "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\firm.exe"));
+    EXPECT_FALSE(IsProtectedRegistryKey("(Local)", "SOFTWARE\\Classes\\firmfile"));
+    EXPECT_FALSE(IsProtectedRegistryKey("(Local)", "SOFTWARE\\Wow6432Node\\Firm"));
+    EXPECT_FALSE(IsProtectedRegistryKey("(Local)", "SYSTEM\\CurrentControlSet\\Services\\FirmDriver"));
     EXPECT_FALSE(IsProtectedRegistryKey("(Users)", ".DEFAULT\\Software\\Firm"));
     // A backslash inside a double-byte character separates nothing.
     EXPECT_TRUE(IsProtectedRegistryKey("(Cuser)", "表ソ"));

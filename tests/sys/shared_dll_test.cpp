@@ -64,6 +64,24 @@ TEST_F(SharedCountTest, RaisingCountsAnExistingUncountedFileAsOneEarlierUser) {
     EXPECT_TRUE(boxes.Boxes().empty());
 }
 
+// Counts are unsigned 32-bit values: past the largest signed value they go on counting, and the
+// largest value stays (a count wrapping round to 0 would free a file that others still use).
+TEST_F(SharedCountTest, LargeCountsNeitherGoNegativeNorWrapToZero) {
+    std::string big = Path("BIG.DLL");
+    ASSERT_TRUE(RawSetDword(HKEY_LOCAL_MACHINE, kCountsKey, big, 0x7FFFFFFF));
+    EXPECT_EQ(ChangeSharedCount(big, true), 0x80000000LL);
+    EXPECT_EQ(Stored(big), 0x80000000u);
+    EXPECT_EQ(GetSharedCount(big), 0x80000000LL);
+    EXPECT_EQ(ChangeSharedCount(big, false), 0x7FFFFFFFLL);
+    EXPECT_EQ(Stored(big), 0x7FFFFFFFu);
+
+    std::string full = Path("FULL.DLL");
+    ASSERT_TRUE(RawSetDword(HKEY_LOCAL_MACHINE, kCountsKey, full, 0xFFFFFFFF));
+    EXPECT_EQ(ChangeSharedCount(full, true), 0xFFFFFFFFLL);
+    EXPECT_EQ(Stored(full), 0xFFFFFFFFu);
+    EXPECT_EQ(ChangeSharedCount(full, false), 0xFFFFFFFELL);
+}
+
 TEST_F(SharedCountTest, LoweringToZeroDeletesTheValue) {
     std::string one = Path("ONE.DLL");
     ASSERT_TRUE(RawSetDword(HKEY_LOCAL_MACHINE, kCountsKey, one, 1));
@@ -174,6 +192,28 @@ TEST_F(RegisterServerTest, RegistersAndUnregistersAndFreesTheLibrary) {
     EXPECT_TRUE(boxes.Boxes().empty());
     // The library file is free again: it can be deleted.
     EXPECT_TRUE(DeleteFileA(path.c_str()));
+}
+
+// A server that crashes in its entry points takes only its host process down: the program goes
+// on, and the crash is reported as a failed registration, and at uninstall too.
+TEST_F(RegisterServerTest, CrashingEntryPointIsContainedAndReported) {
+    std::string path = Server("comserver_crash");
+    for (const char* mode : {"SETUP", "UNSETUP"}) {
+        g_state.SetupMode = mode;
+        MessageBoxRecorder boxes;
+        EXPECT_FALSE(RegisterServer(path, true)) << mode;
+        EXPECT_FALSE(RegisterServer(path, false)) << mode;
+        std::string seen;
+        for (const RecordedBox& box : boxes.Boxes()) seen += "\n" + box.title + ": " + box.text;
+        ASSERT_EQ(boxes.Boxes().size(), 2u) << mode << seen;
+        EXPECT_EQ(boxes.Boxes()[0].text, path + "のDllRegisterServer関数が失敗しました。");
+        EXPECT_EQ(boxes.Boxes()[1].text, path + "のDllUnregisterServer関数が失敗しました。");
+        for (const RecordedBox& box : boxes.Boxes()) EXPECT_EQ(box.title, "OCX/DLL登録エラー(Procedure)");
+    }
+    // Each entry point really ran (and crashed) once per call.
+    EXPECT_EQ(Calls("comserver_crash", "RegisterCalls"), 2u);
+    EXPECT_EQ(Calls("comserver_crash", "UnregisterCalls"), 2u);
+    EXPECT_TRUE(DeleteFileA(path.c_str())) << "no process holds the library any more";
 }
 
 TEST_F(RegisterServerTest, FailingEntryPointIsReported) {

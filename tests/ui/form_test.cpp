@@ -121,6 +121,24 @@ TEST_F(FormTest, BorderStyles) {
     EXPECT_EQ(dialog.ClientHeight(), 121);
 }
 
+TEST(DisplayScale, DesignPixelsBecomeScreenPixelsRoundedHalvesAwayFromZero) {
+    for (int value : {0, 1, 2, 8, 12, 16, 24, 25, 32, 217, 492, -12, -19}) EXPECT_EQ(ScalePixels(value, 96), value);
+    // 125 %: 2.5 -> 3, 30.0 -> 30, 31.25 -> 31, -15.0, -23.75 -> -24.
+    EXPECT_EQ(ScalePixels(2, 120), 3);
+    EXPECT_EQ(ScalePixels(24, 120), 30);
+    EXPECT_EQ(ScalePixels(25, 120), 31);
+    EXPECT_EQ(ScalePixels(-12, 120), -15);
+    EXPECT_EQ(ScalePixels(-19, 120), -24);
+    // 150 %: 1.5 -> 2, 25.5 -> 26, -28.5 -> -29, -24.0.
+    EXPECT_EQ(ScalePixels(1, 144), 2);
+    EXPECT_EQ(ScalePixels(17, 144), 26);
+    EXPECT_EQ(ScalePixels(-19, 144), -29);
+    EXPECT_EQ(ScalePixels(-16, 144), -24);
+    // The same rule as MulDiv, the system's own.
+    for (int dpi : {120, 144, 168, 192})
+        for (int value = -40; value <= 40; ++value) EXPECT_EQ(ScalePixels(value, dpi), MulDiv(value, dpi, 96)) << value << " at " << dpi;
+}
+
 TEST_F(FormTest, FirstShowBringsOneResize) {
     TestForm form;
     form.AfterConstruction();

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "app/control_ids.h"
+#include "script/fileops.h"
 #include "support/test_env.h"
 #include "ui/application.h"
 #include "ui/frm_back.h"

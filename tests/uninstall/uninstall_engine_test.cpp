@@ -10,8 +10,10 @@
 #include "script/fileops.h"
 #include "script/folders.h"
 #include "script/ini.h"
+#include "script/text.h"
 #include "support/test_env.h"
 #include "sys/registry.h"
+#include "sys/removal.h"
 #include "sys/shared_dll.h"
 #include "uninstall/uninstall_run.h"
 
@@ -142,6 +144,28 @@ TEST_F(UninstallEngineTest, CleanRunRemovesEverythingTheLogNames) {
     EXPECT_TRUE(ui_.questions.empty());
 }
 
+// Only a program's own entry below the Add/Remove key goes; a log naming the Uninstall key itself
+// (or any other key) would take every program's entry with it: it is left and reported.
+TEST_F(UninstallEngineTest, OnlyAKeyBelowTheAddRemoveKeyIsDeleted) {
+    const std::string root = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+    RegistryKey arp;
+    ASSERT_EQ(arp.Create(HKEY_LOCAL_MACHINE, kUninstallKey), 0);
+    arp.Close();
+    for (const std::string& key : {root, root + "\\", "\\" + root + "\\\\", std::string("SOFTWARE\\Microsoft")}) {
+        Log("[UnSetupRegistryKey]\r\nKey=" + key + "\r\n");
+        UninstallOutcome outcome = Run();
+        EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey)) << key;
+        EXPECT_NE(outcome.failureDetail.find("<Registry> HKEY_LOCAL_MACHINE\\" + key +
+                                             "\r\n「プログラム(アプリケーション)の追加と削除」の登録キーではないため、"
+                                             "削除しませんでした。\r\n"),
+                  std::string::npos)
+            << key;
+    }
+    Log("[UnSetupRegistryKey]\r\nKey=\\" + std::string(kUninstallKey) + "\\\r\n");
+    EXPECT_EQ(Run().failureDetail.find("<Registry>"), std::string::npos);
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+}
+
 TEST_F(UninstallEngineTest, AssociationsAreRestoredToTheirEarlierType) {
     ASSERT_EQ(CreateKeyOrRaise(HKEY_CLASSES_ROOT, ".orvtst").SetString("", "orvtst_auto_file"), 0);
     ASSERT_EQ(CreateKeyOrRaise(HKEY_CLASSES_ROOT, "orvtst_auto_file").SetString("", "x"), 0);
@@ -254,6 +278,27 @@ TEST_F(UninstallEngineTest, LockedFileWithRestartDeletion) {
     session.DeleteValue("PendingFileRenameOperations");
 }
 
+// "/F" promises a deletion at the next start only when one could be scheduled: here the older
+// family's restart list cannot be written, so the file's block says nothing of a restart and no
+// restart is offered.
+TEST_F(UninstallEngineTest, LockedFileWhoseDeletionCannotBeScheduledOffersNoRestart) {
+    g_state.PlatformKind = "notNT";
+    g_state.WindowsFolder = root_ + "win\\";
+    ForceFolders(g_state.WindowsFolder + "WININIT.INI\\");
+    std::string locked = app_ + "LOCKED.DLL";
+    File(locked);
+    HANDLE hold = CreateFileA(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    Log("[DeleteFile]\r\nFile1=" + locked + ",/F\r\n");
+    MessageBoxRecorder boxes;
+    UninstallOutcome outcome = Run();
+    CloseHandle(hold);
+    ASSERT_EQ(boxes.Boxes().size(), 1u) << "the unreadable restart list is reported";
+    EXPECT_FALSE(outcome.restartNeeded);
+    EXPECT_NE(outcome.failureDetail.find("<File> " + locked + "\r\n"), std::string::npos);
+    EXPECT_EQ(outcome.failureDetail.find("再起動"), std::string::npos) << outcome.failureDetail;
+    EXPECT_TRUE(FileExists(locked));
+}
+
 TEST_F(UninstallEngineTest, PatternOptionsAndDeleteAll) {
     File(app_ + "APP.INI");
     File(app_ + "APP.GID");
@@ -295,6 +340,43 @@ TEST_F(UninstallEngineTest, ProtectedInstallFoldersAreLeftAlone) {
     engine.Run();
     EXPECT_TRUE(FileExists(marker));
     DeleteFileA(marker.c_str());
+}
+
+// The same places however they are spelt: doubled separators, short names, "..", letter case.
+// Every decision is made on the place, against the real Program Files, Windows and root folders.
+TEST_F(UninstallEngineTest, ProtectionHoldsForEverySpellingOfAPlace) {
+    const std::string& pf = g_state.ProgramFilesFolder;
+    std::string shortPf = ShortPathOf(pf);
+    ASSERT_FALSE(shortPf.empty());
+    for (std::string folder : {pf + "\\", AddDelimiter(shortPf, "B"), pf + "Firm\\..\\", pf + "Firm\\..\\..\\",
+                               UpperCase(g_state.WindowsFolder), g_state.SystemFolder + "..\\",
+                               g_state.WindowsFolder + ".\\"})
+        EXPECT_TRUE(UninstallEngine::IsProtectedInstallFolder(folder)) << folder;
+
+    // Everything to be deleted in an install folder spelt as Program Files, a [DeleteFolder] entry
+    // that names Program Files through the install folder's own text, and a wildcard entry that
+    // climbs to the drive root: nothing outside the program's folder is touched.
+    std::string keepPf = pf + "orvtest-keep.ini", keepRoot = "C:\\orvtest-keep.ini";
+    File(keepPf);
+    File(keepRoot);
+    ForceFolders(pf + "OrvTest App\\");
+    File(pf + "OrvTest App\\mine.ini");
+    for (const std::string& installFolder : {pf + "OrvTest App\\..\\", AddDelimiter(shortPf, "B")}) {
+        Log("[AddDeleteFile]\r\nFile1=" + pf + "OrvTest App\\..\\..\\*.*\r\n"
+            "[DeleteFolder]\r\nFolder1=" + pf + "OrvTest App\\..\\\r\n");
+        UninstallEngine engine(ui_, log_, installFolder, OptionsFromCheckBoxes(true, false, false));
+        engine.Run();
+        EXPECT_TRUE(FileExists(keepPf)) << installFolder;
+        EXPECT_TRUE(FileExists(keepRoot)) << installFolder;
+    }
+    // The program's own folder, spelt through a short name, still gets its patterns.
+    Log("[DeleteFolder]\r\nFolder1=" + AddDelimiter(shortPf, "B") + "OrvTest App\\\r\n");
+    UninstallEngine own(ui_, log_, pf + "OrvTest App\\", OptionsFromCheckBoxes(true, true, false));
+    own.Run();
+    EXPECT_FALSE(FolderExists(pf + "OrvTest App\\"));
+    EXPECT_TRUE(FileExists(keepPf));
+    DeleteFileA(keepPf.c_str());
+    DeleteFileA(keepRoot.c_str());
 }
 
 TEST_F(UninstallEngineTest, EmptyInstallFolderStopsWithTheFatalMessage) {

@@ -161,4 +161,18 @@ bool CopyFolder(const std::string& from, const std::string& to) {
     return complete;
 }
 
+ScopedEnvironment::ScopedEnvironment(const std::string& name, const std::string& value) : name_(name) {
+    DWORD length = GetEnvironmentVariableA(name.c_str(), nullptr, 0);
+    existed_ = length != 0;
+    if (existed_) {
+        previous_.assign(length, '\0');
+        previous_.resize(GetEnvironmentVariableA(name.c_str(), previous_.data(), length));
+    }
+    SetEnvironmentVariableA(name.c_str(), value.c_str());
+}
+
+ScopedEnvironment::~ScopedEnvironment() {
+    SetEnvironmentVariableA(name_.c_str(), existed_ ? previous_.c_str() : nullptr);
+}
+
 }  // namespace e2e

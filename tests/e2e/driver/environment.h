@@ -40,4 +40,21 @@ void RemoveFolder(const std::string& folder);
 // Creates a folder with all missing parents.
 bool MakeFolders(const std::string& folder);
 
+// An environment variable of the test process (and so of the programs it starts meanwhile), set
+// for the object's life and restored afterwards.
+class ScopedEnvironment {
+public:
+    ScopedEnvironment(const std::string& name, const std::string& value);
+    ~ScopedEnvironment();
+    ScopedEnvironment(const ScopedEnvironment&) = delete;
+    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+    // The value before the object set it ("" when there was none).
+    const std::string& Previous() const { return previous_; }
+
+private:
+    std::string name_;
+    std::string previous_;
+    bool existed_ = false;
+};
+
 }  // namespace e2e

@@ -4,6 +4,7 @@
 
 #include <functional>
 
+#include "driver/display_scale.h"
 #include "driver/environment.h"
 
 namespace e2e {
@@ -139,7 +140,7 @@ std::string Screenshot(const std::string& name, Where where) {
     std::string prefix;
     if (const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info())
         prefix = std::string(test->test_suite_name()) + "." + test->name() + "-";
-    std::string path = folder + SafeFileName(prefix + name) + ".png";
+    std::string path = folder + SafeFileName(prefix + name) + ScaleSuffix() + ".png";
     return SaveScreenshot(path, where) ? path : std::string();
 }
 

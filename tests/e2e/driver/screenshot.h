@@ -18,8 +18,9 @@ bool CaptureSettledScreen(Image& image);
 // maximised window a few pixels away from where its window rectangle says.
 bool CaptureSettledClient(HWND window, Image& image);
 
-// Saves the settled screen as <ScreenshotFolder>\<suite>.<test>-<name>.png and returns the file's
-// path; a failure (and an empty path) when it cannot be saved.
+// Saves the settled screen as <ScreenshotFolder>\<suite>.<test>-<name>.png (at a display scale
+// other than 96 dpi <suite>.<test>-<name>-<dpi>dpi.png, beside it) and returns the file's path; a
+// failure (and an empty path) when it cannot be saved.
 std::string Screenshot(const std::string& name, Where where = Where::current());
 // The same into a file the caller names.
 bool SaveScreenshot(const std::string& path, Where where = Where::current());

@@ -293,6 +293,12 @@ bool Window::SystemClose(Where where) const {
     return false;
 }
 
+bool Window::PostClose(Where where) const {
+    if (Exists() && PostMessageA(hwnd_, WM_CLOSE, 0, 0)) return true;
+    Fail("PostClose: " + Describe() + " does not exist", where);
+    return false;
+}
+
 bool Window::WaitText(const std::string& text, DWORD timeoutMs, Where where) const {
     std::string seen;
     return WaitUntil([&] { return (seen = Text()) == text; }, [&] { return Describe() + " to show the text " + Quoted(text); },

@@ -73,6 +73,9 @@ public:
     // The title bar's close command (WM_SYSCOMMAND SC_CLOSE), as the close box or system menu
     // sends it. Note: the window manager does not check a greyed Close item for this message.
     bool SystemClose(Where where = Where::current()) const;
+    // WM_CLOSE, as the task manager's "End task" and taskkill send it; it reaches a window also
+    // while a modal window of its program disables it.
+    bool PostClose(Where where = Where::current()) const;
 
     // Waiting; on time-out a failure that says what was seen last.
     bool WaitText(const std::string& text, DWORD timeoutMs = kWait, Where where = Where::current()) const;

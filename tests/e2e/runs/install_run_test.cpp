@@ -10,6 +10,7 @@
 #include <cstdlib>
 
 #include "app/control_ids.h"
+#include "app/exit_codes.h"
 #include "runs/runs_support.h"
 
 using namespace runs;
@@ -254,10 +255,28 @@ protected:
         // The register of install folders, the uninstaller copy and its Add/Remove entry.
         EXPECT_TRUE(e2e::SameText(RecordedFolder("ORVSAMPLE"), F));
         EXPECT_TRUE(FileExists(windows_ + "UNOVNOVA.EXE"));
+        // The script names no version or publisher: those two values are not written.
         EXPECT_EQ(ValueNames(HKEY_LOCAL_MACHINE, uninstallKey_),
-                  (std::vector<std::string>{"DisplayIcon", "DisplayName", "UninstallString"}));
-        for (const char* name : {"DisplayIcon", "DisplayName", "UninstallString"})
+                  (std::vector<std::string>{"DisplayIcon", "DisplayName", "EstimatedSize", "InstallLocation", "NoModify",
+                                            "NoRepair", "QuietUninstallString", "UninstallString"}));
+        for (const char* name : {"DisplayIcon", "DisplayName", "InstallLocation", "QuietUninstallString", "UninstallString"})
             EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, uninstallKey_, name).type, static_cast<DWORD>(REG_SZ)) << name;
+        EXPECT_TRUE(e2e::SameText(RegString(HKEY_LOCAL_MACHINE, uninstallKey_, "QuietUninstallString"),
+                                  windows_ + "UNOVNOVA.EXE /S \"" + F + "UNSETUP.INI\""));
+        EXPECT_TRUE(e2e::SameText(RegString(HKEY_LOCAL_MACHINE, uninstallKey_, "InstallLocation"), F.substr(0, F.size() - 1)));
+        for (const char* name : {"NoModify", "NoRepair"}) {
+            RegValue flag = ReadValue(HKEY_LOCAL_MACHINE, uninstallKey_, name);
+            EXPECT_EQ(flag.type, static_cast<DWORD>(REG_DWORD)) << name;
+            EXPECT_EQ(flag.data, Dword(1)) << name;
+        }
+        // Kilobytes of the copied sources, rounded up.
+        long long bytes = 0;
+        for (const std::string& source : {dist + "SAMPLE.EXE", dist + "README.TXT", dist + "MANUAL.TX_", dist + "SAMPLE.DLL",
+                                          dist + "SETTINGS.INI", SysBinFolder() + "launch_probe.exe"})
+            bytes += static_cast<long long>(ReadBytes(source).size());
+        RegValue size = ReadValue(HKEY_LOCAL_MACHINE, uninstallKey_, "EstimatedSize");
+        EXPECT_EQ(size.type, static_cast<DWORD>(REG_DWORD));
+        EXPECT_EQ(size.data, Dword(static_cast<DWORD>((bytes + 1023) / 1024)));
         EXPECT_TRUE(e2e::SameText(RegString(HKEY_LOCAL_MACHINE, uninstallKey_, "DisplayName"), "サンプルアプリ 1.0"));
         EXPECT_TRUE(e2e::SameText(RegString(HKEY_LOCAL_MACHINE, uninstallKey_, "UninstallString"),
                                   windows_ + "UNOVNOVA.EXE \"" + F + "UNSETUP.INI\""));
@@ -642,7 +661,7 @@ TEST_F(RunsTest, MissingSourceIsDetailedAndTheScriptsRestartCanBeDeclined) {
                                   "かつ、終了後プログラムは実行されませんので、十分にご注意ください。");
         EXPECT_SOON_EQ(Caption(wizard.ControlById(IDC_OPT_SELECT_TYPE1)), "はい、Windowsを再起動します。(&Y)");
         EXPECT_SOON_EQ(Caption(wizard.ControlById(IDC_OPT_SELECT_TYPE2)), "いいえ、Windowsは再起動せずに、インストーラーを終了します。(&N)");
-        ASSERT_TRUE(FinishOnCompletionPage(setup, wizard, "インストール完了(&E)", true));
+        ASSERT_TRUE(FinishOnCompletionPage(setup, wizard, "インストール完了(&E)", true, kExitFailed));
     }
     EXPECT_EQ(RestartRecord(), "") << "the user declined the restart";
     EXPECT_EQ(ReadBytes(folder + "HERE.TXT"), "here\r\n");
@@ -730,7 +749,7 @@ TEST_P(LockedInstall, OffersTheRestartAndCarriesOutTheChoice) {
         EXPECT_SOON(second, Enabled, true);
         EXPECT_SOON(second, Checked, false);
         if (chooseRestart) e2e::Screenshot("completion-restart-choice");
-        ASSERT_TRUE(FinishOnCompletionPage(setup, wizard, "インストール完了(&E)", !chooseRestart));
+        ASSERT_TRUE(FinishOnCompletionPage(setup, wizard, "インストール完了(&E)", !chooseRestart, kExitRestartNeeded));
         if (chooseRestart) {
             // The restart was requested (and only recorded); the program is not started.
             EXPECT_EQ(RestartRecord(), "ExitWindowsEx 2\r\n");

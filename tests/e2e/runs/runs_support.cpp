@@ -230,13 +230,18 @@ std::vector<std::string> ValueNames(HKEY root, const std::string& key) {
     return names;
 }
 
-bool SetDefaultValue(HKEY root, const std::string& key, const std::string& value) {
+bool SetValue(HKEY root, const std::string& key, const std::string& name, const std::string& value) {
     Key handle;
     if (RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &handle.handle, nullptr) !=
         ERROR_SUCCESS)
         return false;
-    return RegSetValueExA(handle.handle, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                          static_cast<DWORD>(value.size() + 1)) == ERROR_SUCCESS;
+    return RegSetValueExA(handle.handle, name.empty() ? nullptr : name.c_str(), 0, REG_SZ,
+                          reinterpret_cast<const BYTE*>(value.c_str()), static_cast<DWORD>(value.size() + 1)) ==
+           ERROR_SUCCESS;
+}
+
+bool SetDefaultValue(HKEY root, const std::string& key, const std::string& value) {
+    return SetValue(root, key, "", value);
 }
 
 long SharedCount(const std::string& path) {
@@ -614,7 +619,7 @@ e2e::Window OpenUninstallPage(e2e::TargetProcess& unsetup, const std::string& un
 }
 
 bool FinishOnCompletionPage(e2e::TargetProcess& process, const e2e::Window& wizard, const std::string& finishCaption,
-                            bool secondChoice, e2e::Where where) {
+                            bool secondChoice, DWORD exitCode, e2e::Where where) {
     e2e::Window finish = wizard.ControlById(IDC_BTN_EVENT, e2e::kWait, where);
     if (!finish || !WaitCaption(finish, finishCaption, 15000, where) ||
         !e2e::PollUntil([&] { return finish.Enabled(); }, 15000))
@@ -623,7 +628,12 @@ bool FinishOnCompletionPage(e2e::TargetProcess& process, const e2e::Window& wiza
         e2e::Window second = wizard.ControlById(IDC_OPT_SELECT_TYPE2, e2e::kWait, where);
         if (!second || !second.Click(e2e::kWait, where) || !second.WaitChecked(true, e2e::kWait, where)) return false;
     }
-    return finish.Click(e2e::kWait, where) && process.WaitForExit(15000, where);
+    if (!finish.Click(e2e::kWait, where) || !process.WaitForExit(15000, where)) return false;
+    if (process.ExitCode() == exitCode) return true;
+    e2e::Fail("the program ended with exit code " + std::to_string(process.ExitCode()) + ", expected " +
+                  std::to_string(exitCode),
+              where);
+    return false;
 }
 
 bool InstallThroughWizard(const std::string& dist, const std::string& title, const std::string& folder,
@@ -643,7 +653,7 @@ bool InstallThroughWizard(const std::string& dist, const std::string& title, con
         return false;
     }
     return Press(status, IDC_STATUS_BTN_ABORT, "次へ(&N)", 15000, where) &&
-           FinishOnCompletionPage(setup, wizard, "インストール完了(&E)", false, where);
+           FinishOnCompletionPage(setup, wizard, "インストール完了(&E)", false, 0, where);
 }
 
 bool AnswerSharedDialog(const e2e::TargetProcess& process, const std::string& question, int buttonId,
@@ -717,7 +727,7 @@ const char* const kCleanUninstallProgress =
     "\r\n【処理完了】\r\n"
     "　「次へ(N)」をクリックして、アンインストールを完了してください。\r\n";
 
-bool CompleteCleanUninstall(e2e::TargetProcess& unsetup, const e2e::Window& wizard, e2e::Where where) {
+bool CompleteCleanUninstall(e2e::TargetProcess& unsetup, const e2e::Window& wizard, DWORD exitCode, e2e::Where where) {
     e2e::Window status = WaitForNext(unsetup, 30000, where);
     if (!status) return false;
     ::testing::AssertionResult same = SameLines(ProgressText(status), kCleanUninstallProgress);
@@ -737,14 +747,14 @@ bool CompleteCleanUninstall(e2e::TargetProcess& unsetup, const e2e::Window& wiza
         e2e::Fail("the completion page offers more than the end: " + e2e::Quoted(page), where);
         ok = false;
     }
-    return FinishOnCompletionPage(unsetup, wizard, "アンインストール完了(&E)", false, where) && ok;
+    return FinishOnCompletionPage(unsetup, wizard, "アンインストール完了(&E)", false, exitCode, where) && ok;
 }
 
 bool UninstallQuietly(const std::string& uninstallString, const std::string& title, e2e::Where where) {
     e2e::TargetProcess unsetup;
     e2e::Window wizard = OpenUninstallPage(unsetup, uninstallString, title, where);
     return wizard && Press(wizard, IDC_BTN_EVENT, "アンインストール開始(&S)", 15000, where) &&
-           CompleteCleanUninstall(unsetup, wizard, where);
+           CompleteCleanUninstall(unsetup, wizard, 0, where);
 }
 
 bool StaysAbsent(const std::string& path, DWORD durationMs) {

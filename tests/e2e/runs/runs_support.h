@@ -62,6 +62,8 @@ bool KeyExists(HKEY root, const std::string& key);
 std::vector<std::string> SubkeyNames(HKEY root, const std::string& key);
 std::vector<std::string> ValueNames(HKEY root, const std::string& key);
 bool SetDefaultValue(HKEY root, const std::string& key, const std::string& value);
+// A string value (REG_SZ); the key is created when missing.
+bool SetValue(HKEY root, const std::string& key, const std::string& name, const std::string& value);
 
 inline constexpr char kSharedDlls[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
 inline constexpr char kUninstallRoot[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
@@ -172,9 +174,9 @@ e2e::Window OpenUninstallPage(e2e::TargetProcess& unsetup, const std::string& un
                               const std::string& title, e2e::Where where = e2e::Where::current());
 
 // The completion page: picks the first or second choice, presses the finish button and waits for
-// the program to end.
+// the program to end with the exit code (app/exit_codes.h).
 bool FinishOnCompletionPage(e2e::TargetProcess& process, const e2e::Window& wizard, const std::string& finishCaption,
-                            bool secondChoice, e2e::Where where = e2e::Where::current());
+                            bool secondChoice, DWORD exitCode = 0, e2e::Where where = e2e::Where::current());
 
 // A whole install of a script without questions apart from the folder creation: title page,
 // options page with the folder typed in, "次へ(&N)", the completion page's first choice.
@@ -189,7 +191,7 @@ bool AnswerSharedDialog(const e2e::TargetProcess& process, const std::string& qu
 extern const char* const kCleanUninstallProgress;
 // From the pressed start button to the program's end when nothing is asked and nothing fails:
 // the progress text without failures, "次へ(&N)", the completion page without restart.
-bool CompleteCleanUninstall(e2e::TargetProcess& unsetup, const e2e::Window& wizard,
+bool CompleteCleanUninstall(e2e::TargetProcess& unsetup, const e2e::Window& wizard, DWORD exitCode = 0,
                             e2e::Where where = e2e::Where::current());
 // A whole uninstall through the Add/Remove entry's command line without questions or failures.
 bool UninstallQuietly(const std::string& uninstallString, const std::string& title,

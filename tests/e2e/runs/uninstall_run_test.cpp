@@ -7,6 +7,7 @@
 #include <shlwapi.h>
 
 #include "app/control_ids.h"
+#include "app/exit_codes.h"
 #include "runs/runs_support.h"
 #include "support/places.h"
 
@@ -276,6 +277,48 @@ TEST_F(Uninstall, ServerFileInTheSystemFolderIsAskedFor) {
     EXPECT_EQ(Compare(before, Machine()), "");
 }
 
+// A server that crashes in both entry points: the install reports the failed registration and
+// completes; the uninstall reports the failed unregistration, removes the file and completes.
+TEST_F(Uninstall, CrashingServerIsReportedAndBothRunsComplete) {
+    const std::string trace = "Software\\OrvantTest\\ComServer\\comserver_crash";
+    DeleteKeyLater(HKEY_CURRENT_USER, trace);
+    Program p = Define("クラッシュ", "OrvantRunsCrash", "ORVRUNSCR", ProgramFilesFolder() + "OrvantRuns Crash\\");
+    ASSERT_FALSE(HasFailure());
+    Snapshot before = Machine();
+    const std::string server = p.folder + "CRASH.DLL";
+    std::string dist = Distribution(p.key, Header(p) + "[CopyFile]\nFile1=(App)CRASH.DLL,/R\nFile2=(App)APP.TXT\n");
+    ASSERT_FALSE(dist.empty());
+    ASSERT_TRUE(AddFile(dist, "APP.TXT", "app\r\n"));
+    ASSERT_TRUE(AddSysBinFile(dist, "comserver_crash.dll", "CRASH.DLL"));
+    {
+        e2e::TargetProcess setup;
+        e2e::Window wizard = OpenOptionsPage(setup, dist, p.Title(), p.folder);
+        ASSERT_TRUE(wizard);
+        ASSERT_TRUE(Press(wizard, IDC_BTN_EVENT, "インストール開始(&S)"));
+        ASSERT_TRUE(AnswerBox(setup, "フォルダ作成", IDYES));
+        ASSERT_TRUE(AnswerBox(setup, "OCX/DLL登録エラー(Procedure)", IDOK,
+                              server + "のDllRegisterServer関数が失敗しました。"));
+        e2e::Window status = WaitForNext(setup);
+        ASSERT_TRUE(status);
+        EXPECT_SOON_TRUE(e2e::Contains(ProgressText(status), "【処理完了】"));
+        ASSERT_TRUE(Press(status, IDC_STATUS_BTN_ABORT, "次へ(&N)"));
+        ASSERT_TRUE(FinishOnCompletionPage(setup, wizard, "インストール完了(&E)", false, kExitFailed));
+    }
+    EXPECT_EQ(ReadBytes(p.folder + "APP.TXT"), "app\r\n") << "the run went on after the crash";
+    EXPECT_EQ(CountOf(HKEY_CURRENT_USER, trace, "RegisterCalls"), 1u);
+    {
+        e2e::TargetProcess unsetup;
+        e2e::Window wizard = OpenUninstallPage(unsetup, p.UninstallString(), p.UnTitle());
+        ASSERT_TRUE(wizard);
+        ASSERT_TRUE(Press(wizard, IDC_BTN_EVENT, "アンインストール開始(&S)"));
+        ASSERT_TRUE(AnswerBox(unsetup, "OCX/DLL登録エラー(Procedure)", IDOK,
+                              server + "のDllUnregisterServer関数が失敗しました。"));
+        ASSERT_TRUE(CompleteCleanUninstall(unsetup, wizard, kExitFailed));
+    }
+    EXPECT_EQ(CountOf(HKEY_CURRENT_USER, trace, "UnregisterCalls"), 1u);
+    EXPECT_EQ(Compare(before, Machine()), "");
+}
+
 // ---------------------------------------------------------------------------------------------
 // A 32-bit COM server, as most distributions carry: the 32-bit SETUP.EXE registers it in the 32-bit
 // view of the registry and counts it among the 32-bit shared files, and the uninstall unregisters
@@ -412,7 +455,7 @@ TEST_P(LockedUninstall, ReportsTheFileAndOffersARestartOnlyWithF) {
         EXPECT_SOON_EQ(Caption(first), "アンインストーラを終了します。(&Y)");
         EXPECT_SOON(second, Visible, false);
     }
-    ASSERT_TRUE(FinishOnCompletionPage(unsetup, wizard, "アンインストール完了(&E)", false));
+    ASSERT_TRUE(FinishOnCompletionPage(unsetup, wizard, "アンインストール完了(&E)", false, kExitFailed));
 
     // With "/F" the restart was requested (only recorded) and the deletion waits in Wine's list.
     std::vector<std::string> entries = PendingRenames();
@@ -537,7 +580,7 @@ TEST_F(Uninstall, OnlyGidChosenLeavesOtherFilesAndTheFolder) {
     EXPECT_SOON_TRUE(e2e::Contains(ProgressText(status), "フォルダのアンインストール処理．．．完了\r\n"));
     EXPECT_SOON_TRUE(e2e::Contains(ProgressText(status), "インストールフォルダのアンインストール処理．．．一部失敗\r\n"));
     ASSERT_TRUE(Press(status, IDC_STATUS_BTN_ABORT, "次へ(&N)"));
-    ASSERT_TRUE(FinishOnCompletionPage(unsetup, wizard, "アンインストール完了(&E)", false));
+    ASSERT_TRUE(FinishOnCompletionPage(unsetup, wizard, "アンインストール完了(&E)", false, kExitFailed));
 
     EXPECT_FALSE(FileExists(p.folder + "HELP.GID"));
     EXPECT_FALSE(FolderExists(p.folder + "Sub\\")) << "its *.GID went, then the folder";

@@ -48,6 +48,9 @@ protected:
         return rect.bottom - rect.top;
     }
 
+    // The text's height as designed (top 16, 217 high at 96 dpi), its edges scaled to the screen.
+    static int DesignReadmeHeight() { return e2e::Scaled(16 + 217) - e2e::Scaled(16); }
+
     std::string folder_;
 };
 
@@ -117,7 +120,7 @@ TEST_F(Pages, TitleAgreementReadmeOptions) {
     EXPECT_SOON(box, Visible, true);
     EXPECT_SOON(box, Checked, false);
     EXPECT_SOON(box, Text, "上記「使用許諾契約書」を確認のうえ、");
-    EXPECT_SOON_EQ(ReadmeHeight(), 217 - 24) << "the text makes room for the box";
+    EXPECT_SOON_EQ(ReadmeHeight(), DesignReadmeHeight() - e2e::Scaled(24)) << "the text makes room for the box";
     EXPECT_SOON_EQ(GetWindowLongPtrA(Control(IDC_TXT_README).Handle(), GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL), WS_VSCROLL);
     e2e::Screenshot("2-agreement");
     ASSERT_TRUE(box.SetChecked(true));
@@ -137,7 +140,7 @@ TEST_F(Pages, TitleAgreementReadmeOptions) {
     EXPECT_SOON(event, Enabled, true);
     EXPECT_SOON(end, Enabled, true);
     EXPECT_SOON(box, Visible, false);
-    EXPECT_SOON_EQ(ReadmeHeight(), 217);
+    EXPECT_SOON_EQ(ReadmeHeight(), DesignReadmeHeight());
     e2e::Screenshot("4-readme");
     ASSERT_TRUE(Press(IDC_BTN_EVENT, "インストール続行(&C)"));
 
@@ -194,7 +197,7 @@ TEST_F(Pages, DecliningTheAgreementEndsWithoutAQuestion) {
     ASSERT_TRUE(Control(IDC_BTN_END).Click());
     // A question would keep the program running.
     ASSERT_TRUE(setup_.WaitForExit());
-    EXPECT_EQ(setup_.ExitCode(), 0u);
+    EXPECT_EQ(setup_.ExitCode(), static_cast<DWORD>(kExitStopped));
     EXPECT_EQ(wiz::CountWorkFolders(), 0);
 }
 
@@ -206,7 +209,7 @@ TEST_F(Pages, AgreementWithHiddenBoxCanBeAcceptedAtOnce) {
     e2e::Window event = Control(IDC_BTN_EVENT), text = Control(IDC_TXT_README);
     EXPECT_SOON(event, Enabled, true);
     EXPECT_SOON(Control(IDC_CHK_EULA_READ), Visible, false);
-    EXPECT_SOON_EQ(ReadmeHeight(), 217);
+    EXPECT_SOON_EQ(ReadmeHeight(), DesignReadmeHeight());
     EXPECT_SOON_EQ(wiz::FocusedControl(wizard_), event.Handle());
     const LONG_PTR bothBars = WS_HSCROLL | WS_VSCROLL;
     EXPECT_SOON_EQ(GetWindowLongPtrA(text.Handle(), GWL_STYLE) & bothBars, bothBars);

@@ -129,7 +129,7 @@ TEST_F(Progress, TitleBarCannotCloseAndAbortAsksFirst) {
     e2e::Screenshot("3-aborted");
     ASSERT_TRUE(told.Answer(IDOK));
     ASSERT_TRUE(setup_.WaitForExit(10000));
-    EXPECT_EQ(setup_.ExitCode(), 0u);
+    EXPECT_EQ(setup_.ExitCode(), static_cast<DWORD>(kExitStopped));
 
     // What was made stays; nothing records an install.
     EXPECT_TRUE(wiz::FolderExists(app_ + "SUB01"));

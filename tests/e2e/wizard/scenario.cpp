@@ -195,7 +195,8 @@ void Scenario::EndWithConfirmation(e2e::Where where) {
     e2e::MsgBox box = setup_.WaitMessageBox(e2e::kWait, where);
     if (!box) return;
     if (!box.Answer(IDYES, e2e::kWait, where)) return;
-    if (setup_.WaitForExit(e2e::kWait, where) && setup_.ExitCode() != 0)
+    // Stopped on purpose by the user.
+    if (setup_.WaitForExit(e2e::kWait, where) && setup_.ExitCode() != kExitStopped)
         e2e::Fail("the program ended with exit code " + std::to_string(setup_.ExitCode()), where);
 }
 
@@ -209,7 +210,7 @@ void Scenario::ExpectStoppedAndLeave(e2e::Where where) {
         return;
     // Nothing can be started any more: the end button leaves without asking.
     if (!end.Click(e2e::kWait, where)) return;
-    if (setup_.WaitForExit(e2e::kWait, where) && setup_.ExitCode() != 0)
+    if (setup_.WaitForExit(e2e::kWait, where) && setup_.ExitCode() != kExitStopped)
         e2e::Fail("the program ended with exit code " + std::to_string(setup_.ExitCode()), where);
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/control_ids.h"
+#include "app/exit_codes.h"
 #include "driver/e2e_driver.h"
 
 namespace wiz {

@@ -92,7 +92,7 @@ TEST_F(Startup, SecondInstanceQuitsSilentlyWhileTheFirstRuns) {
             10000))
             << "the second instance still runs";
         EXPECT_TRUE(seen.empty()) << "the second instance showed windows:" << e2e::Utf8(seen);
-        EXPECT_EQ(second.ExitCode(), 0u);
+        EXPECT_EQ(second.ExitCode(), static_cast<DWORD>(kExitAlreadyRunning));
     }
     EXPECT_EQ(wiz::CountWorkFolders(), workFoldersBefore + 1);
 
@@ -103,6 +103,42 @@ TEST_F(Startup, SecondInstanceQuitsSilentlyWhileTheFirstRuns) {
     EXPECT_EQ(wiz::CountWorkFolders(), 0);
 }
 
+// A close of the background window (as the task manager's "End task" sends it) goes through the
+// wizard's close rules: asked, kept on No; on Yes the program ends with its clean-up. The temporary folder here
+// is a drive root (the build tree's empty drive Q:), where the work folder lies directly.
+TEST_F(Startup, ClosingTheBackgroundAsksAndCleansUpAlsoWithTempAtARoot) {
+    ASSERT_FALSE(Distribution("startup-backclose", BasicScript(Scratch("startup-backclose-app"))).empty());
+    const std::string work = "Q:\\OVTMP1\\";
+    folders_.push_back(work);  // removed at the end also when the scenario fails
+    ASSERT_FALSE(wiz::FolderExists(work));
+    {
+        e2e::ScopedEnvironment temp("TEMP", "Q:\\"), tmp("TMP", "Q:\\");
+        ASSERT_TRUE(StartWizard(kSetupTitle));
+    }
+    ASSERT_TRUE(Control(IDC_BTN_EVENT).WaitText("インストール続行(&C)"));
+    EXPECT_SOON_EQ(wiz::FolderExists(work), true);
+    e2e::Window back = setup_.WaitWindow("TfrmBack", kVersionCaption);
+    ASSERT_TRUE(back);
+
+    ASSERT_TRUE(back.PostClose());
+    e2e::MsgBox box = setup_.WaitMessageBox();
+    ASSERT_TRUE(box);
+    EXPECT_TRUE(e2e::SameText(box.Title(), "終了確認"));
+    ASSERT_TRUE(box.Answer(IDNO));
+    EXPECT_TRUE(setup_.ExpectNoMessageBox(500));
+    EXPECT_SOON(wizard_, Visible, true);
+    EXPECT_SOON(back, Visible, true);
+
+    ASSERT_TRUE(back.PostClose());
+    box = setup_.WaitMessageBox();
+    ASSERT_TRUE(box);
+    ASSERT_TRUE(box.Answer(IDYES));
+    ASSERT_TRUE(setup_.WaitForExit());
+    EXPECT_EQ(setup_.ExitCode(), static_cast<DWORD>(kExitStopped));
+    EXPECT_FALSE(wiz::FolderExists(work)) << "the work folder at the drive root goes";
+    EXPECT_TRUE(wiz::FolderExists("Q:\\")) << "the root itself stays";
+}
+
 TEST_F(Startup, BackgroundShowsVersionTitlesBannerAndGradient) {
     ASSERT_FALSE(Distribution("startup-back", BasicScript(Scratch("startup-back-app"))).empty());
     ASSERT_TRUE(StartWizard(kSetupTitle));
@@ -111,7 +147,8 @@ TEST_F(Startup, BackgroundShowsVersionTitlesBannerAndGradient) {
     EXPECT_SOON_EQ(IsZoomed(back.Handle()) != FALSE, true);
     EXPECT_SOON(back, Enabled, false) << "the background cannot be activated while the work goes on";
 
-    // Title and its shadow: the mode's title, 2 pixels apart, as wide as the window less 24.
+    // Title and its shadow: the mode's title, 2 pixels apart, as wide as the window less 24 (pixels
+    // at 96 dpi, scaled to the screen).
     RECT outer = back.ScreenRect();
     const int outerWidth = outer.right - outer.left, outerHeight = outer.bottom - outer.top;
     e2e::Window title = back.ControlById(IDC_BACK_LBL_BACK_TITLE1);
@@ -121,13 +158,14 @@ TEST_F(Startup, BackgroundShowsVersionTitlesBannerAndGradient) {
     EXPECT_SOON(title, Visible, true);
     EXPECT_SOON(titleShadow, Visible, true);
     // The background places its labels after it has been maximised: wait for the final layout.
-    EXPECT_SOON_EQ(wiz::RectInParent(title).right - wiz::RectInParent(title).left, outerWidth - 24);
-    EXPECT_SOON_EQ(wiz::RectInParent(titleShadow).right - wiz::RectInParent(titleShadow).left, outerWidth - 24);
+    EXPECT_SOON_EQ(wiz::RectInParent(title).right - wiz::RectInParent(title).left, outerWidth - e2e::Scaled(24));
+    EXPECT_SOON_EQ(wiz::RectInParent(titleShadow).right - wiz::RectInParent(titleShadow).left,
+                   outerWidth - e2e::Scaled(24));
     RECT t1 = wiz::RectInParent(title), t2 = wiz::RectInParent(titleShadow);
-    EXPECT_EQ(t1.left, 16);
-    EXPECT_EQ(t1.top, 16);
-    EXPECT_EQ(t2.left, t1.left + 2);
-    EXPECT_EQ(t2.top, t1.top + 2);
+    EXPECT_EQ(t1.left, e2e::Scaled(16));
+    EXPECT_EQ(t1.top, e2e::Scaled(16));
+    EXPECT_EQ(t2.left, t1.left + e2e::Scaled(2));
+    EXPECT_EQ(t2.top, t1.top + e2e::Scaled(2));
 
     // Banner and its shadow: the two copyright lines, bottom right, 24 and 48 pixels inside.
     const std::string banner = "Copyright (C) 2026 Orvant Test Works\r\n起動検査パッケージ 第二版";
@@ -137,10 +175,11 @@ TEST_F(Startup, BackgroundShowsVersionTitlesBannerAndGradient) {
     EXPECT_SOON(prgShadow, Text, banner);
     EXPECT_SOON(prg, Visible, true);
     EXPECT_SOON(prgShadow, Visible, true);
-    EXPECT_SOON_EQ(wiz::RectInParent(prg).right, outerWidth - 24);
-    EXPECT_SOON_EQ(wiz::RectInParent(prg).bottom, outerHeight - 48);
-    EXPECT_SOON_EQ(wiz::RectInParent(prgShadow).left, wiz::RectInParent(prg).left + 2);
-    EXPECT_SOON_EQ(wiz::RectInParent(prgShadow).top, wiz::RectInParent(prg).top + 2);
+    EXPECT_SOON_EQ(wiz::RectInParent(prg).right, outerWidth - e2e::Scaled(24));
+    EXPECT_SOON_EQ(wiz::RectInParent(prg).bottom, outerHeight - e2e::Scaled(48));
+    EXPECT_SOON_EQ(wiz::RectInParent(prgShadow).left, wiz::RectInParent(prg).left + e2e::Scaled(2));
+    EXPECT_SOON_EQ(wiz::RectInParent(prgShadow).top, wiz::RectInParent(prg).top + e2e::Scaled(2));
+    e2e::Screenshot("background");
 
     // The gradient: 129 colour steps from blue to black in bands of round(height / 129) pixels,
     // the rest filled black. A column at the left edge is covered by nothing.
@@ -269,7 +308,7 @@ TEST_F(Startup, WithoutScriptTheFatalErrorPageOnlyLetsTheUserLeave) {
     // The end button leaves at once, and the work folder goes with the program.
     ASSERT_TRUE(Control(IDC_BTN_END).Click());
     ASSERT_TRUE(setup_.WaitForExit());
-    EXPECT_EQ(setup_.ExitCode(), 0u);
+    EXPECT_EQ(setup_.ExitCode(), static_cast<DWORD>(kExitFailed));
     EXPECT_EQ(wiz::CountWorkFolders(), 0);
 }
 
@@ -326,8 +365,13 @@ TEST_F(Startup, UninstallLogShowsTheUninstallPage) {
 
     e2e::Window frame = Control(IDC_FRA_SHORTCUT);
     EXPECT_SOON(frame, Text, "ファイルの追加削除");
-    EXPECT_SOON_EQ(wiz::RectInParent(frame).top, 16) << "moved up to where the overwrite box was";
-    EXPECT_SOON_EQ(wiz::RectInParent(frame).bottom - wiz::RectInParent(frame).top, 89 - 24);
+    EXPECT_SOON_EQ(wiz::RectInParent(frame).top, e2e::Scaled(16)) << "moved up to where the overwrite box was";
+    auto heightOf = [](const e2e::Window& control) {
+        RECT rect = wiz::RectInParent(control);
+        return rect.bottom - rect.top;
+    };
+    EXPECT_SOON_EQ(heightOf(frame), heightOf(Control(IDC_GRP_OPTION)) - e2e::Scaled(24))
+        << "24 pixels (at 96 dpi) less than the options frame";
     struct Box {
         int id;
         const char* caption;
@@ -345,7 +389,7 @@ TEST_F(Startup, UninstallLogShowsTheUninstallPage) {
     e2e::Window info = Control(IDC_LBL_UNSETUP_INFO);
     EXPECT_SOON(info, Visible, true);
     EXPECT_SOON(info, Text, "　アンインストールフォルダの中で、コピーされたファイル以外に追加削除するファイルをチェック(選択)してください。");
-    EXPECT_SOON_EQ(wiz::RectInParent(info).top, wiz::RectInParent(Control(IDC_CHK_SCUT_DESKTOP)).bottom + 2);
+    EXPECT_SOON_EQ(wiz::RectInParent(info).top, wiz::RectInParent(Control(IDC_CHK_SCUT_DESKTOP)).bottom + e2e::Scaled(2));
 
     // Titles follow the log.
     e2e::Window back = setup_.WaitWindow("TfrmBack", kVersionCaption);
@@ -384,7 +428,7 @@ TEST_F(Startup, UninstallPageWithDeleteAllOffersOneBox) {
         RECT rect = wiz::RectInParent(control);
         return rect.right - rect.left;
     };
-    EXPECT_SOON_EQ(widthOf(all), widthOf(Control(IDC_FRA_SHORTCUT)) - 16);
+    EXPECT_SOON_EQ(widthOf(all), widthOf(Control(IDC_FRA_SHORTCUT)) - e2e::Scaled(16));
     for (int id : {IDC_CHK_SCUT_STARTMENU, IDC_CHK_SCUT_STARTUP, IDC_CHK_SCUT_SENDTO}) {
         EXPECT_SOON(Control(id), Visible, false) << id;
         EXPECT_SOON(Control(id), Checked, false) << id;

@@ -1,0 +1,199 @@
+#include "app/unattended.h"
+
+#include <windows.h>
+#include <objbase.h>
+
+#include <exception>
+
+#include "app/cleanup.h"
+#include "app/exit_codes.h"
+#include "app/run_log.h"
+#include "app/startup_rules.h"
+#include "core/run_ui.h"
+#include "core/state.h"
+#include "install/completion.h"
+#include "install/install_engine.h"
+#include "install/install_log.h"
+#include "install/script_values.h"
+#include "script/fileops.h"
+#include "script/ini.h"
+#include "script/text.h"
+#include "script/uninstall_log.h"
+#include "uninstall/uninstall_run.h"
+
+namespace {
+
+// The engines' window interface with no window: status lines go to the log, nothing pauses, no
+// one aborts, and shared files are kept without asking.
+class UnattendedUi : public RunUi {
+public:
+    void ShowStatus(const std::string&) override { TheRunLog().Status(g_state.StatusText); }
+    void ProcessMessages() override {
+        // The shell and COM may post messages to the thread even without a window.
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+    }
+    void Pause(long) override {}
+    bool AbortRequested() override { return false; }
+    void EnableAbort(bool) override {}
+    void ShowProgressFrame(bool) override {}
+    int SetProgressPosition(int percent) override { return percent < 0 ? 0 : (percent > 100 ? 100 : percent); }
+    void SetProgressLabel(const std::string&) override {}
+    std::string SharedAnswer() override { return "Save"; }
+    void SetSharedAnswer(const std::string&) override {}
+    void AskSharedFile(const std::string&) override {}
+};
+
+std::string Sanitized(const std::string& name) {
+    std::string text;
+    for (size_t i = 0; i < name.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(name[i]);
+        if (IsDBCSLeadByte(c) && i + 1 < name.size()) {
+            text += name.substr(i++, 2);
+            continue;
+        }
+        text += (c < 32 || std::string("\\/:*?\"<>|").find(static_cast<char>(c)) != std::string::npos)
+                    ? '_'
+                    : static_cast<char>(c);
+    }
+    return text.empty() ? "OrvantSetup" : text;
+}
+
+// The Add/Remove key name of the script or of the log being run.
+std::string UninstallKeyName() {
+    const std::string root = UninstallKeyPathOf("");
+    std::string key;
+    if (g_state.SetupMode == "UNSETUP") {
+        key = ReadIniValue("UnSetupRegistryKey", "Key", "", g_state.ScriptPath);
+        if (key.size() > root.size() && EqualsNoCase(key.substr(0, root.size()), root)) return key.substr(root.size());
+        return g_state.UnSetupTitle;
+    }
+    ScriptValues script;
+    script.Load(g_state.ScriptPath);
+    key = DecideUninstallEntry(script).keyPath;
+    return key.substr(root.size());
+}
+
+void OpenLog(const CommandLine& line) {
+    std::string path = line.logFile;
+    if (path.empty()) {
+        std::string name = g_state.ScriptPath.empty() ? std::string() : UninstallKeyName();
+        path = DefaultLogPath(g_state.TempFolder, name);
+    }
+    TheRunLog().Open(path);
+}
+
+int Install(const std::string& folder) {
+    const std::string& script = g_state.ScriptPath;
+    PreCheckResult check = RunPreChecks(script, folder, g_state.OsName, g_state.WindowsFolder, g_state.SetupWord,
+                                        g_state.UnSetupWord);
+    if (check.fired) ShowMessageBox(check.text, check.title, MB_OK | MB_ICONEXCLAMATION);
+    if (check.fired && check.stop) return kExitStopped;
+    if (HasInstallChecker()) {
+        CheckerVerdict verdict = RunInstallCheckerProgram();
+        if (!verdict.allowed) {
+            ShowMessageBox(verdict.message, "警告", MB_OK | MB_ICONEXCLAMATION);
+            return kExitStopped;
+        }
+    }
+    if (!ReadIniValue("EULA", "File", "", script).empty())
+        TheRunLog().Write("[EULA]: 配布する者が同意したものとして扱います。");
+
+    InstallOptions options;
+    options.folderText = folder;
+    options.overwriteAuto = true;
+    options.shortcuts = DecideShortcutBoxes(script);
+    UnattendedUi ui;
+    unsigned errorsBefore = ErrorMessageCount();
+    InstallResult result = RunInstall(ui, options);
+    TheRunLog().Status(g_state.StatusText);
+    if (!result.FailureDetail.empty()) TheRunLog().Write(result.FailureDetail);
+    bool errorsShown = ErrorMessageCount() != errorsBefore;
+    if (result.ended != InstallEnd::Completed) return InstallExitCode(result, true, errorsShown, false);
+
+    InstallCompletionPage page = BuildInstallCompletionPage(result.ExecuteFile, result.LockedFileFound, g_state.SetupWord);
+    if (!page.execute.program.empty())
+        TheRunLog().Write("[ExecuteFile]: 無人実行のため起動しません: " + page.execute.program);
+    if (page.restartOffered) TheRunLog().Write("Windowsの再起動が必要です(再起動は行いません)。");
+    return InstallExitCode(result, true, errorsShown, page.restartOffered);
+}
+
+int Uninstall(const std::string& folder) {
+    g_state.StatusText = UninstallEngine::OpeningStatus();
+    g_state.StatusTail.clear();
+    g_state.InstallFolder = folder;
+    UnattendedUi ui;
+    UninstallEngine engine(ui, g_state.ScriptPath, folder, PresetUninstallOptions(g_state.UnSetupOptionValue));
+    unsigned errorsBefore = ErrorMessageCount();
+    UninstallOutcome outcome = engine.Run();
+    TheRunLog().Status(g_state.StatusText);
+    if (!outcome.failureDetail.empty()) TheRunLog().Write(outcome.failureDetail);
+    if (outcome.restartNeeded) TheRunLog().Write("Windowsの再起動が必要です(再起動は行いません)。");
+    return UninstallExitCode(outcome, ErrorMessageCount() != errorsBefore, outcome.restartNeeded);
+}
+
+}  // namespace
+
+int UnattendedAnswer(const std::string& text, const std::string& title, unsigned flags, std::string& lastDiskRequest) {
+    if (title == "ディスク交換") {
+        // The first time the engine looks for the file in the source folder; a second request for
+        // the same disk means that it is not there.
+        bool again = text == lastDiskRequest;
+        lastDiskRequest = text;
+        return again ? IDCANCEL : IDOK;
+    }
+    if (title == "フォルダ作成" || title == "関連付けの確認") return IDYES;
+    if (title == "空き容量チェックエラー")
+        return FindMbcs("不足", text) != 0 ? IDNO : IDYES;  // too little space: stop; unknown: go on
+    switch (flags & MB_TYPEMASK) {
+    case MB_YESNO:
+    case MB_YESNOCANCEL:
+        return IDNO;  // overwrite, delete a shared or server file, show the details: no
+    case MB_OKCANCEL:
+        return IDCANCEL;
+    default:
+        return IDOK;
+    }
+}
+
+std::string DefaultLogPath(const std::string& tempFolder, const std::string& uninstallKeyName) {
+    return AddDelimiter(tempFolder, "B") + Sanitized(uninstallKeyName) + "-setup.log";
+}
+
+int RunUnattended(const CommandLine& line) {
+    std::string lastDiskRequest;
+    SetMessageBoxResponder([&lastDiskRequest](const std::string& text, const std::string& title, unsigned flags) {
+        int answer = UnattendedAnswer(text, title, flags, lastDiskRequest);
+        TheRunLog().Write("【" + title + "】" + text);
+        return answer;
+    });
+    CoInitialize(nullptr);
+
+    std::string proposedFolder;
+    std::string fatal = PrepareProgramState(ProgramFilePath(), line.parameter, proposedFolder);
+    OpenLog(line);
+    TheRunLog().Write(std::string("Orvant Setup Nova: ") + (g_state.SetupMode == "UNSETUP" ? "アンインストール" : "インストール") +
+                      " (/S) " + GetCommandLineA());
+    int code = kExitFailed;
+    if (!fatal.empty()) {
+        TheRunLog().Write(fatal);
+    } else {
+        try {
+            if (g_state.SetupMode == "UNSETUP") {
+                code = Uninstall(proposedFolder);
+            } else {
+                std::string folder = line.installFolder.empty() ? proposedFolder : AddDelimiter(line.installFolder, "B");
+                code = Install(folder);
+            }
+        } catch (const std::exception& error) {
+            TheRunLog().Write(error.what());
+            code = kExitFailed;
+        }
+    }
+    NotifyShellOfChanges();
+    RemoveWorkFolders(g_state.TempFolder);
+    TheRunLog().Write("終了コード: " + IntToStr(code));
+    CoUninitialize();
+    SetMessageBoxResponder(nullptr);
+    return code;
+}
