@@ -9,3 +9,7 @@ set(CMAKE_FIND_ROOT_PATH /usr/${TOOLCHAIN_PREFIX})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+# Tests are 32-bit Windows programs: tools/wine-env.sh runs them under the WoW64 Wine of the
+# Debian 13 root (tools/wow64-run.sh) in a build tree with this entry.
+set(SETUP_WINE_WOW64 ON CACHE BOOL "Run the programs under the WoW64 Wine of build/wow64")
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../tools/wine-run.sh)

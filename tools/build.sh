@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Configures and builds both SETUP.EXE variants: x64 (with tests) and the 32-bit release.
+# Configures and builds both SETUP.EXE variants with their tests: x64 and i686 (32-bit).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=${SETUP_JOBS:-$(nproc)}

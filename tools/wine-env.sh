@@ -2,7 +2,7 @@
 # Usage: source wine-env.sh BUILD_DIR
 # Sets WINEPREFIX, LC_ALL, WINEDEBUG, WINEDLLOVERRIDES, DISPLAY and defines setup_wine_ready.
 # With SETUP_WINE_DPI set to a display scale other than 96 (120, 144), everything is that scale's
-# own: a prefix "wineprefix-<dpi>dpi" cloned from the main one with that system DPI (HKCU\Control
+# own: a prefix "wineprefix-<dpi>dpi" with that system DPI (HKCU\Control
 # Panel\Desktop LogPixels, read by each Wine process when it starts), its own server and display.
 # So the tests at 96 dpi never see the setting, and the two kinds can run side by side.
 
@@ -16,13 +16,19 @@ export LANG=ja_JP.UTF-8
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe=d"
 export WINEARCH=win64
-SETUP_WINE=/usr/lib/wine/wine64
-[ -x "$SETUP_WINE" ] || SETUP_WINE=$(command -v wine64 || command -v wine)
-SETUP_WINESERVER=/usr/lib/wine/wineserver64
-[ -x "$SETUP_WINESERVER" ] || SETUP_WINESERVER=$(command -v wineserver)
+SETUP_TOOLS_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+if grep -qx 'SETUP_WINE_WOW64:BOOL=ON' "$SETUP_BUILD_DIR/CMakeCache.txt" 2>/dev/null; then
+    # A 32-bit build tree: Wine 10 of the Debian 13 root runs its programs in WoW64 mode.
+    SETUP_WINE=$SETUP_TOOLS_DIR/wow64-wine.sh
+    SETUP_WINESERVER=$SETUP_TOOLS_DIR/wow64-wineserver.sh
+else
+    SETUP_WINE=/usr/lib/wine/wine64
+    [ -x "$SETUP_WINE" ] || SETUP_WINE=$(command -v wine64 || command -v wine)
+    SETUP_WINESERVER=/usr/lib/wine/wineserver64
+    [ -x "$SETUP_WINESERVER" ] || SETUP_WINESERVER=$(command -v wineserver)
+fi
 # Raise when setup_prefix_registry changes, so existing prefixes take the new settings.
 SETUP_PREFIX_SETTINGS=2
-SETUP_TOOLS_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
 # A display of our own unless the caller brought one: screenshots need a real X server.
 setup_display() {
@@ -80,20 +86,6 @@ REG
 
 winepath_of() { echo "Z:${1//\//\\}"; }
 
-# A scaled prefix starts as a copy of the main one (made first when missing). The system DLLs are
-# hard links, as nothing writes them: a fraction of a second and about 70 MB instead of a new
-# prefix. The server replaces registry files rather than writing them in place, and those are
-# copied, so the clone cannot change the main prefix.
-setup_clone_main_prefix() {
-    local main="$SETUP_BUILD_DIR/wineprefix"
-    (SETUP_WINE_DPI=96 && source "$SETUP_TOOLS_DIR/wine-env.sh" "$SETUP_BUILD_DIR" && setup_prefix)
-    mkdir -p "$WINEPREFIX/drive_c/windows"
-    # The main prefix may be in use: a file that changes while it is read is copied as it is.
-    tar -C "$main" --exclude=./drive_c/windows/system32 --exclude=./.setup-ready -cf - . 2>/dev/null |
-        tar -C "$WINEPREFIX" -xf -
-    cp -al "$main/drive_c/windows/system32" "$WINEPREFIX/drive_c/windows/"
-}
-
 # The prefix is made once per build tree and reused; a lock keeps parallel tests from racing.
 setup_prefix() {
     exec 9>"$SETUP_BUILD_DIR/wineprefix$SETUP_WINE_SUFFIX.lock"
@@ -101,17 +93,15 @@ setup_prefix() {
     if [ ! -f "$WINEPREFIX/.setup-ready" ]; then
         "$SETUP_WINESERVER" -k </dev/null >/dev/null 2>&1
         rm -rf "$WINEPREFIX"
-        if [ -n "$SETUP_WINE_SUFFIX" ]; then
-            setup_clone_main_prefix
-        else
-            "$SETUP_WINE" wineboot -i </dev/null >/dev/null 2>&1
-            "$SETUP_WINESERVER" -w
-            # wineboot links the user folders into the Linux home; keep everything inside the prefix.
-            local d
-            for d in "$WINEPREFIX"/drive_c/users/*/*; do
-                if [ -L "$d" ]; then rm -f "$d"; mkdir -p "$d"; fi
-            done
-        fi
+        # Every prefix, the scaled ones too, is made new: a copy of the main one could catch the
+        # half-done state of a test running in it.
+        "$SETUP_WINE" wineboot -i </dev/null >/dev/null 2>&1
+        "$SETUP_WINESERVER" -w
+        # wineboot links the user folders into the Linux home; keep everything inside the prefix.
+        local d
+        for d in "$WINEPREFIX"/drive_c/users/*/*; do
+            if [ -L "$d" ]; then rm -f "$d"; mkdir -p "$d"; fi
+        done
         setup_prefix_registry
         # Let the first server save everything and exit before the persistent one starts.
         "$SETUP_WINESERVER" -w

@@ -10,6 +10,7 @@
 #include "sys/registry.h"
 #include "sys/shared_dll.h"
 #include "sys/sys_helpers.h"
+#include "support/places.h"
 
 namespace {
 
@@ -317,6 +318,8 @@ TEST_F(InstallRunTest, SharedCountAndRegistrationOfAComServer) {
     ASSERT_EQ(result.ended, InstallEnd::Completed);
     EXPECT_EQ(GetSharedCount(sys_ + "ORVCOM.DLL"), 1);
     EXPECT_EQ(GetSharedCount(sys_ + "ORVCOM2.DLL"), 1);
+    const std::string counts = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
+    EXPECT_EQ(places::StoredAs(HKEY_LOCAL_MACHINE, counts, (sys_ + "ORVCOM.DLL").c_str()), places::MachineKey(counts));
     DWORD calls = 0;
     EXPECT_TRUE(RawGetDword(HKEY_CURRENT_USER, "Software\\OrvantTest\\ComServer\\comserver_ok", "RegisterCalls", calls));
     EXPECT_EQ(calls, 1u);  // only the first entry has "/R" in its options field

@@ -10,6 +10,7 @@
 #include "script/ini.h"
 #include "sys/error_text.h"
 #include "sys/sys_helpers.h"
+#include "support/places.h"
 
 namespace {
 
@@ -91,6 +92,8 @@ TEST_F(InstallFinishTest, WritesUninstallerSettingsLogAndAddRemoveEntry) {
     EXPECT_EQ(RegistryText(HKEY_LOCAL_MACHINE, kTestUninstallKey, "UninstallString"),
               win_ + "UNOVNOVA.EXE \"" + app_ + "UNSETUP.INI\"");
     EXPECT_EQ(RegistryText(HKEY_LOCAL_MACHINE, kTestUninstallKey, "DisplayIcon"), win_ + "UNOVNOVA.EXE");
+    // Seen from outside: in the registry view of this build's programs (WOW6432Node for 32-bit).
+    EXPECT_EQ(places::StoredAs(HKEY_LOCAL_MACHINE, kTestUninstallKey), places::MachineKey(kTestUninstallKey));
 }
 
 TEST_F(InstallFinishTest, UninstallerIsRefreshedOnlyByANewerProgram) {

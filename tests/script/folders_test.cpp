@@ -8,6 +8,7 @@
 #include "core/state.h"
 #include "script/folders.h"
 #include "script/text.h"
+#include "support/places.h"
 
 namespace {
 
@@ -146,8 +147,10 @@ TEST_F(FoldersTest, RealSystemFoldersUnderWine) {
     DWORD length = GetTempPathA(MAX_PATH, temp);
     EXPECT_EQ(g_state.TempFolder, std::string(temp, length)) << "exactly the returned length";
     EXPECT_TRUE(EqualsNoCase(g_state.WindowsFolder, "C:\\windows\\"));
+    // A 32-bit program is shown system32 too (its files land in syswow64), but gets the 32-bit
+    // programs' Program Files folder.
     EXPECT_TRUE(EqualsNoCase(g_state.SystemFolder, "C:\\windows\\system32\\"));
-    EXPECT_TRUE(EqualsNoCase(g_state.ProgramFilesFolder, "C:\\Program Files\\"));
+    EXPECT_TRUE(EqualsNoCase(g_state.ProgramFilesFolder, places::ProgramFiles())) << g_state.ProgramFilesFolder;
     EXPECT_EQ(g_state.DesktopFolder.back(), '\\');
     EXPECT_NE(g_state.DesktopFolder, "\\");
     EXPECT_EQ(GetSpecialFolder(CSIDL_WINDOWS) + "\\", g_state.WindowsFolder);

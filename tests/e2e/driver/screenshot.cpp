@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <functional>
+
 #include "driver/display_scale.h"
 #include "driver/environment.h"
 
@@ -45,15 +47,10 @@ std::string SafeFileName(const std::string& name) {
     return safe;
 }
 
-}  // namespace
-
-bool CaptureScreen(Image& image) {
-    const int left = GetSystemMetrics(SM_XVIRTUALSCREEN), top = GetSystemMetrics(SM_YVIRTUALSCREEN);
-    const int width = GetSystemMetrics(SM_CXVIRTUALSCREEN), height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+// Copies a rectangle of a device context (the screen's or a window's) into the image.
+bool CaptureDc(HDC source, int left, int top, int width, int height, Image& image) {
     if (width <= 0 || height <= 0) return false;
-    ScreenDc screen;
-    if (!screen.dc) return false;
-    MemoryDc memory(screen.dc);
+    MemoryDc memory(source);
     if (!memory.dc) return false;
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
@@ -64,32 +61,33 @@ bool CaptureScreen(Image& image) {
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
     Bitmap bitmap;
-    bitmap.handle = CreateDIBSection(screen.dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    bitmap.handle = CreateDIBSection(source, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     if (!bitmap.handle || !bits) return false;
     HGDIOBJ previous = SelectObject(memory.dc, bitmap.handle);
-    bool copied = BitBlt(memory.dc, 0, 0, width, height, screen.dc, left, top, SRCCOPY | CAPTUREBLT) != 0;
+    bool copied = BitBlt(memory.dc, 0, 0, width, height, source, left, top, SRCCOPY | CAPTUREBLT) != 0;
     GdiFlush();
     SelectObject(memory.dc, previous);
     if (!copied) return false;
     image.width = width;
     image.height = height;
     image.rgb.resize(static_cast<size_t>(width) * static_cast<size_t>(height) * 3);
-    const auto* source = static_cast<const std::uint8_t*>(bits);
+    const auto* copy = static_cast<const std::uint8_t*>(bits);
     for (size_t pixel = 0, count = static_cast<size_t>(width) * static_cast<size_t>(height); pixel < count; ++pixel) {
-        image.rgb[pixel * 3] = source[pixel * 4 + 2];
-        image.rgb[pixel * 3 + 1] = source[pixel * 4 + 1];
-        image.rgb[pixel * 3 + 2] = source[pixel * 4];
+        image.rgb[pixel * 3] = copy[pixel * 4 + 2];
+        image.rgb[pixel * 3 + 1] = copy[pixel * 4 + 1];
+        image.rgb[pixel * 3 + 2] = copy[pixel * 4];
     }
     return true;
 }
 
-bool CaptureSettledScreen(Image& image) {
-    if (!CaptureScreen(image)) return false;
+// Captures until two captures in a row are alike.
+bool CaptureSettled(const std::function<bool(Image&)>& capture, Image& image) {
+    if (!capture(image)) return false;
     Image next;
     PollUntil(
         [&] {
             Sleep(kSettleGap);
-            if (!CaptureScreen(next)) return false;
+            if (!capture(next)) return false;
             bool same = next == image;
             image.rgb.swap(next.rgb);
             return same;
@@ -97,6 +95,30 @@ bool CaptureSettledScreen(Image& image) {
         kSettleTimeout);
     // A screen that never stands still (an animation) is saved as last seen.
     return true;
+}
+
+}  // namespace
+
+bool CaptureScreen(Image& image) {
+    ScreenDc screen;
+    return screen.dc && CaptureDc(screen.dc, GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+                                  GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN), image);
+}
+
+bool CaptureSettledScreen(Image& image) { return CaptureSettled(CaptureScreen, image); }
+
+bool CaptureSettledClient(HWND window, Image& image) {
+    return CaptureSettled(
+        [window](Image& client) {
+            RECT area{};
+            if (!GetClientRect(window, &area)) return false;
+            HDC dc = GetDC(window);
+            if (!dc) return false;
+            bool captured = CaptureDc(dc, 0, 0, area.right, area.bottom, client);
+            ReleaseDC(window, dc);
+            return captured;
+        },
+        image);
 }
 
 bool SaveScreenshot(const std::string& path, Where where) {

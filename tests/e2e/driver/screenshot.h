@@ -1,5 +1,7 @@
 #pragma once
 // Pictures of the whole screen (Wine's virtual desktop) at named points of a scenario.
+#include <windows.h>
+
 #include <string>
 
 #include "driver/common.h"
@@ -11,6 +13,10 @@ namespace e2e {
 bool CaptureScreen(Image& image);
 // The screen once it stands still (two captures in a row alike, so that pending paints are done).
 bool CaptureSettledScreen(Image& image);
+// The client area of a window once it stands still, read through the window's own device context.
+// Screen pixels cannot be mapped to client positions everywhere: Wine 10's virtual desktop shows a
+// maximised window a few pixels away from where its window rectangle says.
+bool CaptureSettledClient(HWND window, Image& image);
 
 // Saves the settled screen as <ScreenshotFolder>\<suite>.<test>-<name>.png (at a display scale
 // other than 96 dpi <suite>.<test>-<name>-<dpi>dpi.png, beside it) and returns the file's path; a

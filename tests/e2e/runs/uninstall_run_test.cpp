@@ -4,10 +4,12 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <shlobj.h>
+#include <shlwapi.h>
 
 #include "app/control_ids.h"
 #include "app/exit_codes.h"
 #include "runs/runs_support.h"
+#include "support/places.h"
 
 using namespace runs;
 
@@ -253,6 +255,8 @@ TEST_F(Uninstall, ServerFileInTheSystemFolderIsAskedFor) {
     ASSERT_TRUE(InstallThroughWizard(dist, p.Title(), p.folder));
     EXPECT_TRUE(FileExists(deleted));
     EXPECT_TRUE(FileExists(kept));
+    // The system folder the program was shown is, for a 32-bit program, syswow64 on disk.
+    EXPECT_EQ(places::OnDisk("ORVRSRV1.DLL"), places::SystemFolderOnDisk());
     EXPECT_EQ(CountOf(HKEY_CURRENT_USER, trace, "RegisterCalls"), registered + 2) << "/R registered both";
     EXPECT_EQ(SharedCount(deleted), -1);
     {
@@ -266,6 +270,8 @@ TEST_F(Uninstall, ServerFileInTheSystemFolderIsAskedFor) {
     }
     EXPECT_FALSE(FileExists(deleted));
     EXPECT_TRUE(FileExists(kept));
+    EXPECT_EQ(places::OnDisk("ORVRSRV1.DLL"), "<nowhere>");
+    EXPECT_EQ(places::OnDisk("ORVRSRV2.OCX"), places::SystemFolderOnDisk());
     EXPECT_EQ(CountOf(HKEY_CURRENT_USER, trace, "UnregisterCalls"), unregistered + 1)
         << "only the deleted server unregistered itself";
     EXPECT_EQ(Compare(before, Machine()), "");
@@ -311,6 +317,69 @@ TEST_F(Uninstall, CrashingServerIsReportedAndBothRunsComplete) {
     }
     EXPECT_EQ(CountOf(HKEY_CURRENT_USER, trace, "UnregisterCalls"), 1u);
     EXPECT_EQ(Compare(before, Machine()), "");
+}
+
+// ---------------------------------------------------------------------------------------------
+// A 32-bit COM server, as most distributions carry: the 32-bit SETUP.EXE registers it in the 32-bit
+// view of the registry and counts it among the 32-bit shared files, and the uninstall unregisters
+// it. The 64-bit SETUP.EXE cannot load a 32-bit library: it says so, naming the file, and the
+// install goes on; its uninstall removes the file without a word about loading.
+TEST_F(Uninstall, ThirtyTwoBitServerRegistersOnlyWithTheThirtyTwoBitSetup) {
+    const std::string classKey = "Software\\Classes\\CLSID\\{5E1F0C2A-7B3D-4E59-9A61-0C8D2F4B7E13}";
+    Program p = Define("32ビットサーバ", "OrvantRunsServer32", "ORVRUNS32", ProgramFilesFolder() + "OrvantRuns Server32\\");
+    const std::string server = p.folder + "ORV32.DLL";
+    DeleteSharedCountLater(server);
+    Later([classKey] {
+        HKEY classes;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Classes\\CLSID", 0, KEY_ALL_ACCESS | KEY_WOW64_32KEY,
+                          &classes) != ERROR_SUCCESS)
+            return;
+        SHDeleteKeyA(classes, classKey.substr(classKey.rfind('\\') + 1).c_str());
+        RegCloseKey(classes);
+    });
+    EXPECT_EQ(places::StoredAs(HKEY_LOCAL_MACHINE, classKey), "<nowhere>") << "a previous run left the class";
+    ASSERT_FALSE(HasFailure());
+
+    std::string dist = Distribution(p.key, Header(p) + "[CopyFile]\nFile1=(App)ORV32.DLL,/S/R\n");
+    ASSERT_FALSE(dist.empty());
+    ASSERT_TRUE(AddSysBinFile(dist, "comserver_x86.dll", "ORV32.DLL"));
+    {
+        e2e::TargetProcess setup;
+        e2e::Window wizard = OpenOptionsPage(setup, dist, p.Title(), p.folder);
+        ASSERT_TRUE(wizard);
+        ASSERT_TRUE(Press(wizard, IDC_BTN_EVENT, "インストール開始(&S)"));
+        ASSERT_TRUE(AnswerBox(setup, "フォルダ作成", IDYES));
+        if (!places::kThirtyTwoBit) {
+            ASSERT_TRUE(AnswerBox(setup, "OCX/DLL登録エラー(LoadLibrary)", IDOK, server + "の読み込みに失敗しました。"));
+        }
+        e2e::Window status = WaitForNext(setup);
+        ASSERT_TRUE(status);
+        EXPECT_TRUE(e2e::Contains(ProgressText(status), "【処理完了】"));
+        ASSERT_TRUE(Press(status, IDC_STATUS_BTN_ABORT, "次へ(&N)"));
+        // The 64-bit program told the user of the failed registration: a failed run.
+        ASSERT_TRUE(FinishOnCompletionPage(setup, wizard, "インストール完了(&E)", false, places::kThirtyTwoBit ? 0 : 1603));
+    }
+    EXPECT_TRUE(FileExists(server));
+    EXPECT_EQ(SharedCount(server), 1);
+    EXPECT_EQ(places::StoredAs(HKEY_LOCAL_MACHINE, kSharedDlls, server.c_str()), places::MachineKey(kSharedDlls));
+    if (places::kThirtyTwoBit) {
+        EXPECT_EQ(places::StoredAs(HKEY_LOCAL_MACHINE, classKey), places::MachineKey(classKey));
+        EXPECT_EQ(RegString(HKEY_LOCAL_MACHINE, classKey + "\\InprocServer32", ""), server);
+    } else {
+        EXPECT_EQ(places::StoredAs(HKEY_LOCAL_MACHINE, classKey), "<nowhere>");
+    }
+
+    {
+        e2e::TargetProcess unsetup;
+        e2e::Window wizard = OpenUninstallPage(unsetup, p.UninstallString(), p.UnTitle());
+        ASSERT_TRUE(wizard);
+        ASSERT_TRUE(Press(wizard, IDC_BTN_EVENT, "アンインストール開始(&S)"));
+        ASSERT_TRUE(AnswerSharedDialog(unsetup, server + kSharedQuestionTail, IDC_CUSTOM_BTN_YES));
+        ASSERT_TRUE(CompleteCleanUninstall(unsetup, wizard));
+    }
+    EXPECT_FALSE(FileExists(server));
+    EXPECT_EQ(places::StoredAs(HKEY_LOCAL_MACHINE, kSharedDlls, server.c_str()), "<nowhere>");
+    EXPECT_EQ(places::StoredAs(HKEY_LOCAL_MACHINE, classKey), "<nowhere>") << "unregistered before it went";
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -9,10 +9,14 @@
 
 #include "app/control_ids.h"
 #include "driver/e2e_driver.h"
+#include "support/places.h"
 
 namespace {
 
 const char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\OrvantSampleApp";
+const char kSharedDlls[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
+// The script's (Local) and (Cuser) key.
+const char kSampleKey[] = "Software\\Orvant Sample\\SampleApp";
 
 std::string RegString(HKEY root, const std::string& key, const std::string& name) {
     HKEY handle;
@@ -86,7 +90,10 @@ void PrintMachineState(const std::string& heading, const std::string& installFol
                                     ShellFolder(CSIDL_DESKTOPDIRECTORY) + "サンプルアプリ.lnk"})
         out += "Shortcut " + e2e::Utf8(link) + (FileExists(link) ? "" : " (none)") + "\n";
     auto value = [&](HKEY root, const char* rootName, const std::string& key, const std::string& name) {
-        out += std::string(rootName) + "\\" + e2e::Utf8(key) + " [" + (name.empty() ? "(default)" : name) +
+        // Named as stored: a 32-bit program's HKLM\Software keys lie under WOW6432Node.
+        std::string stored = root == HKEY_CLASSES_ROOT ? key : places::StoredAs(root, key);
+        if (stored.front() == '<') stored = key;
+        out += std::string(rootName) + "\\" + e2e::Utf8(stored) + " [" + (name.empty() ? "(default)" : name) +
                "] = " + e2e::Utf8(RegString(root, key, name)) + "\n";
     };
     value(HKEY_CURRENT_USER, "HKCU", "Software\\Orvant Sample\\SampleApp", "InstallFolder");
@@ -124,7 +131,8 @@ protected:
         DeleteFileA((ShellFolder(CSIDL_DESKTOPDIRECTORY) + "サンプルアプリ.lnk").c_str());
         e2e::RemoveFolder(ShellFolder(CSIDL_PROGRAMS) + "サンプルアプリ\\");
     }
-    std::string installFolder_ = ShellFolder(CSIDL_PROGRAM_FILES) + "Orvant Sample\\SampleApp\\";
+    // (Prg) of the script: the Program Files folder of this build's programs.
+    std::string installFolder_ = places::ProgramFiles() + "Orvant Sample\\SampleApp\\";
 };
 
 }  // namespace
@@ -214,6 +222,14 @@ TEST_F(SampleRoundTrip, InstallThenUninstallLeavesTheMachineAsBefore) {
     EXPECT_EQ(uninstall, windows + "UNOVNOVA.EXE \"" + installFolder_ + "UNSETUP.INI\"");
     EXPECT_EQ(RegString(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName"), "サンプルアプリ 1.0");
     EXPECT_TRUE(FileExists(windows + "UNOVNOVA.EXE"));
+    // Seen from outside: the machine-wide keys in the program's own registry view (the 32-bit view
+    // for the 32-bit build), the user's keys and the file type shared by both views.
+    EXPECT_EQ(places::StoredAs(HKEY_LOCAL_MACHINE, kUninstallKey), places::MachineKey(kUninstallKey));
+    EXPECT_EQ(places::StoredAs(HKEY_LOCAL_MACHINE, kSampleKey, "Version"), places::MachineKey(kSampleKey));
+    EXPECT_EQ(places::StoredAs(HKEY_LOCAL_MACHINE, kSharedDlls, (installFolder_ + "SAMPLE.DLL").c_str()),
+              places::MachineKey(kSharedDlls));
+    EXPECT_EQ(places::StoredAs(HKEY_CURRENT_USER, kSampleKey, "InstallFolder"), kSampleKey);
+    EXPECT_EQ(places::StoredAs(HKEY_LOCAL_MACHINE, "Software\\Classes\\.osd"), "Software\\Classes\\.osd");
     char recorded[MAX_PATH] = {};
     GetPrivateProfileStringA("ORVSAMPLE", "Folder", "", recorded, sizeof(recorded), (windows + "OVSET98.INI").c_str());
     EXPECT_EQ(std::string(recorded), installFolder_);
@@ -261,6 +277,9 @@ TEST_F(SampleRoundTrip, InstallThenUninstallLeavesTheMachineAsBefore) {
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, ".osd"));
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "osd_auto_file"));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    EXPECT_EQ(places::StoredAs(HKEY_LOCAL_MACHINE, kUninstallKey), "<nowhere>");
+    EXPECT_EQ(places::StoredAs(HKEY_LOCAL_MACHINE, kSampleKey), "<nowhere>");
+    EXPECT_EQ(places::StoredAs(HKEY_LOCAL_MACHINE, kSharedDlls, (installFolder_ + "SAMPLE.DLL").c_str()), "<nowhere>");
     char folderValue[8] = {};
     EXPECT_EQ(GetPrivateProfileStringA("ORVSAMPLE", "Folder", "", folderValue, sizeof(folderValue),
                                        (windows + "OVSET98.INI").c_str()),

@@ -1,5 +1,6 @@
 // Start-up as the user meets it: one instance only, the background window, and the first page of
 // the wizard (title page, fatal-error page or uninstall page) with the pre-checks' messages.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -182,34 +183,31 @@ TEST_F(Startup, BackgroundShowsVersionTitlesBannerAndGradient) {
 
     // The gradient: 129 colour steps from blue to black in bands of round(height / 129) pixels,
     // the rest filled black. A column at the left edge is covered by nothing.
-    e2e::Image screen;
-    ASSERT_TRUE(e2e::CaptureSettledScreen(screen));
-    RECT client{};
-    GetClientRect(back.Handle(), &client);
-    POINT origin{0, 0};
-    ClientToScreen(back.Handle(), &origin);
-    const int height = client.bottom;
+    e2e::Image client;
+    ASSERT_TRUE(e2e::CaptureSettledClient(back.Handle(), client));
+    const int height = client.height;
     ASSERT_GT(height, 300);
     const int steps = 129;
     int band = static_cast<int>(std::nearbyint(static_cast<double>(height) / steps));
     if (band == 0) band = 1;
     auto pixel = [&](int x, int y) {
-        const size_t at = (static_cast<size_t>(origin.y + y) * screen.width + origin.x + x) * 3;
-        return RGB(screen.rgb[at], screen.rgb[at + 1], screen.rgb[at + 2]);
+        const size_t at = (static_cast<size_t>(y) * client.width + x) * 3;
+        return RGB(client.rgb[at], client.rgb[at + 1], client.rgb[at + 2]);
     };
     auto expected = [&](int y) {
         int i = y / band;
         if (i > steps) return RGB(0, 0, 0);
         return RGB(0, 0, 255 + static_cast<int>(std::nearbyint(-255.0 / steps * i)));
     };
+    // Wine 10's virtual desktop shows a maximised window from the corner of its frame instead of
+    // letting the frame hang over the screen's edges: the last rows of the client area, as many as
+    // the frame hangs over, are then off the screen. Only the rows on the screen are compared.
+    const int shown = height - std::max(0, -static_cast<int>(outer.top));
     EXPECT_EQ(pixel(4, 0), RGB(0, 0, 255)) << "top of the background";
-    COLORREF bottom = pixel(4, height - 1);
-    EXPECT_TRUE(GetRValue(bottom) == 0 && GetGValue(bottom) == 0 && GetBValue(bottom) <= 16)
-        << "bottom of the background is near black: blue " << int(GetBValue(bottom));
     int wrong = 0;
     std::string first;
     for (int x : {2, 4, 6}) {
-        for (int y = 0; y < height; ++y) {
+        for (int y = 0; y < shown; ++y) {
             if (pixel(x, y) == expected(y)) continue;
             if (wrong++ == 0)
                 first = "(" + std::to_string(x) + "," + std::to_string(y) + ") is blue " +
