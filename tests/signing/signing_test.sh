@@ -8,8 +8,11 @@
 #       checks the uninstaller copy that the signed round trip kept (BUILD_DIR/signing-test/UNOVNOVA.EXE)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
-work=$2/signing-test
+work=$(cd "$2" && pwd)/signing-test
 failures=0
+# Only the test keys: never a distributor's key or time-stamp server from the caller's environment.
+unset SETUP_SIGN_PKCS12 SETUP_SIGN_PKCS11_MODULE SETUP_SIGN_PKCS11_KEY SETUP_SIGN_CERT SETUP_SIGN_PASSWORD \
+    SETUP_SIGN_TIMESTAMP_URL
 
 check() {
     local what=$1
@@ -43,6 +46,15 @@ make_certificates() {
     openssl pkcs12 -export -inkey signer.key -in signer.pem -certfile ca.pem -out signer.p12 -passout file:password
 }
 
+# The same key on a PKCS#11 token (SoftHSM here), where certificate authorities put keys nowadays.
+make_token() {
+    mkdir tokens
+    printf 'directories.tokendir = %s/tokens\nobjectstore.backend = file\n' "$PWD" >softhsm2.conf
+    openssl pkcs8 -topk8 -nocrypt -in signer.key -out signer.p8
+    softhsm2-util --init-token --free --label signing-test --pin "$(cat password)" --so-pin "$(cat password)" >/dev/null
+    softhsm2-util --import signer.p8 --token signing-test --label signer --id 01 --pin "$(cat password)" >/dev/null
+}
+
 case $1 in
 sign)
     rm -rf "$work"
@@ -59,9 +71,16 @@ sign)
         check "its signature names the URL" mentions "$program" $'\tURL description: https://www.orvant.example/setup-nova/'
         check "a copy with one byte changed does not verify" rejects_tampered "$program"
     done
-    check "two signed programs of each tree" test "$(ls "$work/signed"/*/*.EXE | wc -l)" = 4
-    check "without a key: nothing signed, one line" test "$(env -u SETUP_SIGN_PKCS12 -u SETUP_SIGN_PKCS11_MODULE \
-        "$root/tools/sign.sh" --out "$work/unsigned" "$2")" = \
+    export SOFTHSM2_CONF=$work/softhsm2.conf
+    (umask 077 && cd "$work" && make_token)
+    check "tools/sign.sh with the key on a PKCS#11 token" env SETUP_SIGN_PKCS11_MODULE=/usr/lib/softhsm/libsofthsm2.so SETUP_SIGN_CERT="$work/signer.pem" \
+        SETUP_SIGN_PKCS11_KEY="pkcs11:token=signing-test;object=signer;type=private" \
+        SETUP_SIGN_PASSWORD="$(cat "$work/password")" "$root/tools/sign.sh" --out "$work/token" "$2"
+    for program in "$work/token/$(basename "$2")"/*.EXE; do
+        check "$program verifies against the test CA" verifies "$program"
+    done
+    check "two signed programs of each tree, two by the token" test "$(ls "$work"/{signed,token}/*/*.EXE | wc -l)" = 6
+    check "without a key: one line says nothing is signed" test "$("$root/tools/sign.sh" --out "$work/unsigned" "$2")" = \
         "not signed: no key given (SETUP_SIGN_PKCS12, or SETUP_SIGN_PKCS11_MODULE and SETUP_SIGN_PKCS11_KEY)"
 
     # The signed round trip installs from the sample distribution with the signed program in it.
