@@ -7,3 +7,5 @@ cmake --preset x64 >/dev/null
 cmake --build --preset x64 -j "$jobs"
 cmake --preset i686 >/dev/null
 cmake --build --preset i686 -j "$jobs"
+# Signed copies of the programs when a key is given; else one line says they are not signed.
+tools/sign.sh
