@@ -232,8 +232,9 @@ TEST_F(SampleRoundTrip, InstallThenUninstallLeavesTheMachineAsBefore) {
     EXPECT_EQ(places::StoredAs(HKEY_CURRENT_USER, kSampleKey, "InstallFolder"), kSampleKey);
     EXPECT_EQ(places::StoredAs(HKEY_LOCAL_MACHINE, "Software\\Classes\\.osd"), "Software\\Classes\\.osd");
     // A caller that judges the uninstaller copy itself (its signature) names where to keep it.
-    if (const char* keep = std::getenv("SETUP_E2E_KEEP_UNINSTALLER"); keep && *keep)
+    if (const char* keep = std::getenv("SETUP_E2E_KEEP_UNINSTALLER"); keep && *keep) {
         EXPECT_TRUE(CopyFileA((windows + "UNOVNOVA.EXE").c_str(), e2e::WindowsPath(keep).c_str(), FALSE)) << keep;
+    }
     char recorded[MAX_PATH] = {};
     GetPrivateProfileStringA("ORVSAMPLE", "Folder", "", recorded, sizeof(recorded), (windows + "OVSET98.INI").c_str());
     EXPECT_EQ(std::string(recorded), installFolder_);
