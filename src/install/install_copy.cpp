@@ -43,8 +43,8 @@ bool ChangeDisk(InstallContext& run, const std::string& source) {
     }
 }
 
-bool CopyWanted(InstallContext& run, const std::string& source, const std::string& destination) {
-    if (!FileExists(destination)) return true;
+bool CopyWanted(InstallContext& run, const std::string& source, const std::string& destination, bool exists) {
+    if (!exists) return true;
     if (!run.options.overwriteAuto)
         return ShowMessageBox(destination + "\r\n\r\nこのファイルは既に存在します。\r\n上書きしてもよろしいですか？",
                               "上書き確認", MB_YESNO | MB_ICONQUESTION) == IDYES;
@@ -100,10 +100,14 @@ bool CopyOne(InstallContext& run, const CopyEntry& entry, std::string source, lo
         return false;
     }
 
-    bool wanted = CopyWanted(run, source, destination);
+    // A new file is looked up once for the question and the copy: each lookup of a missing name is
+    // a search of the whole folder. A file that is there is looked at again after the question.
+    DWORD existing = FileAttributesOf(destination);
+    bool wanted = CopyWanted(run, source, destination, IsFileAttributes(existing));
     if (HasSharedFlag(entry)) ChangeSharedCount(destination, true);
     if (HasAlwaysWriteFlag(entry)) wanted = true;
-    DWORD result = wanted ? CopyFileOver(source, destination) : 0;
+    if (existing != INVALID_FILE_ATTRIBUTES) existing = FileAttributesOf(destination);
+    DWORD result = wanted ? CopyFileOver(source, destination, existing) : 0;
     ++r.ProcessedCount;
     if (HasRegisterFlag(entry) && FileExists(destination)) RegisterServer(destination, true);
 

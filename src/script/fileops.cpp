@@ -127,18 +127,25 @@ bool PathExists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-bool FileExists(const std::string& path) {
-    if (TooLongForTheSystem(path)) return false;
-    DWORD attributes = GetFileAttributesA(path.c_str());
+DWORD FileAttributesOf(const std::string& path) {
+    return TooLongForTheSystem(path) ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA(path.c_str());
+}
+
+bool IsFileAttributes(DWORD attributes) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
+bool FileExists(const std::string& path) { return IsFileAttributes(FileAttributesOf(path)); }
+
 DWORD CopyFileOver(const std::string& source, const std::string& destination) {
+    return CopyFileOver(source, destination, FileAttributesOf(destination));
+}
+
+DWORD CopyFileOver(const std::string& source, const std::string& destination, DWORD before) {
     if (TooLongForTheSystem(source) || TooLongForTheSystem(destination)) return ERROR_FILENAME_EXCED_RANGE;
     // Clearing read-only, hidden and system lets a protected file be overwritten; every copied
     // file ends up writable and visible whatever the source's attributes (the copy takes them).
     const DWORD kPlain = FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NORMAL;
-    DWORD before = GetFileAttributesA(destination.c_str());
     bool existed = before != INVALID_FILE_ATTRIBUTES;
     if (existed && (before & ~kPlain)) SetFileAttributesA(destination.c_str(), FILE_ATTRIBUTE_ARCHIVE);
     DWORD sourceAttributes = GetFileAttributesA(source.c_str());

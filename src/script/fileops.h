@@ -23,6 +23,9 @@ unsigned ErrorMessageCount();
 bool FolderExists(const std::string& folder);
 bool ForceFolders(const std::string& path);
 DWORD CopyFileOver(const std::string& source, const std::string& destination);
+// The same with the destination's attributes as the caller just looked them up (FileAttributesOf):
+// a new file's lookup searches the whole folder for the missing name, so it is made once.
+DWORD CopyFileOver(const std::string& source, const std::string& destination, DWORD destinationAttributes);
 
 // The whole content of a file (others may keep reading, writing or deleting it meanwhile);
 // 0 or the Windows error code (ERROR_FILE_NOT_FOUND for a missing file).
@@ -35,6 +38,8 @@ DWORD WriteWholeFile(const std::string& path, const std::string& bytes);
 std::string ProgramFilePath();
 
 bool FileExists(const std::string& path);  // a file, not a folder
+bool IsFileAttributes(DWORD attributes);    // FileExists of what FileAttributesOf answered
+DWORD FileAttributesOf(const std::string& path);  // INVALID_FILE_ATTRIBUTES when not there
 bool PathExists(const std::string& path);  // a file or a folder
 // Last-write time as a packed DOS date and time (local), compared as a signed number; -1 when unknown.
 long FileDosDateTime(const std::string& path);

@@ -178,6 +178,9 @@ DWORD DeleteFiles(const std::string& path) {
     if (wildcard && IsRootOrEmptyFolder(CanonicalPath(FolderPart(path)))) return ERROR_ACCESS_DENIED;
     // A pattern cannot be loaded as a library, so only a single file is unregistered.
     if (!wildcard && IsServerFile(path)) RegisterServer(path, false);
+    // The common case, a file that nothing holds, goes with one call; anything else (read-only, in
+    // use, denied) is left to the shell's operation and its answer, as before.
+    if (!wildcard && DeleteFileA(path.c_str())) return 0;
 
     std::string from = path;
     from.append(2, '\0');  // the list of sources ends with an empty name

@@ -195,8 +195,9 @@ void UninstallEngine::RemoveFile(const std::string& entry, bool recordFailures) 
     std::string options = GetField(entry, ",", 2);
     std::string extraInfo;
     int result = DecideFile(path, options);
-    if (FileExists(path) && !HasFlag(options, "/L")) {
-        if (result == 0) result = ERROR_ACCESS_DENIED;  // the shell reported success, the file is still there
+    // A deletion that reports success has made sure the file is gone (DeleteFiles); asking again
+    // would cost a search of the whole folder for the missing name.
+    if (result != 0 && !HasFlag(options, "/L") && FileExists(path)) {
         // The notice (and with it the restart offer) only for a deletion that is really scheduled.
         if (HasFlag(options, "/F") && DeleteAtRestart(path)) extraInfo = kRestartNotice;
     }
