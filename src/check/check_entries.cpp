@@ -159,11 +159,11 @@ void CheckRegistryValue(ScriptContext& context, const ListEntry& entry) {
     if (type == "(Int)" || type == "(Dwd)") {
         if (!TryStrToInt32(data, number)) context.Error(entry.line, Say(Msg::NotNumber, {entry.key, type, data}));
     } else if (type == "(Bin)") {
-        RegistryValueSpec spec = ParseRegistryValue(entry.value);
-        if (spec.kind == RegistryValueKind::None)
+        RegistryValueSpec parsed = ParseRegistryValue(entry.value);
+        if (parsed.kind == RegistryValueKind::None)
             context.Error(entry.line, Say(Msg::BinNotHex, {entry.key, data}));
         else if (data.size() % 2 != 0)
-            context.Warning(entry.line, Say(Msg::BinOdd, {entry.key, data, LittleEndianBytes(spec.number)}));
+            context.Warning(entry.line, Say(Msg::BinOdd, {entry.key, data, LittleEndianBytes(parsed.number)}));
     } else if (!IsValueType(type)) {
         std::vector<MacroToken> tokens = MacroTokens(raw);
         if (!tokens.empty() && tokens.front().at == 0 && ExpandMacros(tokens.front().text) == tokens.front().text)
@@ -259,9 +259,9 @@ void CheckExecuteFile(ScriptContext& context, const std::vector<PlannedCopy>& co
         context.Error(entry.line, Say(Msg::RebootCase, {value}));
         return;
     }
-    ExecuteFileSpec spec = ParseExecuteFile(value);
-    if (!spec.mode.empty() && !spec.createProcess) context.Warning(entry.line, Say(Msg::ExecuteMode, {spec.mode}));
-    CheckInstalled(context, copies, "ExecuteFile", entry, spec.program, GetField(value, ",", 1));
+    ExecuteFileSpec parsed = ParseExecuteFile(value);
+    if (!parsed.mode.empty() && !parsed.createProcess) context.Warning(entry.line, Say(Msg::ExecuteMode, {parsed.mode}));
+    CheckInstalled(context, copies, "ExecuteFile", entry, parsed.program, GetField(value, ",", 1));
 }
 
 }  // namespace
