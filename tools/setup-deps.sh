@@ -8,6 +8,7 @@ packages=(cmake ninja-build g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
           wine wine64 xvfb xauth fonts-ipafont-gothic fonts-ipafont-mincho
           mscompress imagemagick xdotool locales debootstrap)
 packages+=(osslsigncode openssl softhsm2 libengine-pkcs11-openssl)  # signing (tools/sign.sh), its tests
+packages+=(zlib1g-dev libz-mingw-w64-dev)  # zlib for payloads: native, and static for Windows
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
