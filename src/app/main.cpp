@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "app/bitness_handover.h"
 #include "app/command_line.h"
 #include "app/exit_codes.h"
 #include "app/forms.h"
@@ -13,6 +14,7 @@
 #include "app/startup_rules.h"
 #include "app/unattended.h"
 #include "core/state.h"
+#include "edge/wide.h"
 #include "script/fileops.h"
 #include "sys/server_host.h"
 #include "sys/system_library.h"
@@ -44,27 +46,62 @@ void InstallRestartRecorder() {
 
 }  // namespace
 
+// One instance on the whole machine: a deployment system's run (as SYSTEM, in a session of its own)
+// and a user's wizard never run at once. Whoever creates the name first runs; a name that exists
+// already, or that this user may not open, means another installation is in progress. The
+// session's own name is taken too, as earlier versions of the program look only for that one.
+bool TakeInstanceNames(Handle& global, Handle& local) {
+    HANDLE name = CreateMutexW(nullptr, FALSE, L"Global\\ORVSETUP");
+    DWORD error = GetLastError();
+    global.Reset(name);
+    if ((global.Valid() && error == ERROR_ALREADY_EXISTS) || (!global.Valid() && error == ERROR_ACCESS_DENIED))
+        return false;
+    name = CreateMutexW(nullptr, FALSE, L"ORVSETUP");
+    error = GetLastError();
+    local.Reset(name);
+    return !((local.Valid() && error == ERROR_ALREADY_EXISTS) || (!local.Valid() && error == ERROR_ACCESS_DENIED));
+}
+
+std::string WindowsFolderOfSystem() {
+    UINT size = GetWindowsDirectoryW(nullptr, 0);
+    std::wstring folder(size, L'\0');
+    UINT length = size ? GetWindowsDirectoryW(folder.data(), size) : 0;
+    return length && length < size ? Narrow(folder.substr(0, length)) : std::string();
+}
+
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     RestrictLibrarySearch();
     // Started by itself to call one COM server's entry point: nothing else happens.
     if (IsServerHostCommandLine(GetCommandLineA())) return RunServerHost(GetCommandLineA());
     CommandLine line = ParseCommandLine(GetCommandLineA());
-    if (!line.unknownSwitch.empty()) {
-        if (!line.unattended)
-            ShowMessageBox("コマンドラインのスイッチ " + line.unknownSwitch + " は使用できません。\r\n\r\n"
-                           "使用できるスイッチ: /S /D=<フォルダ> /LOG=<ファイル> /NORESTART",
-                           "Orvant Setup Nova", MB_OK | MB_ICONHAND);
+    std::string problem = CommandLineProblem(line);
+    if (!problem.empty()) {
+        if (!line.unattended) ShowMessageBox(problem, "Orvant Setup Nova", MB_OK | MB_ICONHAND);
         return kExitBadCommandLine;
     }
+    // Taken now: the run changes its current folder later.
+    line.logFile = FullPath(line.logFile);
+
+    // A log of the other build's install is removed by that build's uninstaller, before this
+    // program takes the instance names (the other one takes them).
+    BitnessDecision bitness = DecideBitness(line.parameter, WindowsFolderOfSystem());
+    if (bitness.handOver) return RunOtherUninstaller(bitness.uninstaller);
+    if (bitness.refuse) {
+        if (line.unattended) return RefuseUnattended(line, bitness.message);
+        ShowMessageBox(bitness.message, "致命的エラー", MB_OK | MB_ICONSTOP);
+        return kExitFailed;
+    }
+
     // A second instance, in either mode, leaves without a window while the first one runs; its exit
     // code tells a deployment system to try again later.
-    if (Handle(OpenMutexA(MUTEX_ALL_ACCESS, FALSE, "ORVSETUP")).Valid()) return kExitAlreadyRunning;
-    Handle mutex(CreateMutexA(nullptr, FALSE, "ORVSETUP"));
+    Handle global, local;
+    if (!TakeInstanceNames(global, local)) return kExitAlreadyRunning;
     InstallRestartRecorder();
     if (line.unattended) return RunUnattended(line);
 
     // The wizard keeps a log only when one is asked for.
-    if (!line.logFile.empty() && TheRunLog().Open(line.logFile)) {
+    if (!line.logFile.empty()) {
+        TheRunLog().OpenOrFallBack(line.logFile, DefaultLogPath(SystemTemporaryFolder(), ""));
         SetMessageObserver([](const std::string& text, const std::string& title, unsigned) {
             TheRunLog().Write("【" + title + "】" + text);
         });

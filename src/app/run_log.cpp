@@ -3,6 +3,7 @@
 #include <windows.h>
 
 
+#include "sys/error_text.h"
 #include "sys/handles.h"
 
 namespace {
@@ -36,6 +37,14 @@ bool RunLog::Open(const std::string& path) {
     if (!file.Valid()) return false;
     path_ = path;
     statusDone_ = 0;
+    return true;
+}
+
+bool RunLog::OpenOrFallBack(const std::string& path, const std::string& fallback) {
+    if (Open(path)) return true;
+    DWORD error = GetLastError();
+    if (fallback.empty() || !Open(fallback)) return false;
+    Write("ログファイル " + path + " に書き込めないため、このファイルに記録します。" + SystemErrorText(error));
     return true;
 }
 

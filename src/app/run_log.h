@@ -9,6 +9,9 @@ public:
     // Appends to the file (created when missing). False when it cannot be opened; the run goes on
     // without a log then.
     bool Open(const std::string& path);
+    // Opens the file; when it cannot be opened, the fallback instead, which then says so in its
+    // first line. False when neither can be opened.
+    bool OpenOrFallBack(const std::string& path, const std::string& fallback);
     bool IsOpen() const { return !path_.empty(); }
     const std::string& Path() const { return path_; }
 

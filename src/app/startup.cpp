@@ -9,6 +9,7 @@
 #include "script/folders.h"
 #include "script/ini.h"
 #include "script/text.h"
+#include "sys/server_host.h"
 #include "ui/frm_back.h"
 
 void TfrmMain::FormActivate() {
@@ -30,6 +31,8 @@ void TfrmMain::Startup() {
         ShowFatalPage(fatal);
         return;
     }
+    // The work folder's copy hosts the servers: the medium may be gone after a disk change.
+    if (programFile_.empty()) SetServerHost(g_state.WorkFolder + "SETUPB.EXE");
     bool uninstall = g_state.SetupMode == "UNSETUP";
 
     const std::string& script = g_state.ScriptPath;

@@ -266,13 +266,21 @@ std::string InstallCheckerPath() {
 
 bool HasInstallChecker() { return !InstallCheckerPath().empty(); }
 
-CheckerVerdict RunInstallCheckerProgram() {
+CheckerVerdict RunInstallCheckerProgram(unsigned long timeLimit) {
     CheckerVerdict verdict;
     std::string checker = InstallCheckerPath();
     if (checker.empty()) return verdict;
     const std::string& S = g_state.SetupWord;
-    RunProgram(checker, "", SW_SHOWMINIMIZED, true);
     std::string resultFile = g_state.WindowsFolder + "OVRESULT.INI";
+    if (RunProgram(checker, "", SW_SHOWMINIMIZED, true, timeLimit) == ERROR_TIMEOUT) {
+        // No one answered the checker: the install cannot know its verdict.
+        verdict.allowed = false;
+        verdict.timedOut = true;
+        verdict.message = S + "チェックプログラム " + checker + " が制限時間内に終わらなかったため、" + S +
+                          "を中止しました。";
+        DeleteFiles(resultFile);
+        return verdict;
+    }
     FlushIniCache(resultFile);  // written by another process just now
     std::string result = ReadIniValue("CheckResult", "Result", "", resultFile);
     std::string fallback = S + "チェック機能により、" + S + "は続行不可能と判断されました。\r\n"

@@ -71,10 +71,13 @@ std::string PrepareProgramState(const std::string& programFile, const std::strin
 // alive; it answers in OVRESULT.INI in the Windows folder, which is deleted after reading.
 struct CheckerVerdict {
     bool allowed = true;
-    std::string message;  // the refusal to show (the checker's own, or the standard one)
+    bool timedOut = false;  // ended by the time limit: no verdict at all
+    std::string message;    // the refusal to show (the checker's own, or the standard one)
 };
 bool HasInstallChecker();
-CheckerVerdict RunInstallCheckerProgram();
+// With a time limit (milliseconds, 0 for none) a checker still running then is ended, and the
+// verdict is a refusal marked timedOut.
+CheckerVerdict RunInstallCheckerProgram(unsigned long timeLimit = 0);
 
 // The first parameter of a command line: the program name is skipped, double quotes group blanks
 // and are removed.

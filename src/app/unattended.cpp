@@ -19,6 +19,7 @@
 #include "script/ini.h"
 #include "script/text.h"
 #include "script/uninstall_log.h"
+#include "sys/server_host.h"
 #include "uninstall/uninstall_run.h"
 
 namespace {
@@ -75,25 +76,26 @@ std::string UninstallKeyName() {
 }
 
 void OpenLog(const CommandLine& line) {
-    std::string path = line.logFile;
-    if (path.empty()) {
-        std::string name = g_state.ScriptPath.empty() ? std::string() : UninstallKeyName();
-        path = DefaultLogPath(g_state.TempFolder, name);
-    }
-    TheRunLog().Open(path);
+    std::string name = g_state.ScriptPath.empty() ? std::string() : UninstallKeyName();
+    std::string fallback = DefaultLogPath(g_state.TempFolder.empty() ? SystemTemporaryFolder() : g_state.TempFolder, name);
+    if (line.logFile.empty())
+        TheRunLog().Open(fallback);
+    else
+        TheRunLog().OpenOrFallBack(line.logFile, fallback);
 }
 
-int Install(const std::string& folder) {
+int Install(const std::string& folder, unsigned long timeLimit) {
     const std::string& script = g_state.ScriptPath;
     PreCheckResult check = RunPreChecks(script, folder, g_state.OsName, g_state.WindowsFolder, g_state.SetupWord,
                                         g_state.UnSetupWord);
     if (check.fired) ShowMessageBox(check.text, check.title, MB_OK | MB_ICONEXCLAMATION);
     if (check.fired && check.stop) return kExitStopped;
     if (HasInstallChecker()) {
-        CheckerVerdict verdict = RunInstallCheckerProgram();
+        CheckerVerdict verdict = RunInstallCheckerProgram(timeLimit);
         if (!verdict.allowed) {
             ShowMessageBox(verdict.message, "警告", MB_OK | MB_ICONEXCLAMATION);
-            return kExitStopped;
+            // A checker that had to be ended gave no verdict: that is a failure, not a refusal.
+            return verdict.timedOut ? kExitFailed : kExitStopped;
         }
     }
     if (!ReadIniValue("EULA", "File", "", script).empty())
@@ -118,16 +120,20 @@ int Install(const std::string& folder) {
     return InstallExitCode(result, true, errorsShown, page.restartOffered);
 }
 
-int Uninstall(const std::string& folder) {
+int Uninstall(const std::string& folder, bool deleteAll) {
     g_state.StatusText = UninstallEngine::OpeningStatus();
     g_state.StatusTail.clear();
     g_state.InstallFolder = folder;
     UnattendedUi ui;
-    UninstallEngine engine(ui, g_state.ScriptPath, folder, PresetUninstallOptions(g_state.UnSetupOptionValue));
+    // No one chose what the log does not list: it stays, unless /DELETEALL asks for everything.
+    UninstallOptions options;
+    options.deleteAllMode = deleteAll;
+    UninstallEngine engine(ui, g_state.ScriptPath, folder, options);
     unsigned errorsBefore = ErrorMessageCount();
     UninstallOutcome outcome = engine.Run();
     TheRunLog().Status(g_state.StatusText);
     if (!outcome.failureDetail.empty()) TheRunLog().Write(outcome.failureDetail);
+    for (const std::string& kept : outcome.keptFiles) TheRunLog().Write("削除せずに残したファイル: " + kept);
     if (outcome.restartNeeded) TheRunLog().Write("Windowsの再起動が必要です(再起動は行いません)。");
     return UninstallExitCode(outcome, ErrorMessageCount() != errorsBefore, outcome.restartNeeded);
 }
@@ -160,7 +166,28 @@ std::string DefaultLogPath(const std::string& tempFolder, const std::string& uni
     return AddDelimiter(tempFolder, "B") + Sanitized(uninstallKeyName) + "-setup.log";
 }
 
+int RefuseUnattended(const CommandLine& line, const std::string& message) {
+    IniDocument log;
+    log.Load(line.parameter);
+    std::string key = log.Get("UnSetupRegistryKey", "Key", "");
+    const std::string root = UninstallKeyPathOf("");
+    std::string name = key.size() > root.size() && EqualsNoCase(key.substr(0, root.size()), root) ? key.substr(root.size()) : "";
+    std::string fallback = DefaultLogPath(SystemTemporaryFolder(), name);
+    if (line.logFile.empty())
+        TheRunLog().Open(fallback);
+    else
+        TheRunLog().OpenOrFallBack(line.logFile, fallback);
+    TheRunLog().Write(std::string("Orvant Setup Nova: アンインストール (/S) ") + GetCommandLineA());
+    TheRunLog().Write(message);
+    TheRunLog().Write("終了コード: " + IntToStr(kExitFailed));
+    return kExitFailed;
+}
+
 int RunUnattended(const CommandLine& line) {
+    // Programs that the run starts (the checker, the registration hosts) learn that no one watches.
+    SetEnvironmentVariableW(L"ORVANT_SETUP_UNATTENDED", L"1");
+    unsigned long timeLimit = UnattendedTimeLimit(line);
+    SetServerTimeLimit(timeLimit);
     std::string lastDiskRequest;
     SetMessageBoxResponder([&lastDiskRequest](const std::string& text, const std::string& title, unsigned flags) {
         int answer = UnattendedAnswer(text, title, flags, lastDiskRequest);
@@ -171,6 +198,8 @@ int RunUnattended(const CommandLine& line) {
 
     std::string proposedFolder;
     std::string fatal = PrepareProgramState(ProgramFilePath(), line.parameter, proposedFolder);
+    // The work folder's copy hosts the servers: the medium may be gone after a disk change.
+    if (!g_state.WorkFolder.empty()) SetServerHost(g_state.WorkFolder + "SETUPB.EXE");
     OpenLog(line);
     TheRunLog().Write(std::string("Orvant Setup Nova: ") + (g_state.SetupMode == "UNSETUP" ? "アンインストール" : "インストール") +
                       " (/S) " + GetCommandLineA());
@@ -180,10 +209,10 @@ int RunUnattended(const CommandLine& line) {
     } else {
         try {
             if (g_state.SetupMode == "UNSETUP") {
-                code = Uninstall(proposedFolder);
+                code = Uninstall(proposedFolder, line.deleteAll);
             } else {
                 std::string folder = line.installFolder.empty() ? proposedFolder : AddDelimiter(line.installFolder, "B");
-                code = Install(folder);
+                code = Install(folder, timeLimit);
             }
         } catch (const std::exception& error) {
             TheRunLog().Write(error.what());

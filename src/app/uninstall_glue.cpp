@@ -44,8 +44,8 @@ void TfrmMain::UninstallRun() {
             return;
         }
 
-        if (outcome.failureCount > 0) TheRunLog().Write(outcome.failureDetail);
-        if (outcome.failureCount > 0 &&
+        if (outcome.HasDetails()) TheRunLog().Write(outcome.failureDetail);
+        if (outcome.HasDetails() &&
             ShowMessageBox(UninstallDetailsQuestion(U), "情報", MB_YESNO | MB_ICONEXCLAMATION) == IDYES)
             ShowFailureDetails(outcome.failureDetail, "削除処理失敗　詳細表示");
         FinishStatus(UninstallCompletionText(U));

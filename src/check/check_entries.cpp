@@ -14,6 +14,7 @@
 #include "script/folders.h"
 #include "script/text.h"
 #include "sys/registry.h"
+#include "sys/guarded_folders.h"
 #include "sys/removal.h"
 
 namespace {
@@ -216,9 +217,10 @@ void CheckAddDeleteFile(ScriptContext& context) {
         if (!IsFullPath(path)) {
             context.Error(entry.line, Say(Msg::NotFullPath, {"AddDeleteFile", entry.key, written}));
         } else if (path.find_first_of("*?") != std::string::npos) {
-            if (IsRootOrEmptyFolder(FolderPart(path)))
+            // Decided on the places, as the uninstall decides: "(App)..\*.*" is Program Files.
+            if (IsRootOrEmptyFolder(FolderPart(path)) || IsProtectedFolder(FolderPart(path)))
                 context.Error(entry.line, Say(Msg::WildcardRefused, {entry.key, written}));
-            else if (!IsInsideFolder(path, context.InstallFolder()))
+            else if (!IsSameOrInside(FolderPart(path), context.InstallFolder()))
                 context.Error(entry.line, Say(Msg::WildcardOutside, {entry.key, written}));
         }
     }

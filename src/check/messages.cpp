@@ -168,8 +168,10 @@ const Text kTexts[] = {
      "[AddDeleteFile] %1: the wildcard %2 reaches outside the install folder; the uninstall deletes every match "
      "there, subfolders included"},
     {Msg::WildcardRefused,
-     "[AddDeleteFile] %1: ドライブや共有のルートのワイルドカード %2 はアンインストールが拒否するため、何も削除されません",
-     "[AddDeleteFile] %1: the uninstall refuses the wildcard %2 in a drive or share root, so nothing is deleted"},
+     "[AddDeleteFile] %1: ワイルドカード %2 はドライブや共有のルート、またはシステムのフォルダ (Windows、Program Files、"
+     "プロファイルなど) かそれを含むフォルダを指すため、アンインストールが拒否し、何も削除されません",
+     "[AddDeleteFile] %1: the uninstall refuses the wildcard %2 in a drive or share root, or in a folder of the "
+     "system (Windows, Program Files, a profile) or one that holds one, so nothing is deleted"},
     {Msg::RelateDot, "[Relate] %1: 拡張子 '%2' はドットから始まります。ドットなしで書いてください",
      "[Relate] %1: the extension '%2' begins with a dot; write it without the dot"},
     {Msg::RelateNoExtension, "[Relate] %1: 拡張子がないため、この関連付けは行われません",

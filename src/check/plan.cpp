@@ -14,6 +14,7 @@
 #include "script/text.h"
 #include "script/uninstall_log.h"
 #include "sys/registry.h"
+#include "sys/guarded_folders.h"
 #include "sys/removal.h"
 #include "sys/shared_dll.h"
 #include "uninstall/uninstall_run.h"
@@ -167,7 +168,7 @@ void PlanAssociations(const ScriptContext& context, PlanText& plan, PlanState& s
 
 void PlanFinishing(const ScriptContext& context, PlanText& plan) {
     plan.Heading(Msg::PlanFinishing);
-    plan.Line(Msg::TagCopy, "SETUP.EXE -> " + g_state.WindowsFolder + "UNOVNOVA.EXE", {Say(Msg::NoteWhenNewer)});
+    plan.Line(Msg::TagCopy, "SETUP.EXE -> " + g_state.WindowsFolder + UninstallerFileName(kSixtyFourBitBuild), {Say(Msg::NoteWhenNewer)});
     if (!g_state.ProgramId.empty())
         plan.Line(Msg::TagIni, g_state.WindowsFolder + "OVSET98.INI [" + g_state.ProgramId + "] Folder=" + g_state.InstallFolder);
     if (!IsSetupOnly(g_state.UnSetupTitle)) {
@@ -206,7 +207,8 @@ std::string FileMeaning(const std::string& value) {
 std::string AddDeleteMeaning(const std::string& value) {
     std::string path = SplitLogEntry(value).Path;
     if (path.find_first_of("*?") == std::string::npos) return Say(Msg::UndoAddDelete);
-    return IsRootOrEmptyFolder(FolderPart(path)) ? Say(Msg::UndoRefused) : Say(Msg::UndoWildcard);
+    bool refused = IsRootOrEmptyFolder(FolderPart(path)) || IsProtectedFolder(FolderPart(path));
+    return refused ? Say(Msg::UndoRefused) : Say(Msg::UndoWildcard);
 }
 
 std::string RegistryMeaning(const std::string& value) {

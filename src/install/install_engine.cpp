@@ -48,6 +48,13 @@ InstallResult RunInstall(RunUi& ui, const InstallOptions& options, const DiskFre
         RecordPartialRun(run);
         throw;
     }
+    // A run that stopped on a refusal after it had made folders or copied files (a disk that was
+    // not inserted) keeps the record of what it did, as after a registry or COM error.
+    if (!completed && run.result.ended == InstallEnd::Refused &&
+        (!run.result.Lists.FileLog.Empty() || !run.result.Lists.FolderLog.Empty())) {
+        if (!collected) CollectRemovalEntries(run);
+        RecordPartialRun(run);
+    }
     if (completed && !run.AbortTest() && RunFinishingSteps(run)) run.result.ended = InstallEnd::Completed;
     run.result.LockedFileFound = g_state.LockedFileFound;
     return run.result;

@@ -15,9 +15,11 @@
 //     Refused:   the engine has already shown its message; enable the background window, end;
 //     Aborted:   the abort handler has already told the program to close; end.
 //   RegistryError (sys/registry.h) and ComError (sys/shortcut.h) leave RunInstall as exceptions:
-//   the run stops where it was and writes no uninstall log (an error of the Add/Remove entry
-//   comes after the log was written). The wizard catches them, shows what() and ends the program
-//   as after a refusal.
+//   the run stops where it was, but first writes the uninstall log and the Add/Remove entry of
+//   what it did so far, so that the uninstall can take it away again (an error of the Add/Remove
+//   entry itself comes after the log was written). A refusal after folders were made or files
+//   copied (a disk change that was cancelled) keeps the same record. The wizard catches the
+//   exceptions, shows what() and ends the program as after a refusal.
 #include <functional>
 #include <string>
 
@@ -44,7 +46,7 @@ struct DiskFreeMeasures {
 enum class InstallEnd {
     Completed,  // phases done, log and Add/Remove entry written: go on with the completion steps
     Aborted,    // the user aborted; nothing of the log was written
-    Refused,    // the run stopped after a refusal (its message already shown); nothing written
+    Refused,    // the run stopped after a refusal (its message already shown); a log only of what was done
 };
 
 struct InstallResult {

@@ -23,7 +23,7 @@ void ShowDots(InstallContext& run, int count) {
     run.ui.ShowStatus(g_state.StatusText + dots);
 }
 
-std::string UninstallerPath() { return g_state.WindowsFolder + "UNOVNOVA.EXE"; }
+std::string UninstallerPath() { return g_state.WindowsFolder + UninstallerFileName(kSixtyFourBitBuild); }
 
 // The uninstaller copy in the Windows folder is refreshed only by a newer program.
 void RefreshUninstaller(InstallContext& run) {
@@ -90,6 +90,11 @@ std::vector<NamedRegistryValue> UninstallEntryValues(const UninstallEntry& entry
 
 void RecordPartialRun(InstallContext& run) {
     if (run.result.SetupOnly || g_state.UninstallLogPath.empty()) return;
+    // The log lists itself, so that the uninstall can empty the folder; a run that stopped in the
+    // copy has not listed it yet.
+    bool listed = false;
+    for (const std::string& item : run.result.Lists.FileLog.Items()) listed = listed || EqualsNoCase(item, g_state.UninstallLogPath);
+    if (!listed) run.result.Lists.FileLog.Append(g_state.UninstallLogPath);
     try {
         UninstallEntry entry = DecideUninstallEntry(run.script);
         if (WriteInstallLog(run, entry, [](int) {})) RegisterUninstallEntry(entry);

@@ -14,11 +14,11 @@ class ScriptValues;
 struct UninstallEntry {
     std::string keyPath;      // under HKEY_LOCAL_MACHINE: ...\Uninstall\ + [Title] UnSetupKey
     std::string displayName;  // [Title] UnSetupDisplay, else the key name
-    std::string command;      // UNOVNOVA.EXE "<install folder>UNSETUP.INI"
-    std::string icon;         // UNOVNOVA.EXE
+    std::string command;      // <uninstaller> "<install folder>UNSETUP.INI" (UninstallerFileName)
+    std::string icon;         // the uninstaller
     // For deployment systems: the uninstall without questions, where the program lies, its size,
     // version and maker ([Title] Version and Publisher; not written when empty).
-    std::string quietCommand;     // UNOVNOVA.EXE /S "<install folder>UNSETUP.INI"
+    std::string quietCommand;     // <uninstaller> /S "<install folder>UNSETUP.INI"
     std::string installLocation;  // the install folder without its trailing backslash
     long long estimatedBytes = -1;  // the bytes copied; -1 when the sizes were not known
     std::string version;

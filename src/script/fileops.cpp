@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "edge/wide.h"
 #include "script/text.h"
 #include "sys/handles.h"
 
@@ -193,15 +194,18 @@ namespace {
 // two that open a network path.
 std::string CollapseSeparators(const std::string& path) {
     std::string text;
+    bool afterSeparator = false;  // the last character taken was a separator (not a trail byte "\\")
     for (size_t i = 0; i < path.size(); ++i) {
-        bool separator = path[i] == '/' || IsPathDelimiterAt(path, i);
         if (IsDBCSLeadByte(static_cast<BYTE>(path[i])) && i + 1 < path.size()) {
             text += path.substr(i, 2);
             ++i;
+            afterSeparator = false;
             continue;
         }
-        if (separator && !text.empty() && text.back() == '\\' && i > 1) continue;
+        bool separator = path[i] == '/' || path[i] == '\\';
+        if (separator && afterSeparator && i > 1) continue;
         text += separator ? '\\' : path[i];
+        afterSeparator = separator;
     }
     return text;
 }
@@ -233,11 +237,71 @@ std::string LongPathOf(const std::string& path) {
 
 }  // namespace
 
+// The system's own name of an existing place: links and mount points followed, other names of the
+// same place (\\?\C:\..., \\.\C:\..., short names) resolved. Empty when it does not exist
+// or the system cannot say (Windows before Vista).
+std::string FinalPathOf(const std::string& path) {
+    using FinalPathCall = DWORD(WINAPI*)(HANDLE, LPWSTR, DWORD, DWORD);
+    static const FinalPathCall call = reinterpret_cast<FinalPathCall>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetFinalPathNameByHandleW")));
+    if (!call || path.empty() || TooLongForTheSystem(path)) return "";
+    FileHandle file(CreateFileW(Wide(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!file.Valid()) return "";
+    DWORD size = call(file.Get(), nullptr, 0, 0);
+    if (size == 0) return "";
+    std::wstring name(size, L'\0');
+    DWORD length = call(file.Get(), name.data(), size, 0);
+    if (length == 0 || length >= size) return "";
+    name.resize(length);
+    if (name.compare(0, 8, L"\\\\?\\UNC\\") == 0) return Narrow(L"\\\\" + name.substr(8));
+    if (name.compare(0, 4, L"\\\\?\\") == 0) return Narrow(name.substr(4));
+    return Narrow(name);
+}
+
+std::string SystemTemporaryFolder() {
+    DWORD size = GetTempPathW(0, nullptr);
+    std::wstring folder(size, L'\0');
+    DWORD length = size ? GetTempPathW(size, folder.data()) : 0;
+    return length && length < size ? Narrow(folder.substr(0, length)) : std::string();
+}
+
+std::string FullPath(const std::string& path) { return path.empty() ? path : FullPathOf(path); }
+
+bool IsDeviceOrAdminSharePath(const std::string& path) {
+    std::string text = ReplaceAll(path, "/", "\\");
+    if (text.compare(0, 4, "\\\\.\\") == 0 || text.compare(0, 4, "\\\\?\\") == 0 ||
+        text.compare(0, 4, "\\??\\") == 0)
+        return true;
+    if (text.compare(0, 2, "\\\\") != 0) return false;
+    // \\server\share\...: a share whose name ends in "$" is one the system keeps for itself.
+    size_t shareStart = text.find('\\', 2);
+    if (shareStart == std::string::npos) return false;
+    size_t shareEnd = text.find('\\', shareStart + 1);
+    std::string share = text.substr(shareStart + 1, shareEnd == std::string::npos ? std::string::npos : shareEnd - shareStart - 1);
+    return !share.empty() && share.back() == '$';
+}
+
 std::string CanonicalPath(const std::string& path) {
     if (path.empty()) return path;
-    std::string full = LongPathOf(FullPathOf(CollapseSeparators(path)));
+    std::string full = FullPathOf(CollapseSeparators(path));
+    // The longest part of the path that exists is named as the system resolves it; the rest, which
+    // does not exist yet, stays as written.
+    std::string existing = RemoveDelimiter(full, "B"), rest;
+    std::string resolved;
+    while (!existing.empty()) {
+        // "C:" alone would name the drive's current folder.
+        resolved = FinalPathOf(existing.size() == 2 && existing[1] == ':' ? existing + "\\" : existing);
+        if (!resolved.empty()) break;
+        std::string parent = RemoveDelimiter(FolderPart(existing), "B");
+        if (parent.size() >= existing.size() || parent.size() < 2) break;
+        rest = existing.substr(parent.size()) + rest;
+        existing = parent;
+    }
+    full = resolved.empty() ? LongPathOf(full) : RemoveDelimiter(resolved, "B") + rest;
     std::string canonical = UpperCase(full);
     // A drive root keeps its backslash; every other place is written without one.
+    if (canonical.size() == 2 && canonical[1] == ':') canonical += "\\";
     if (canonical.size() > 3 || (canonical.size() == 3 && canonical[1] != ':'))
         canonical = RemoveDelimiter(canonical, "B");
     return canonical;

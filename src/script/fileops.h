@@ -47,9 +47,21 @@ long FileDosDateTime(const std::string& path);
 bool FileSizeOf(const std::string& path, long long& size);
 
 // The place a path names, spelt one way, for deciding whether two spellings name the same place:
-// the full path with "." and ".." resolved, doubled separators collapsed, short names expanded as
-// far as the folders exist, in upper case, without a trailing "\" (a drive root keeps its own,
-// "C:\"). Never for showing or opening: the letter case is lost. Empty for an empty path.
+// the full path with "." and ".." resolved and doubled separators collapsed; as far as it exists,
+// the system's final name of it (links, junctions and mount points followed, short names and other
+// names such as "\\?\C:\" resolved); in upper case, without a trailing "\" (a drive root keeps
+// its own, "C:\"). Never for showing or opening: the letter case is lost. Empty for an empty path.
 std::string CanonicalPath(const std::string& path);
+// The system's temporary folder (with its trailing "\"); empty when the system names none.
+std::string SystemTemporaryFolder();
+// The full path of a path relative to the current folder (or drive), as the system completes it.
+std::string FullPath(const std::string& path);
+// The system's final name of an existing file or folder (links followed); empty when it does not
+// exist or the system cannot say.
+std::string FinalPathOf(const std::string& path);
+// A path in the system's device namespace ("\\.\", "\\?\", "\??\") or on a share that the system
+// keeps for itself ("\\server\C$\", "\\server\ADMIN$\"): never a name a log needs for a program's
+// own files.
+bool IsDeviceOrAdminSharePath(const std::string& path);
 // Whether the canonical place of inner is that of outer or lies below it.
 bool IsSameOrInside(const std::string& inner, const std::string& outer);

@@ -113,3 +113,8 @@ private:
     bool treeReadsBack_ = true;  // saving and reading the tree again gives the same tree
     unsigned rereadCount_ = 0;
 };
+
+// The name beside an INI file under which Save writes it before it takes the file's place.
+std::string SaveFileName(const std::string& path);
+// Removes what an interrupted save left there (a file, or an empty folder of that name).
+void RemoveStaleSaveFile(const std::string& path);

@@ -208,7 +208,18 @@ IniDocument BuildUninstallLog(const UninstallLogContent& content) {
     log.Set("Extend", "UnSetupString", content.UnSetupWord);
     log.Set("UnSetupRegistryKey", "Key", content.UninstallKeyPath);
     log.Set("ProgramID", "ID", content.ProgramId);
+    // Which build's uninstaller removes this install: the places it used are those of its bitness.
+    log.Set("Platform", "Bits", kSixtyFourBitBuild ? "64" : "32");
     return log;
+}
+
+std::string UninstallerFileName(bool sixtyFourBit) { return sixtyFourBit ? "UNOVNOVA64.EXE" : "UNOVNOVA.EXE"; }
+
+LogBitness ReadLogBitness(const IniDocument& log) {
+    std::string bits = log.Get("Platform", "Bits", "");
+    if (bits == "32") return LogBitness::ThirtyTwo;
+    if (bits == "64") return LogBitness::SixtyFour;
+    return LogBitness::Unknown;
 }
 
 DWORD WriteUninstallLog(const UninstallLogContent& content, const std::string& logPath) {

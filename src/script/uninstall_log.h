@@ -104,6 +104,18 @@ IniDocument BuildUninstallLog(const UninstallLogContent& content);
 // Returns a Windows error code, 0 on success.
 DWORD WriteUninstallLog(const UninstallLogContent& content, const std::string& logPath);
 
+// The build that writes the log. A 32-bit and a 64-bit program of the same install script use
+// different places on 64-bit Windows (registry view, system and program files folders), so each
+// install is removed by an uninstaller of its own bitness: each build keeps its own copy in the
+// Windows folder, the Add/Remove entry names it, and the log says which ([Platform] Bits).
+inline constexpr bool kSixtyFourBitBuild = sizeof(void*) == 8;
+// The uninstaller copy's file name in the Windows folder: "UNOVNOVA.EXE" for the 32-bit build,
+// "UNOVNOVA64.EXE" for the 64-bit one.
+std::string UninstallerFileName(bool sixtyFourBit);
+enum class LogBitness { Unknown, ThirtyTwo, SixtyFour };
+// Unknown for a log written before the key existed.
+LogBitness ReadLogBitness(const IniDocument& log);
+
 // Reading the log in the uninstall run.
 
 // The values of a numbered list from 1 up to the first absent or empty one (a gap ends it).

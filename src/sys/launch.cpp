@@ -31,25 +31,38 @@ void ShowLaunchFailed(const std::string& path, const std::string& arguments, DWO
 
 }  // namespace
 
-void WaitWhilePumping(HANDLE process) {
+bool WaitWhilePumping(HANDLE process, unsigned long timeLimit) {
     // Sleeps until the program ends or a message arrives, so the wait costs no processor time.
+    DWORD start = GetTickCount();
+    auto left = [&]() -> DWORD {
+        if (timeLimit == 0) return INFINITE;
+        DWORD spent = GetTickCount() - start;
+        return spent >= timeLimit ? 0 : timeLimit - spent;
+    };
     int quitCode = 0;
     bool quitting = false;
+    bool ended = true;
     while (WaitForSingleObject(process, 0) == WAIT_TIMEOUT) {
+        if (timeLimit != 0 && left() == 0) {
+            ended = false;
+            break;
+        }
         if (!quitting && !PumpMessages(quitCode)) quitting = true;
         if (quitting)
-            WaitForSingleObject(process, INFINITE);
+            WaitForSingleObject(process, left());
         else
-            MsgWaitForMultipleObjects(1, &process, FALSE, INFINITE, QS_ALLINPUT);
+            MsgWaitForMultipleObjects(1, &process, FALSE, left(), QS_ALLINPUT);
     }
     if (quitting) PostQuitMessage(quitCode);
+    return ended;
 }
 
 std::string LaunchFailedText(const std::string& path, const std::string& arguments, DWORD code) {
     return "プログラム実行失敗\r\n" + path + " " + arguments + "\r\n\r\n" + SystemErrorText(code);
 }
 
-DWORD RunProgram(const std::string& path, const std::string& arguments, int showCommand, bool wait) {
+DWORD RunProgram(const std::string& path, const std::string& arguments, int showCommand, bool wait,
+                 unsigned long timeLimit) {
     STARTUPINFOA startup = {};
     GetStartupInfoA(&startup);
     startup.cb = sizeof(startup);
@@ -72,7 +85,11 @@ DWORD RunProgram(const std::string& path, const std::string& arguments, int show
     } else {
         Handle processHandle(process.hProcess);
         Handle threadHandle(process.hThread);
-        if (wait) WaitWhilePumping(process.hProcess);
+        if (wait && !WaitWhilePumping(process.hProcess, timeLimit)) {
+            TerminateProcess(process.hProcess, ERROR_TIMEOUT);
+            WaitForSingleObject(process.hProcess, INFINITE);
+            return ERROR_TIMEOUT;
+        }
     }
     if (result != 0) ShowLaunchFailed(path, arguments, result);
     return result;

@@ -4,10 +4,14 @@
 
 #include <vector>
 
+#include "base/cp932.h"
+#include "base/registry_rules.h"
 #include "core/state.h"
 #include "script/fileops.h"
+#include "edge/wide.h"
 #include "script/text.h"
 #include "sys/error_text.h"
+#include "sys/guarded_folders.h"
 #include "sys/registry.h"
 #include "sys/shared_dll.h"
 #include "sys/handles.h"
@@ -39,38 +43,13 @@ bool HasWildcard(const std::string& path) {
     return path.find('*') != std::string::npos || path.find('?') != std::string::npos;
 }
 
-// Single keys under HKEY_CLASSES_ROOT that the whole system shares.
-bool IsSharedClassKey(const std::string& name) {
-    static const char* const kShared[] = {
-        "*",         "AllFilesystemObjects", "AppID",  "Applications", "CLSID",   "Directory",
-        "Drive",     "Folder",               "Interface", "MIME",      "SystemFileAssociations",
-        "TypeLib",   "Unknown",              "exefile", "lnkfile",     "batfile", "comfile",
-        "cmdfile",   "dllfile",              ".exe",   ".lnk",         ".bat",    ".com",
-        ".cmd",      ".dll",                 ".sys",
-    };
-    for (const char* shared : kShared)
-        if (EqualsNoCase(name, shared)) return true;
-    return false;
-}
-
-// Keys that Windows and every program share, under a machine's or a user's root: Microsoft's and
-// Windows' own keys (and each key directly below CurrentVersion, such as Uninstall or Run), the
-// classes, the policies, the 32-bit view's root, and the system's hives.
-bool IsSharedSystemKey(std::vector<std::string> parts) {
-    auto is = [&parts](size_t i, const char* name) { return parts.size() > i && EqualsNoCase(parts[i], name); };
-    if (is(0, "SYSTEM")) return parts.size() < 4;
-    if (is(0, "SAM") || is(0, "SECURITY") || is(0, "HARDWARE")) return true;
-    if (!is(0, "SOFTWARE")) return false;
-    if (is(1, "Wow6432Node")) {
-        if (parts.size() == 2) return true;
-        parts.erase(parts.begin() + 1);  // the 32-bit view holds the same keys
-    }
-    if (is(1, "Classes") || is(1, "Policies")) return parts.size() == 2;
-    if (!is(1, "Microsoft")) return false;
-    if (parts.size() == 2) return true;
-    if (!is(2, "Windows") && !is(2, "Windows NT")) return false;
-    if (parts.size() == 3) return true;
-    return is(3, "CurrentVersion") && parts.size() <= 5;
+// The root of a log's key as the shared-key rules name it.
+KeyRoot RuleRootOf(const std::string& rootMacro) {
+    HKEY root = RootKeyOf(rootMacro);
+    if (root == HKEY_CLASSES_ROOT) return KeyRoot::ClassesRoot;
+    if (root == HKEY_LOCAL_MACHINE) return KeyRoot::LocalMachine;
+    if (root == HKEY_USERS) return KeyRoot::Users;
+    return KeyRoot::CurrentUser;
 }
 
 std::vector<std::string> SplitLines(const std::string& content) {
@@ -152,6 +131,71 @@ bool DeleteAtRestartWininit(const std::string& path) {
     return true;
 }
 
+// The name under which a long path still reaches the W functions ("\\\\?\\" form of a full path).
+std::wstring LongName(const std::string& path) {
+    std::wstring wide = Wide(path);
+    if (wide.size() >= 3 && wide[1] == L':' && wide[2] == L'\\') return L"\\\\?\\" + wide;
+    if (wide.size() > 2 && wide[0] == L'\\' && wide[1] == L'\\' && wide[2] != L'?' && wide[2] != L'.')
+        return L"\\\\?\\UNC\\" + wide.substr(2);
+    return wide;
+}
+
+DWORD RemoveEntry(const std::wstring& path, DWORD attributes);
+
+// Everything inside a folder, never following a link out of it.
+DWORD RemoveContents(const std::wstring& folder) {
+    WIN32_FIND_DATAW data;
+    FindHandle find(FindFirstFileW((folder + L"\\*").c_str(), &data));
+    if (!find.Valid()) return GetLastError() == ERROR_FILE_NOT_FOUND ? 0 : GetLastError();
+    DWORD first = 0;
+    do {
+        std::wstring name = data.cFileName;
+        if (name == L"." || name == L"..") continue;
+        DWORD error = RemoveEntry(folder + L"\\" + name, data.dwFileAttributes);
+        if (first == 0) first = error;
+    } while (FindNextFileW(find.Get(), &data));
+    return first;
+}
+
+// One entry that a search found: a link (junction, symbolic link, mount point) goes as itself and
+// what it points to stays; a folder goes with everything in it; a file goes read-only or not.
+DWORD RemoveEntry(const std::wstring& path, DWORD attributes) {
+    bool folder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    if (attributes & FILE_ATTRIBUTE_READONLY) SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+        if (folder ? RemoveDirectoryW(path.c_str()) : DeleteFileW(path.c_str())) return 0;
+        DWORD error = GetLastError();
+        return error != 0 ? error : ERROR_ACCESS_DENIED;
+    }
+    if (!folder) return DeleteFileW(path.c_str()) ? 0 : GetLastError();
+    DWORD error = RemoveContents(path);
+    if (RemoveDirectoryW(path.c_str())) return 0;
+    return error != 0 ? error : GetLastError();
+}
+
+// Everything a wildcard in the last element matches, as the shell's deletion would take it, but
+// never through a link.
+DWORD RemoveMatches(const std::string& pattern) {
+    std::wstring folder = LongName(RemoveDelimiter(FolderPart(pattern), "B"));
+    WIN32_FIND_DATAW data;
+    FindHandle find(FindFirstFileW(LongName(pattern).c_str(), &data));
+    // A pattern that matches nothing has nothing to delete.
+    if (!find.Valid()) return GetLastError() == ERROR_FILE_NOT_FOUND ? 0 : GetLastError();
+    DWORD first = 0;
+    do {
+        std::wstring name = data.cFileName;
+        if (name == L"." || name == L"..") continue;
+        DWORD error = RemoveEntry(folder + L"\\" + name, data.dwFileAttributes);
+        if (first == 0) first = error;
+    } while (FindNextFileW(find.Get(), &data));
+    return first;
+}
+
+bool IsLink(const std::string& folder) {
+    DWORD attributes = GetFileAttributesW(LongName(RemoveDelimiter(folder, "B")).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
 }  // namespace
 
 bool IsRootOrEmptyFolder(const std::string& folder) {
@@ -171,16 +215,18 @@ HWND OperationOwnerWindow() { return g_owner; }
 DWORD DeleteFiles(const std::string& path) {
     // Cut down on its way to the system, such a path would name another file.
     if (TooLongForTheSystem(path)) return ERROR_FILENAME_EXCED_RANGE;
-    bool wildcard = HasWildcard(path);
-    if (!wildcard && !FileExists(path)) return ERROR_FILE_NOT_FOUND;
-    // Decided on the place, not the spelling: "C:\\App\\..\\*.*" is a root too.
-    if (wildcard && IsRootOrEmptyFolder(FolderPart(path))) return ERROR_ACCESS_DENIED;
-    if (wildcard && IsRootOrEmptyFolder(CanonicalPath(FolderPart(path)))) return ERROR_ACCESS_DENIED;
-    // A pattern cannot be loaded as a library, so only a single file is unregistered.
-    if (!wildcard && IsServerFile(path)) RegisterServer(path, false);
+    if (HasWildcard(path)) {
+        // Decided on the place, not the spelling: "C:\\App\\..\\*.*" is Program Files. Through a
+        // link the pattern would match in another place altogether.
+        std::string folder = FolderPart(path);
+        if (IsRootOrEmptyFolder(folder) || IsProtectedFolder(folder) || IsLink(folder)) return ERROR_ACCESS_DENIED;
+        return RemoveMatches(path);
+    }
+    if (!FileExists(path)) return ERROR_FILE_NOT_FOUND;
+    if (IsServerFile(path)) RegisterServer(path, false);
     // The common case, a file that nothing holds, goes with one call; anything else (read-only, in
     // use, denied) is left to the shell's operation and its answer, as before.
-    if (!wildcard && DeleteFileA(path.c_str())) return 0;
+    if (DeleteFileA(path.c_str())) return 0;
 
     std::string from = path;
     from.append(2, '\0');  // the list of sources ends with an empty name
@@ -195,7 +241,7 @@ DWORD DeleteFiles(const std::string& path) {
     if (result != 0 && lastError != 0) return static_cast<DWORD>(result);
     // Some shells answer without setting the last error; a single file that is still there was
     // not deleted, whatever the answer.
-    if (!wildcard && PathExists(path)) return result != 0 ? static_cast<DWORD>(result) : ERROR_ACCESS_DENIED;
+    if (PathExists(path)) return result != 0 ? static_cast<DWORD>(result) : ERROR_ACCESS_DENIED;
     return 0;
 }
 
@@ -203,6 +249,8 @@ DWORD RemoveFolder(const std::string& folder, const std::string& patterns) {
     if (TooLongForTheSystem(folder)) return ERROR_FILENAME_EXCED_RANGE;
     if (IsRootOrEmptyFolder(folder) || IsRootOrEmptyFolder(CanonicalPath(folder))) return ERROR_ACCESS_DENIED;
     std::string base = AddDelimiter(folder, "B");
+    // A folder that has become a link goes as a link: nothing in the place it points to is touched.
+    if (IsLink(base)) return RemoveDirectoryW(LongName(RemoveDelimiter(base, "B")).c_str()) ? 0 : ERROR_ACCESS_DENIED;
     std::string rest = patterns;
     while (!rest.empty()) {
         size_t bar = FindNoCase("|", rest);
@@ -215,23 +263,11 @@ DWORD RemoveFolder(const std::string& folder, const std::string& patterns) {
 }
 
 bool IsProtectedRegistryKey(const std::string& rootMacro, const std::string& keyPath) {
-    std::vector<std::string> parts = PathComponents(keyPath);
-    HKEY root = RootKeyOf(rootMacro);
-    if (parts.empty()) return true;
-    // Under HKEY_CLASSES_ROOT a single key is an extension or a class of its own program.
-    if (root == HKEY_CLASSES_ROOT) return parts.size() == 1 && IsSharedClassKey(parts[0]);
-    // Under HKEY_USERS the first component is a user's whole hive.
-    if (root == HKEY_USERS) return parts.size() < 3 || IsSharedSystemRegistryKey(rootMacro, keyPath);
-    return parts.size() < 2 || IsSharedSystemRegistryKey(rootMacro, keyPath);
+    return JudgeRegistryKey(RuleRootOf(rootMacro), Cp932ToUtf8(keyPath)) != KeyVerdict::Own;
 }
 
 bool IsSharedSystemRegistryKey(const std::string& rootMacro, const std::string& keyPath) {
-    std::vector<std::string> parts = PathComponents(keyPath);
-    HKEY root = RootKeyOf(rootMacro);
-    if (root == HKEY_CLASSES_ROOT) return false;
-    // Under HKEY_USERS, below a user's hive as for one user.
-    if (root == HKEY_USERS && !parts.empty()) parts.erase(parts.begin());
-    return IsSharedSystemKey(parts);
+    return JudgeRegistryKey(RuleRootOf(rootMacro), Cp932ToUtf8(keyPath)) == KeyVerdict::Shared;
 }
 
 bool DeleteRegistryKey(const std::string& rootMacro, const std::string& keyPath) {

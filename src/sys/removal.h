@@ -25,11 +25,9 @@ bool IsRootOrEmptyFolder(const std::string& folder);
 // something remains). An empty folder text or a drive or share root is refused with 5.
 DWORD RemoveFolder(const std::string& folder, const std::string& patterns);
 
-// Deletes the key with all its subkeys, trying up to 99 times; failures are ignored. Key paths with
-// fewer than two components ("Software", "(Local)" alone) are refused, except single keys under
-// "(Class)" that are not shared by the whole system (an extension key, a program's own class); so
-// are the keys that Windows and every program share ("SOFTWARE\Microsoft", "SOFTWARE\Classes",
-// "...\CurrentVersion\Uninstall", the system's hives). Always true.
+// Deletes the key with all its subkeys, trying up to 99 times; failures are ignored. A root, a
+// whole hive or a key directly below one is refused, and so is every key that Windows or every
+// program shares, however the log spells it (base/registry_rules.h). Always true.
 bool DeleteRegistryKey(const std::string& rootMacro, const std::string& keyPath);
 // Whether DeleteRegistryKey would refuse the key.
 bool IsProtectedRegistryKey(const std::string& rootMacro, const std::string& keyPath);

@@ -58,6 +58,12 @@ long long ChangeSharedCount(const std::string& path, bool raise) {
 bool RegisterServer(const std::string& path, bool registerServer) {
     // The entry point runs in a host process: a server that crashes cannot take the run with it.
     ServerOutcome outcome = CallServerEntry(path, registerServer);
+    if (outcome == ServerOutcome::TimedOut) {
+        const char* entry = registerServer ? "DllRegisterServer" : "DllUnregisterServer";
+        ShowMessageBox(path + "の" + entry + "関数が制限時間内に終わらなかったため、中止しました。",
+                       "OCX/DLL登録エラー(Procedure)", MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
     if (outcome == ServerOutcome::LoadFailed) {
         if (g_state.SetupMode == "SETUP")
             ShowMessageBox(path + "の読み込みに失敗しました。", "OCX/DLL登録エラー(LoadLibrary)",

@@ -8,7 +8,10 @@
 #include "script/ini.h"
 #include "script/text.h"
 #include "script/uninstall_log.h"
+#include "edge/wide.h"
 #include "sys/error_text.h"
+#include "sys/guarded_folders.h"
+#include "sys/handles.h"
 #include "sys/registry.h"
 #include "sys/removal.h"
 #include "sys/shared_dll.h"
@@ -17,6 +20,10 @@ namespace {
 
 const char kLineEnd[] = "\r\n";
 const char kRestartNotice[] = "(追加情報)このファイルはWindowsの再起動後に削除が試行されます。\r\n";
+const char kRefusedPlace[] = "デバイス名や管理共有で書かれた場所のため、削除しませんでした。\r\n";
+const char kThroughLink[] =
+    "フォルダがほかの場所へのリンクに置き換えられているため、リンク先のファイルは削除しませんでした。\r\n";
+const char kFolderRestartNotice[] = "(追加情報)このフォルダはWindowsの再起動後に削除が試行されます。\r\n";
 
 bool HasFlag(const std::string& options, const std::string& flag) { return FindNoCase(flag, options) != 0; }
 
@@ -35,6 +42,8 @@ std::string SharedQuestion(const std::string& path) {
     return path + "\r\n\r\nこの共有ファイルは、現在、他のどのプログラムからも使われていません。\r\n"
                   "しかし、今後、他のプログラムで使われる可能性があります。\r\nこのファイルを削除してもよろしいですか？";
 }
+
+std::string Key(const std::string& path) { return UpperCase(path); }
 
 // A folder is gone already (an earlier phase removed it): that is what removing it was for.
 bool AlreadyGone(DWORD code, const std::string& folder) {
@@ -84,22 +93,68 @@ void UninstallEngine::Fail(const std::string& block) {
     ++outcome_.failureCount;
 }
 
-bool UninstallEngine::IsProtectedInstallFolder(const std::string& folder) {
-    // Decided on the place the folder names, however it is spelt (case, short names, "..", "\\").
-    std::string place = CanonicalPath(folder);
-    if (folder.size() <= 3 || place.size() <= 3) return true;  // a drive root such as C:\ (or no folder)
-    const ProgramState& s = g_state;
-    const std::string* guarded[] = {
-        &s.WindowsFolder,         &s.SystemFolder,          &s.TempFolder,          &s.StartMenuFolder,
-        &s.ProgramsFolder,        &s.DesktopFolder,         &s.StartupFolder,       &s.SendToFolder,
-        &s.DocumentsFolder,       &s.CommonStartMenuFolder, &s.CommonProgramsFolder, &s.CommonDesktopFolder,
-        &s.CommonStartupFolder,   &s.CommonDocumentsFolder, &s.ProgramFilesFolder};
-    for (const std::string* value : guarded) {
-        if (value->size() <= 1) continue;  // "\": a folder the system did not name
-        // The folder itself, or one that contains it (Program Files, a profile's parent).
-        if (IsSameOrInside(*value, folder)) return true;
+void UninstallEngine::Notice(const std::string& block) {
+    outcome_.failureDetail += block;
+    ++outcome_.noticeCount;
+}
+
+// A file or folder of the install folder that is reached through a link at or below the install
+// folder: the install folder (or one of its subfolders) was replaced by a link to another place,
+// and what is there now belongs to that place.
+bool UninstallEngine::ReachedThroughLink(const std::string& path) {
+    std::string base = Key(AddDelimiter(installFolder_, "B"));
+    std::string folder = FolderPart(RemoveDelimiter(path, "B"));
+    if (Key(folder).compare(0, base.size(), base) != 0) return false;
+    while (folder.size() >= base.size()) {
+        auto [cached, added] = linkCache_.emplace(Key(folder), false);
+        if (added) {
+            DWORD attributes = GetFileAttributesW(Wide(RemoveDelimiter(folder, "B")).c_str());
+            cached->second = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+        }
+        if (cached->second) return true;
+        std::string parent = FolderPart(RemoveDelimiter(folder, "B"));
+        if (parent.size() >= folder.size()) break;
+        folder = parent;
     }
     return false;
+}
+
+// Whether everything still in the folder stays there on purpose: files kept by the user's or the
+// unattended run's answer or by the log, and files whose deletion waits for the restart. Links and
+// anything else make it false.
+bool UninstallEngine::OnlyLeftOnPurpose(const std::string& folder, bool& pending) const {
+    WIN32_FIND_DATAW data;
+    std::string base = AddDelimiter(folder, "B");
+    FindHandle find(FindFirstFileW(Wide(base + "*").c_str(), &data));
+    if (!find.Valid()) return false;
+    do {
+        std::string name = Narrow(data.cFileName);
+        if (name == "." || name == "..") continue;
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) return false;
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            if (!OnlyLeftOnPurpose(base + name, pending)) return false;
+        } else if (pendingFiles_.count(Key(base + name))) {
+            pending = true;
+        } else if (!keptFiles_.count(Key(base + name))) {
+            return false;
+        }
+    } while (FindNextFileW(find.Get(), &data));
+    return true;
+}
+
+// A folder that stays only because of what stays on purpose is no failure: it goes at the restart
+// when what it holds does, or it stays with the files that were kept.
+bool UninstallEngine::KeptOnPurpose(const std::string& folder, const std::string& tag, const std::string& reason) {
+    bool pending = false;
+    if (!OnlyLeftOnPurpose(folder, pending)) return false;
+    std::string extra = pending && DeleteAtRestart(AddDelimiter(folder, "B")) ? kFolderRestartNotice : "";
+    Notice(tag + folder + kLineEnd + reason + extra + kLineEnd);
+    return true;
+}
+
+bool UninstallEngine::IsProtectedInstallFolder(const std::string& folder) {
+    // Decided on the place the folder names, however it is spelt or linked.
+    return folder.size() <= 3 || IsProtectedFolder(folder);
 }
 
 UninstallOutcome UninstallEngine::Run() {
@@ -136,7 +191,7 @@ UninstallOutcome UninstallEngine::Run() {
 
     g_state.StatusText += g_state.StatusTail + kLineEnd;
     ui_.ShowStatus(g_state.StatusText);
-    if (outcome_.failureCount > 0) {
+    if (outcome_.HasDetails()) {
         g_state.StatusText += "《情報》" + g_state.UnSetupWord + "の過程で、一部の処理が失敗しました。\r\n";
         ui_.ShowStatus(g_state.StatusText);
     }
@@ -193,16 +248,37 @@ int UninstallEngine::DecideFile(const std::string& path, std::string& options) {
 void UninstallEngine::RemoveFile(const std::string& entry, bool recordFailures) {
     std::string path = GetField(entry, ",", 1);
     std::string options = GetField(entry, ",", 2);
-    std::string extraInfo;
+    std::string refusal = IsDeviceOrAdminSharePath(path) ? kRefusedPlace : ReachedThroughLink(path) ? kThroughLink : "";
+    if (!refusal.empty()) {
+        if (recordFailures) Fail("<File> " + path + kLineEnd + refusal + kLineEnd);
+        if (recordFailures) g_state.StatusTail = "一部失敗";
+        return;
+    }
     int result = DecideFile(path, options);
+    if (HasFlag(options, "/L")) {
+        keptFiles_.insert(Key(path));
+        if (FileExists(path)) outcome_.keptFiles.push_back(path);
+        return;
+    }
+    // A file that is gone already (deleted by hand, or by an earlier attempt) is what the uninstall
+    // was for.
+    if ((result == ERROR_FILE_NOT_FOUND || result == ERROR_PATH_NOT_FOUND) && !PathExists(path)) return;
+    bool scheduled = false;
     // A deletion that reports success has made sure the file is gone (DeleteFiles); asking again
     // would cost a search of the whole folder for the missing name.
-    if (result != 0 && !HasFlag(options, "/L") && FileExists(path)) {
+    if (result != 0 && FileExists(path)) {
         // The notice (and with it the restart offer) only for a deletion that is really scheduled.
-        if (HasFlag(options, "/F") && DeleteAtRestart(path)) extraInfo = kRestartNotice;
+        scheduled = HasFlag(options, "/F") && DeleteAtRestart(path);
+        if (scheduled) pendingFiles_.insert(Key(path));
     }
     if (result != 0 && recordFailures) {
-        Fail("<File> " + path + kLineEnd + SystemErrorText(static_cast<DWORD>(result)) + extraInfo + kLineEnd);
+        std::string block = "<File> " + path + kLineEnd + SystemErrorText(static_cast<DWORD>(result)) +
+                            (scheduled ? kRestartNotice : "") + kLineEnd;
+        // Deleted at the restart: done, once Windows restarts.
+        if (scheduled)
+            Notice(block);
+        else
+            Fail(block);
         g_state.StatusTail = "一部失敗";
     }
 }
@@ -215,7 +291,13 @@ void UninstallEngine::RemoveShortcuts() {
     for (int n = 1;; ++n) {
         std::string path = Value("DeleteShortCut", "File" + IntToStr(n));
         if (path.empty()) break;
+        if (IsDeviceOrAdminSharePath(path)) {
+            Fail("<ShortCut> " + path + kLineEnd + kRefusedPlace + kLineEnd);
+            g_state.StatusTail = "一部失敗";
+            continue;
+        }
         DWORD result = DeleteFiles(path);
+        if (result == ERROR_FILE_NOT_FOUND && !PathExists(path)) result = 0;  // gone already
         if (result != 0) {
             Fail("<ShortCut> " + path + kLineEnd + SystemErrorText(result) + kLineEnd);
             g_state.StatusTail = "一部失敗";
@@ -233,6 +315,12 @@ void UninstallEngine::RemoveFolders() {
     while (!Value("DeleteFolder", "Folder" + IntToStr(count + 1)).empty()) ++count;
     for (int n = count; n >= 1; --n) {
         std::string folder = Value("DeleteFolder", "Folder" + IntToStr(n));
+        std::string refusal = IsDeviceOrAdminSharePath(folder) ? kRefusedPlace : ReachedThroughLink(folder) ? kThroughLink : "";
+        if (!refusal.empty()) {
+            Fail("<Folder> " + folder + kLineEnd + refusal + kLineEnd);
+            g_state.StatusTail = "一部失敗";
+            continue;
+        }
         DWORD result;
         if (IsSameOrInside(folder, installFolder_)) {
             // Pattern deletion only inside an install folder that may be removed at all.
@@ -242,6 +330,7 @@ void UninstallEngine::RemoveFolders() {
             result = RemoveFolder(folder, "");
         }
         if (result != 0 && AlreadyGone(result, folder)) result = 0;
+        if (result == ERROR_DIR_NOT_EMPTY && KeptOnPurpose(folder, "<Folder> ", SystemErrorText(result))) continue;
         if (result != 0) {
             Fail("<Folder> " + folder + kLineEnd + SystemErrorText(result) + kLineEnd);
             g_state.StatusTail = "一部失敗";
@@ -306,13 +395,17 @@ void UninstallEngine::RemoveInstallFolder() {
     g_state.StatusTail = "完了";
     ui_.ShowStatus(g_state.StatusText);
     if (installFolderProtected_) return;
+    // What an interrupted save of the log left beside it is ours too.
+    RemoveStaleSaveFile(AddDelimiter(installFolder_, "B") + kUninstallLogName);
     DWORD result = RemoveFolder(installFolder_, options_.deleteAllMode ? "*.*|" : options_.extraPatterns);
     if (result == 0 || AlreadyGone(result, installFolder_)) return;
     if (result == ERROR_DIR_NOT_EMPTY || result == ERROR_ACCESS_DENIED) {
         std::string reason = options_.deleteAllMode ? "全ファイル・フォルダの削除を試みましたが、エラーが発生したため、"
                                                     : "ファイル・フォルダが残っているため、";
-        Fail("<SetupFolder> " + installFolder_ + kLineEnd + reason + g_state.SetupWord +
-             "フォルダを削除できませんでした。エクスプローラなどから、直接削除してください。" + kLineEnd + kLineEnd);
+        std::string text = reason + g_state.SetupWord +
+                           "フォルダを削除できませんでした。エクスプローラなどから、直接削除してください。" + kLineEnd;
+        if (KeptOnPurpose(installFolder_, "<SetupFolder> ", text)) return;
+        Fail("<SetupFolder> " + installFolder_ + kLineEnd + text + kLineEnd);
         g_state.StatusTail = "一部失敗";
     } else {
         Fail("<SetupFolder> " + installFolder_ + kLineEnd + SystemErrorText(result) + kLineEnd);

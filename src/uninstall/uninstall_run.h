@@ -2,7 +2,10 @@
 // The uninstall engine: replays an uninstall log, removing what the install recorded, and keeps
 // the progress window's status text. The wizard does the window work around it (progress window,
 // details page, completion page, restart) through the functions below.
+#include <map>
+#include <set>
 #include <string>
+#include <vector>
 
 #include "script/ini_document.h"
 
@@ -24,9 +27,12 @@ UninstallOptions PresetUninstallOptions(const std::string& checkBoxValue);
 
 struct UninstallOutcome {
     bool stopped = false;           // no install folder: nothing was done
-    int failureCount = 0;
-    std::string failureDetail;
+    int failureCount = 0;           // what could not be removed
+    int noticeCount = 0;            // blocks that are no failure: deletion at restart, folders kept on purpose
+    std::string failureDetail;      // the blocks of both kinds, shown on the details page
     bool restartNeeded = false;     // a file was scheduled for deletion at the next restart
+    std::vector<std::string> keptFiles;  // files kept on purpose (an answer or the log said so)
+    bool HasDetails() const { return failureCount + noticeCount > 0; }
 };
 
 class UninstallEngine {
@@ -48,6 +54,10 @@ private:
     std::string Value(const std::string& section, const std::string& key) const;
     void StartPhase(const std::string& text);
     void Fail(const std::string& block);
+    void Notice(const std::string& block);
+    bool ReachedThroughLink(const std::string& path);
+    bool OnlyLeftOnPurpose(const std::string& folder, bool& pending) const;
+    bool KeptOnPurpose(const std::string& folder, const std::string& tag, const std::string& reason);
     void RemoveProgramId();
     void RemoveFiles(const std::string& section, bool recordFailures);
     void RemoveFile(const std::string& entry, bool recordFailures);
@@ -66,6 +76,9 @@ private:
     UninstallOptions options_;
     bool installFolderProtected_ = false;
     UninstallOutcome outcome_;
+    std::set<std::string> keptFiles_;    // upper case: the files that stay on purpose
+    std::set<std::string> pendingFiles_;  // upper case: the files deleted at the restart
+    std::map<std::string, bool> linkCache_;  // upper-case folder: whether it is a link
 };
 
 // Texts of the end of the run.

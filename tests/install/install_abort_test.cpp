@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "core/state.h"
+#include "support/places.h"
 #include "install_fixture.h"
 #include "script/fileops.h"
 #include "script/ini.h"
@@ -38,7 +39,7 @@ protected:
         EXPECT_EQ(ReadTextFile(app_ + "UNSETUP.INI"), kEarlierLog);
         EXPECT_FALSE(RawKeyExists(HKEY_LOCAL_MACHINE, kTestUninstallKey));
         EXPECT_FALSE(PathExists(win_ + "OVSET98.INI"));
-        EXPECT_FALSE(PathExists(win_ + "UNOVNOVA.EXE"));
+        EXPECT_FALSE(PathExists(win_ + places::Uninstaller()));
     }
     ComScope com_;
 };

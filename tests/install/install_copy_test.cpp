@@ -10,6 +10,7 @@
 #include "sys/registry.h"
 #include "sys/shared_dll.h"
 #include "sys/sys_helpers.h"
+#include "script/ini.h"
 #include "support/places.h"
 
 namespace {
@@ -149,7 +150,7 @@ TEST_F(InstallRunTest, DiskChangesAskForDiskTwoThenThreeUntilTheSourceIsThere) {
     EXPECT_FALSE(result.SizesKnown);  // B.DAT was not there when the sizes were summed
 }
 
-TEST_F(InstallRunTest, CancelledDiskChangeEndsByRefusalWithoutLog) {
+TEST_F(InstallRunTest, CancelledDiskChangeEndsByRefusalAndKeepsTheRecordOfWhatWasDone) {
     Source("A.DAT");
     Source("B.DAT");
     ForceFolders(app_);
@@ -164,8 +165,10 @@ TEST_F(InstallRunTest, CancelledDiskChangeEndsByRefusalWithoutLog) {
     EXPECT_EQ(boxes_.Boxes()[1].flags, 16u);
     EXPECT_TRUE(FileExists(app_ + "A.DAT"));  // done before the refusal: stays
     EXPECT_FALSE(PathExists(app_ + "B.DAT"));
-    EXPECT_FALSE(PathExists(app_ + "UNSETUP.INI"));
-    EXPECT_FALSE(RawKeyExists(HKEY_LOCAL_MACHINE, kTestUninstallKey));
+    // What was done can be uninstalled: the log lists it (and itself), the entry offers it.
+    EXPECT_EQ(ReadIniValue("DeleteFile", "File1", "", app_ + "UNSETUP.INI"), app_ + "A.DAT");
+    EXPECT_EQ(ReadIniValue("DeleteFile", "File2", "", app_ + "UNSETUP.INI"), app_ + "UNSETUP.INI");
+    EXPECT_TRUE(RawKeyExists(HKEY_LOCAL_MACHINE, kTestUninstallKey));
 }
 
 // Rows of the overwrite table with the question (OverwriteAuto off).

@@ -58,7 +58,7 @@ TEST_F(InstallFinishTest, WritesUninstallerSettingsLogAndAddRemoveEntry) {
     EXPECT_EQ(DotRows(), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 8}));
     EXPECT_EQ(result.FailureCount, 0) << result.FailureDetail;
 
-    EXPECT_EQ(ReadTextFile(win_ + "UNOVNOVA.EXE"), "new uninstaller");
+    EXPECT_EQ(ReadTextFile(win_ + places::Uninstaller()), "new uninstaller");
     EXPECT_EQ(ReadIniValue("ORVTESTINSTALL", "Folder", "", win_ + "OVSET98.INI"), app_);
 
     // The log is the file that the same entries written key by key would have made.
@@ -86,52 +86,53 @@ TEST_F(InstallFinishTest, WritesUninstallerSettingsLogAndAddRemoveEntry) {
     put("Extend", "UnSetupString", "アンインストール");
     put("UnSetupRegistryKey", "Key", kTestUninstallKey);
     put("ProgramID", "ID", "ORVTESTINSTALL");
+    put("Platform", "Bits", places::kThirtyTwoBit ? "32" : "64");
     EXPECT_EQ(Log(), ReadTextFile(expected));
 
     EXPECT_EQ(RegistryText(HKEY_LOCAL_MACHINE, kTestUninstallKey, "DisplayName"), "オーバント テスト 1.0");
     EXPECT_EQ(RegistryText(HKEY_LOCAL_MACHINE, kTestUninstallKey, "UninstallString"),
-              win_ + "UNOVNOVA.EXE \"" + app_ + "UNSETUP.INI\"");
-    EXPECT_EQ(RegistryText(HKEY_LOCAL_MACHINE, kTestUninstallKey, "DisplayIcon"), win_ + "UNOVNOVA.EXE");
+              win_ + places::Uninstaller() + " \"" + app_ + "UNSETUP.INI\"");
+    EXPECT_EQ(RegistryText(HKEY_LOCAL_MACHINE, kTestUninstallKey, "DisplayIcon"), win_ + places::Uninstaller());
     // Seen from outside: in the registry view of this build's programs (WOW6432Node for 32-bit).
     EXPECT_EQ(places::StoredAs(HKEY_LOCAL_MACHINE, kTestUninstallKey), places::MachineKey(kTestUninstallKey));
 }
 
 TEST_F(InstallFinishTest, UninstallerIsRefreshedOnlyByANewerProgram) {
     Script("");
-    ASSERT_TRUE(WriteTextFile(win_ + "UNOVNOVA.EXE", "same age"));
-    SetFileHour(win_ + "UNOVNOVA.EXE", 12);
+    ASSERT_TRUE(WriteTextFile(win_ + places::Uninstaller(), "same age"));
+    SetFileHour(win_ + places::Uninstaller(), 12);
     InstallResult result = Run();
-    EXPECT_EQ(ReadTextFile(win_ + "UNOVNOVA.EXE"), "same age");
+    EXPECT_EQ(ReadTextFile(win_ + places::Uninstaller()), "same age");
     EXPECT_EQ(result.FailureCount, 0);
 
-    SetFileHour(win_ + "UNOVNOVA.EXE", 13);
+    SetFileHour(win_ + places::Uninstaller(), 13);
     Run();
-    EXPECT_EQ(ReadTextFile(win_ + "UNOVNOVA.EXE"), "same age");
+    EXPECT_EQ(ReadTextFile(win_ + places::Uninstaller()), "same age");
 
-    SetFileHour(win_ + "UNOVNOVA.EXE", 11);
+    SetFileHour(win_ + places::Uninstaller(), 11);
     Run();
-    EXPECT_EQ(ReadTextFile(win_ + "UNOVNOVA.EXE"), "new uninstaller");
+    EXPECT_EQ(ReadTextFile(win_ + places::Uninstaller()), "new uninstaller");
 
     // No program to copy: nothing happens, no failure.
     DeleteFileA((work_ + "SETUPB.EXE").c_str());
-    DeleteFileA((win_ + "UNOVNOVA.EXE").c_str());
+    DeleteFileA((win_ + places::Uninstaller()).c_str());
     result = Run();
-    EXPECT_FALSE(PathExists(win_ + "UNOVNOVA.EXE"));
+    EXPECT_FALSE(PathExists(win_ + places::Uninstaller()));
     EXPECT_EQ(result.FailureCount, 0);
 }
 
 TEST_F(InstallFinishTest, FailedUninstallerCopyIsDetailedAndTheRunGoesOn) {
     Script("");
-    ASSERT_TRUE(WriteTextFile(win_ + "UNOVNOVA.EXE", "old"));
-    SetFileHour(win_ + "UNOVNOVA.EXE", 1);
+    ASSERT_TRUE(WriteTextFile(win_ + places::Uninstaller(), "old"));
+    SetFileHour(win_ + places::Uninstaller(), 1);
     InstallResult result;
     {
-        LockedFile lock(win_ + "UNOVNOVA.EXE");
+        LockedFile lock(win_ + places::Uninstaller());
         result = Run();
     }
     EXPECT_EQ(result.ended, InstallEnd::Completed);
     EXPECT_EQ(result.FailureCount, 1);
-    EXPECT_EQ(result.FailureDetail, "<SetupFile> " + win_ + "UNOVNOVA.EXE\r\n" + SystemErrorText(ERROR_SHARING_VIOLATION) + "\r\n");
+    EXPECT_EQ(result.FailureDetail, "<SetupFile> " + win_ + places::Uninstaller() + "\r\n" + SystemErrorText(ERROR_SHARING_VIOLATION) + "\r\n");
     EXPECT_TRUE(RawKeyExists(HKEY_LOCAL_MACHINE, kTestUninstallKey));  // still names the uninstaller
 }
 
@@ -148,7 +149,7 @@ TEST_F(InstallFinishTest, SetupOnlyWritesNeitherLogNorAddRemoveEntry) {
     EXPECT_FALSE(RawKeyExists(HKEY_LOCAL_MACHINE, kTestUninstallKey));
     EXPECT_EQ(DotRows(), (std::vector<int>{0, 1, 2, 3}));
     // The uninstaller and the settings file are still written.
-    EXPECT_EQ(ReadTextFile(win_ + "UNOVNOVA.EXE"), "new uninstaller");
+    EXPECT_EQ(ReadTextFile(win_ + places::Uninstaller()), "new uninstaller");
     EXPECT_EQ(ReadIniValue("ORVTESTINSTALL", "Folder", "", win_ + "OVSET98.INI"), app_);
     EXPECT_NE(g_state.StatusText.find("アンインストール情報を更新しています．．．完了\r\n"), std::string::npos);
 }

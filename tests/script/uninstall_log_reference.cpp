@@ -54,5 +54,6 @@ DWORD WriteUninstallLogKeyByKey(const UninstallLogContent& content, const std::s
     WriteIniValue("Extend", "UnSetupString", content.UnSetupWord, logPath);
     WriteIniValue("UnSetupRegistryKey", "Key", content.UninstallKeyPath, logPath);
     WriteIniValue("ProgramID", "ID", content.ProgramId, logPath);
+    WriteIniValue("Platform", "Bits", sizeof(void*) == 8 ? "64" : "32", logPath);
     return ERROR_SUCCESS;
 }

@@ -109,7 +109,8 @@ TEST_F(UninstallLogTest, NewInstallWritesEverySectionInOrder) {
         "[UnSetupOption]\r\nCheckBox=1,0,1,0\r\n"
         "[Extend]\r\nSetupString=インストール\r\nUnSetupString=アンインストール\r\n"
         "[UnSetupRegistryKey]\r\nKey=SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\テスト アプリ\r\n"
-        "[ProgramID]\r\nID=ORVTEST\r\n";
+        "[ProgramID]\r\nID=ORVTEST\r\n"
+        "[Platform]\r\nBits=" + std::string(sizeof(void*) == 8 ? "64" : "32") + "\r\n";
     EXPECT_EQ(Shown(WriteBothWays(content)), Shown(expected));
     // A record without a previous file type keeps its comma when read back.
     EXPECT_EQ(ReadIniValue("RestoreRelate", "Key1", "", AppLog()), "tst,");
@@ -126,7 +127,7 @@ TEST_F(UninstallLogTest, MinimalLogSkipsEmptyListsAndOptionButKeepsAnEmptyProgra
     EXPECT_EQ(log.find("[UnSetupOption]"), std::string::npos);
     EXPECT_EQ(log.find("[RestoreRelate]"), std::string::npos);
     EXPECT_NE(log.find("[Extend]\r\nSetupString=セットアップ\r\nUnSetupString=削除\r\n"), std::string::npos);
-    EXPECT_EQ(log.substr(log.size() - 18), "[ProgramID]\r\nID=\r\n");
+    EXPECT_NE(log.find("[ProgramID]\r\nID=\r\n[Platform]\r\n"), std::string::npos);
 }
 
 TEST_F(UninstallLogTest, SamePathInOneListKeepsItsFirstNumber) {

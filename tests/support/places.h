@@ -16,6 +16,9 @@ namespace places {
 
 inline constexpr bool kThirtyTwoBit = sizeof(void*) == 4;
 
+// The uninstaller copy that an install by a program of this build leaves in the Windows folder.
+inline std::string Uninstaller() { return kThirtyTwoBit ? "UNOVNOVA.EXE" : "UNOVNOVA64.EXE"; }
+
 // The Program Files folder a program of this build is given.
 inline std::string ProgramFiles() { return kThirtyTwoBit ? "C:\\Program Files (x86)\\" : "C:\\Program Files\\"; }
 

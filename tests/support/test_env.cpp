@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <vector>
 
 #include "script/fileops.h"
 #include "sys/server_host.h"
@@ -36,6 +37,12 @@ std::string WindowsPathOf(const std::string& unixPath) {
 void RemoveTree(const std::string& folder) {
     std::string base = folder;
     if (!base.empty() && base.back() == '\\') base.pop_back();
+    // A link goes as itself: what it points to (a system folder, another test's files) stays.
+    DWORD attributes = GetFileAttributesA(base.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        RemoveFolderLink(base);
+        return;
+    }
     WIN32_FIND_DATAA data;
     HANDLE find = FindFirstFileA((base + "\\*").c_str(), &data);
     if (find != INVALID_HANDLE_VALUE) {
@@ -44,7 +51,7 @@ void RemoveTree(const std::string& folder) {
             if (name == "." || name == "..") continue;
             std::string path = base + "\\" + name;
             SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            if (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))
                 RemoveTree(path);
             else
                 DeleteFileA(path.c_str());
@@ -87,3 +94,69 @@ MessageBoxRecorder::MessageBoxRecorder(int defaultAnswer) : defaultAnswer_(defau
 }
 
 MessageBoxRecorder::~MessageBoxRecorder() { SetMessageBoxResponder(nullptr); }
+
+namespace {
+
+// The Unix name Wine gives a Windows path (the folder above must exist).
+std::string UnixPathOf(const std::string& windowsPath) {
+    using UnixNameCall = char*(CDECL*)(const wchar_t*);
+    auto call = reinterpret_cast<UnixNameCall>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    if (!call) return "";
+    std::wstring wide(windowsPath.size() * 2 + 1, L'\0');
+    int length = MultiByteToWideChar(CP_ACP, 0, windowsPath.c_str(), -1, wide.data(), static_cast<int>(wide.size()));
+    if (length == 0) return "";
+    char* name = call(wide.c_str());
+    if (!name) return "";
+    std::string unix = name;
+    HeapFree(GetProcessHeap(), 0, name);
+    return unix;
+}
+
+std::string Bare(std::string path) {
+    while (path.size() > 3 && path.back() == '\\') path.pop_back();
+    return path;
+}
+
+// Runs a Unix program (Wine starts one directly) with the arguments, each given in double quotes.
+// Wine neither waits for it nor passes on its exit code: callers wait for what it does.
+bool RunUnix(const char* program, const std::vector<std::string>& arguments) {
+    std::string commandLine = program;
+    for (const std::string& argument : arguments) commandLine += " \"" + argument + "\"";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    std::string windowsName = std::string("Z:") + program;
+    for (char& c : windowsName)
+        if (c == '/') c = '\\';
+    if (!CreateProcessA(windowsName.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process))
+        return false;
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+    return true;
+}
+
+bool IsLinkNow(const std::string& path) {
+    DWORD attributes = GetFileAttributesA(Bare(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+}  // namespace
+
+bool MakeFolderLink(const std::string& link, const std::string& target) {
+    std::string from = UnixPathOf(Bare(target)), to = UnixPathOf(Bare(link));
+    while (!to.empty() && to.back() == '/') to.pop_back();
+    while (!from.empty() && from.back() == '/') from.pop_back();
+    if (from.empty() || to.empty() || !RunUnix("/bin/ln", {"-sfn", from, to})) return false;
+    for (int i = 0; i < 500 && !IsLinkNow(link); ++i) Sleep(20);
+    return IsLinkNow(link);
+}
+
+void RemoveFolderLink(const std::string& link) {
+    std::string name = UnixPathOf(Bare(link));
+    while (!name.empty() && name.back() == '/') name.pop_back();
+    // rm without -r removes the link, never what it points to.
+    if (name.empty() || !IsLinkNow(link) || !RunUnix("/bin/rm", {"-f", name})) return;
+    for (int i = 0; i < 500 && IsLinkNow(link); ++i) Sleep(20);
+}

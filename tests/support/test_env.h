@@ -14,6 +14,12 @@ bool WriteTextFile(const std::string& path, const std::string& bytes);
 std::string ReadTextFile(const std::string& path);
 // A Linux path (from the test's environment) as a Windows path on drive Z:.
 std::string WindowsPathOf(const std::string& unixPath);
+// Makes the folder a link to another folder, as a user (or a junction) can make one: under Wine a
+// Unix symbolic link, which the program sees as a reparse point. Waits until the program can see
+// it. False when it could not be made.
+bool MakeFolderLink(const std::string& link, const std::string& target);
+// Removes such a link, leaving what it points to alone.
+void RemoveFolderLink(const std::string& link);
 // Value of an environment variable, empty when unset.
 std::string EnvValue(const std::string& name);
 

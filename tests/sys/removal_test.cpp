@@ -236,7 +236,8 @@ TEST_F(RegistryRemovalTest, WholeHivesAndTopLevelKeysAreNeverDeleted) {
     EXPECT_TRUE(IsProtectedRegistryKey("(Class)", "CLSID"));
     EXPECT_TRUE(IsProtectedRegistryKey("(Class)", "*"));
     EXPECT_TRUE(IsProtectedRegistryKey("(Class)", "\\.exe\\"));
-    EXPECT_FALSE(IsProtectedRegistryKey("(Class)", ".txt"));
+    EXPECT_TRUE(IsProtectedRegistryKey("(Class)", ".txt")) << "Windows' own file type";
+    EXPECT_FALSE(IsProtectedRegistryKey("(Class)", ".osd"));
     EXPECT_FALSE(IsProtectedRegistryKey("(Class)", "CLSID\\{00000000-1111-2222-3333-444444444444}"));
     EXPECT_FALSE(IsProtectedRegistryKey("(Local)", "SOFTWARE\\Firm"));
     // Keys that Windows and every program share, also at two or more levels.

@@ -190,7 +190,9 @@ TEST_F(UninstallEngineTest, SharedFilesFollowTheirCountsAndTheLastingAnswer) {
     ui_.answers = {"Yes", "Save"};
     UninstallOutcome outcome = Run();
     EXPECT_EQ(outcome.failureDetail.find("<File>"), std::string::npos) << "kept files are no failures";
-    EXPECT_EQ(outcome.failureCount, 1) << "only the install folder, which still holds the kept files";
+    EXPECT_EQ(outcome.failureCount, 0) << "the install folder stays only for the files kept on purpose";
+    EXPECT_EQ(outcome.noticeCount, 1);
+    EXPECT_NE(outcome.failureDetail.find("<SetupFolder> " + app_), std::string::npos);
     EXPECT_TRUE(FileExists(a));
     EXPECT_EQ(GetSharedCount(a), 1);
     EXPECT_FALSE(FileExists(b)) << "Yes deletes this one";
@@ -256,13 +258,14 @@ TEST_F(UninstallEngineTest, LockedFileWithRestartDeletion) {
     UninstallOutcome outcome = Run();
     CloseHandle(holdLocked);
     CloseHandle(holdPlain);
-    EXPECT_EQ(outcome.failureCount, 4) << "three files and the install folder that still holds two";
+    EXPECT_EQ(outcome.failureCount, 2) << "the busy file and the install folder that still holds it";
+    EXPECT_EQ(outcome.noticeCount, 1) << "deleted at the restart: done once Windows restarts";
     EXPECT_TRUE(outcome.restartNeeded);
     EXPECT_NE(outcome.failureDetail.find("<File> " + locked + "\r\n"), std::string::npos);
     EXPECT_NE(outcome.failureDetail.find("(追加情報)このファイルはWindowsの再起動後に削除が試行されます。\r\n\r\n"),
               std::string::npos);
     EXPECT_NE(outcome.failureDetail.find("<File> " + plain + "\r\n"), std::string::npos);
-    EXPECT_NE(outcome.failureDetail.find("<File> " + app_ + "MISSING.TXT\r\n"), std::string::npos);
+    EXPECT_EQ(outcome.failureDetail.find("MISSING.TXT"), std::string::npos) << "a file gone already is no failure";
     EXPECT_NE(g_state.StatusText.find("ファイルのアンインストール処理．．．一部失敗\r\n"), std::string::npos);
     EXPECT_NE(g_state.StatusText.find("《情報》アンインストールの過程で、一部の処理が失敗しました。\r\n"), std::string::npos);
 
@@ -348,10 +351,27 @@ TEST_F(UninstallEngineTest, ProtectionHoldsForEverySpellingOfAPlace) {
     const std::string& pf = g_state.ProgramFilesFolder;
     std::string shortPf = ShortPathOf(pf);
     ASSERT_FALSE(shortPf.empty());
+    // Other names of a place: the device namespace, the administrative share, a link to it; and
+    // the roots of the other view and the common files, which a program of this build is not given.
+    std::string linked = root_ + "Linked\\";
+    ASSERT_TRUE(MakeFolderLink(linked, g_state.SystemFolder));
+    EXPECT_TRUE(UninstallEngine::IsProtectedInstallFolder(linked)) << "a link to the system folder";
+    RemoveFolderLink(linked);
     for (std::string folder : {pf + "\\", AddDelimiter(shortPf, "B"), pf + "Firm\\..\\", pf + "Firm\\..\\..\\",
                                UpperCase(g_state.WindowsFolder), g_state.SystemFolder + "..\\",
-                               g_state.WindowsFolder + ".\\"})
+                               g_state.WindowsFolder + ".\\", "\\\\?\\" + g_state.WindowsFolder,
+                               "\\\\.\\" + g_state.SystemFolder, std::string("\\\\localhost\\C$\\windows\\"),
+                               std::string("C:\\Program Files (x86)\\"), std::string("C:\\Program Files\\"),
+                               std::string("C:\\Program Files\\Common Files\\"),
+                               std::string("C:\\Program Files (x86)\\Common Files\\")})
         EXPECT_TRUE(UninstallEngine::IsProtectedInstallFolder(folder)) << folder;
+    // A profile folder named with a double-byte character whose second byte is "\\" (表): its
+    // documents folder stays guarded, and a subfolder of a program's folder stays inside it.
+    std::string profile = root_ + "表\\";
+    ForceFolders(profile + "Documents\\");
+    g_state.DocumentsFolder = profile + "Documents\\";
+    EXPECT_TRUE(UninstallEngine::IsProtectedInstallFolder(profile));
+    EXPECT_TRUE(IsSameOrInside(app_ + "一覧表\\Data\\", app_));
 
     // Everything to be deleted in an install folder spelt as Program Files, a [DeleteFolder] entry
     // that names Program Files through the install folder's own text, and a wildcard entry that
@@ -369,6 +389,11 @@ TEST_F(UninstallEngineTest, ProtectionHoldsForEverySpellingOfAPlace) {
         EXPECT_TRUE(FileExists(keepPf)) << installFolder;
         EXPECT_TRUE(FileExists(keepRoot)) << installFolder;
     }
+    // Nor does a log that names the system's own places through a device path or a share.
+    Log("[DeleteFile]\r\nFile1=\\\\?\\" + keepPf + "\r\n[DeleteShortCut]\r\nFile1=\\\\localhost\\C$\\orvtest-keep.ini\r\n");
+    UninstallOutcome refused = Run();
+    EXPECT_TRUE(FileExists(keepPf));
+    EXPECT_NE(refused.failureDetail.find("デバイス名や管理共有で書かれた場所"), std::string::npos) << refused.failureDetail;
     // The program's own folder, spelt through a short name, still gets its patterns.
     Log("[DeleteFolder]\r\nFolder1=" + AddDelimiter(shortPf, "B") + "OrvTest App\\\r\n");
     UninstallEngine own(ui_, log_, pf + "OrvTest App\\", OptionsFromCheckBoxes(true, true, false));
@@ -377,6 +402,24 @@ TEST_F(UninstallEngineTest, ProtectionHoldsForEverySpellingOfAPlace) {
     EXPECT_TRUE(FileExists(keepPf));
     DeleteFileA(keepPf.c_str());
     DeleteFileA(keepRoot.c_str());
+}
+
+// An install folder replaced by a link to another folder before the uninstall: nothing in the
+// other folder is deleted, whatever the log or the options say; only the link itself may go.
+TEST_F(UninstallEngineTest, ALinkInPlaceOfTheInstallFolderLeavesItsTargetAlone) {
+    std::string other = root_ + "Other\\";
+    ForceFolders(other + "Data\\");
+    for (const char* name : {"APP.EXE", "USER.DOC", "Data\\a.log"}) File(other + name, "other's");
+    RemoveTree(app_);
+    ASSERT_TRUE(MakeFolderLink(app_, other));
+    Log("[DeleteFile]\r\nFile1=" + app_ + "APP.EXE\r\n[DeleteFolder]\r\nFolder1=" + app_ + "Data\\\r\n"
+        "[AddDeleteFile]\r\nFile1=" + app_ + "Data\\*.log\r\n");
+    UninstallOutcome outcome = Run(OptionsFromCheckBoxes(true, false, false));  // DeleteAll
+    for (const char* name : {"APP.EXE", "USER.DOC", "Data\\a.log"}) EXPECT_TRUE(FileExists(other + name)) << name;
+    RemoveFolderLink(app_);
+    EXPECT_NE(outcome.failureDetail.find("<File> " + app_ + "APP.EXE\r\nフォルダがほかの場所へのリンクに置き換えられている"),
+              std::string::npos)
+        << outcome.failureDetail;
 }
 
 TEST_F(UninstallEngineTest, EmptyInstallFolderStopsWithTheFatalMessage) {

@@ -12,6 +12,7 @@
 #include <random>
 
 #include "app/control_ids.h"
+#include "support/places.h"
 #include "app/exit_codes.h"
 #include "runs/runs_support.h"
 
@@ -102,7 +103,7 @@ protected:
     Snapshot Machine() const {
         std::string windows = WindowsFolder();
         return TakeSnapshot({ProgramFilesFolder() + "*", windows + "*", ProgramsFolder()}, {},
-                            {windows + "UNOVNOVA.EXE", windows + "OVSET98.INI"});
+                            {windows + places::Uninstaller(), windows + "OVSET98.INI"});
     }
 
     // Answers the question after a run with failures, reads the details page, and goes on. The

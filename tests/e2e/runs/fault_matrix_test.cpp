@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "app/control_ids.h"
+#include "support/places.h"
 #include "app/exit_codes.h"
 #include "runs/runs_support.h"
 
@@ -38,7 +39,7 @@ protected:
     Snapshot Machine() const {
         std::string windows = WindowsFolder();
         return TakeSnapshot({ProgramFilesFolder() + "*", windows + "*", "T:\\*"}, {},
-                            {windows + "UNOVNOVA.EXE", windows + "OVSET98.INI"});
+                            {windows + places::Uninstaller(), windows + "OVSET98.INI"});
     }
     // The files that the install folder's log lists for removal, in order.
     std::vector<std::string> LoggedFiles() const {

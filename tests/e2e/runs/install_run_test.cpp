@@ -10,6 +10,7 @@
 #include <cstdlib>
 
 #include "app/control_ids.h"
+#include "support/places.h"
 #include "app/exit_codes.h"
 #include "runs/runs_support.h"
 
@@ -129,7 +130,7 @@ protected:
                             {".osd", "osd_auto_file", ".ovx", "ovx_auto_file"},
                             // Kept on purpose: the uninstaller copy, the per-machine register, and
                             // the INI entry the script wrote (INI entries are not undone).
-                            {windows_ + "UNOVNOVA.EXE", windows_ + "OVSET98.INI", windows_ + "ORVRUNS.INI"});
+                            {windows_ + places::Uninstaller(), windows_ + "OVSET98.INI", windows_ + "ORVRUNS.INI"});
     }
 
     std::string ExpectedLog() const {
@@ -254,7 +255,7 @@ protected:
 
         // The register of install folders, the uninstaller copy and its Add/Remove entry.
         EXPECT_TRUE(e2e::SameText(RecordedFolder("ORVSAMPLE"), F));
-        EXPECT_TRUE(FileExists(windows_ + "UNOVNOVA.EXE"));
+        EXPECT_TRUE(FileExists(windows_ + places::Uninstaller()));
         // The script names no version or publisher: those two values are not written.
         EXPECT_EQ(ValueNames(HKEY_LOCAL_MACHINE, uninstallKey_),
                   (std::vector<std::string>{"DisplayIcon", "DisplayName", "EstimatedSize", "InstallLocation", "NoModify",
@@ -262,7 +263,7 @@ protected:
         for (const char* name : {"DisplayIcon", "DisplayName", "InstallLocation", "QuietUninstallString", "UninstallString"})
             EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, uninstallKey_, name).type, static_cast<DWORD>(REG_SZ)) << name;
         EXPECT_TRUE(e2e::SameText(RegString(HKEY_LOCAL_MACHINE, uninstallKey_, "QuietUninstallString"),
-                                  windows_ + "UNOVNOVA.EXE /S \"" + F + "UNSETUP.INI\""));
+                                  windows_ + places::Uninstaller() + " /S \"" + F + "UNSETUP.INI\""));
         EXPECT_TRUE(e2e::SameText(RegString(HKEY_LOCAL_MACHINE, uninstallKey_, "InstallLocation"), F.substr(0, F.size() - 1)));
         for (const char* name : {"NoModify", "NoRepair"}) {
             RegValue flag = ReadValue(HKEY_LOCAL_MACHINE, uninstallKey_, name);
@@ -279,8 +280,8 @@ protected:
         EXPECT_EQ(size.data, Dword(static_cast<DWORD>((bytes + 1023) / 1024)));
         EXPECT_TRUE(e2e::SameText(RegString(HKEY_LOCAL_MACHINE, uninstallKey_, "DisplayName"), "サンプルアプリ 1.0"));
         EXPECT_TRUE(e2e::SameText(RegString(HKEY_LOCAL_MACHINE, uninstallKey_, "UninstallString"),
-                                  windows_ + "UNOVNOVA.EXE \"" + F + "UNSETUP.INI\""));
-        EXPECT_TRUE(e2e::SameText(RegString(HKEY_LOCAL_MACHINE, uninstallKey_, "DisplayIcon"), windows_ + "UNOVNOVA.EXE"));
+                                  windows_ + places::Uninstaller() + " \"" + F + "UNSETUP.INI\""));
+        EXPECT_TRUE(e2e::SameText(RegString(HKEY_LOCAL_MACHINE, uninstallKey_, "DisplayIcon"), windows_ + places::Uninstaller()));
 
         // The uninstall log, word for word.
         EXPECT_TRUE(SameLines(ReadBytes(F + "UNSETUP.INI"), ExpectedLog()));
@@ -430,7 +431,7 @@ TEST_F(Reinstall, MergesTheLogsKeepingSharedMarksAndTheFirstAssociation) {
     auto machine = [this] {
         std::string windows = WindowsFolder();
         return TakeSnapshot({ProgramFilesFolder() + "*", programs_, windows + "*"}, {".ovr", "ovr_auto_file"},
-                            {windows + "UNOVNOVA.EXE", windows + "OVSET98.INI"});
+                            {windows + places::Uninstaller(), windows + "OVSET98.INI"});
     };
     Snapshot before = machine();
     const std::string& F = folder_;
@@ -610,7 +611,7 @@ TEST_F(RunsTest, SetupOnlyWritesNoLogAndNoUninstallEntry) {
     EXPECT_EQ(ReadBytes(folder + "UNSETUP.INI"), earlierLog) << "the log in the folder is left as it was";
     EXPECT_EQ(SubkeyNames(HKEY_LOCAL_MACHINE, kUninstallRoot), entriesBefore) << "no Add/Remove entry";
     EXPECT_TRUE(e2e::SameText(RecordedFolder("ORVRUNSSO"), folder)) << "the install folder is still recorded";
-    EXPECT_TRUE(FileExists(WindowsFolder() + "UNOVNOVA.EXE"));
+    EXPECT_TRUE(FileExists(WindowsFolder() + places::Uninstaller()));
 }
 
 // ---------------------------------------------------------------------------------------------

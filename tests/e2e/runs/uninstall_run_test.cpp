@@ -84,7 +84,7 @@ protected:
 
     Snapshot Machine(std::vector<std::string> kept = {}) const {
         std::string windows = WindowsFolder();
-        kept.push_back(windows + "UNOVNOVA.EXE");
+        kept.push_back(windows + places::Uninstaller());
         kept.push_back(windows + "OVSET98.INI");
         return TakeSnapshot({ProgramFilesFolder() + "*", windows + "*", ProgramsFolder()}, {}, kept);
     }
@@ -623,7 +623,7 @@ TEST_P(ProtectedFolder, IsLeftAloneEvenWithDeleteAll) {
     ASSERT_FALSE(HasFailure());
     ASSERT_TRUE(WriteBytes(unrelated, "not the program's\r\n"));
     Snapshot before = TakeSnapshot({folder + "*", WindowsFolder() + "*"}, {},
-                                   {WindowsFolder() + "UNOVNOVA.EXE", WindowsFolder() + "OVSET98.INI"});
+                                   {WindowsFolder() + places::Uninstaller(), WindowsFolder() + "OVSET98.INI"});
 
     std::string dist = Distribution(std::string("protected-") + GetParam().name,
                                     Header(p, "UnSetupOption=DeleteAll\n") + "[CopyFile]\nFile1=(App)ORVRUNSM.TXT\n");
@@ -647,7 +647,7 @@ TEST_P(ProtectedFolder, IsLeftAloneEvenWithDeleteAll) {
     EXPECT_FALSE(FileExists(marker));
     EXPECT_FALSE(FileExists(folder + "UNSETUP.INI"));
     EXPECT_EQ(Compare(before, TakeSnapshot({folder + "*", WindowsFolder() + "*"}, {},
-                                           {WindowsFolder() + "UNOVNOVA.EXE", WindowsFolder() + "OVSET98.INI"})),
+                                           {WindowsFolder() + places::Uninstaller(), WindowsFolder() + "OVSET98.INI"})),
               "");
 }
 

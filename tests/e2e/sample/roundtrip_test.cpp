@@ -220,9 +220,9 @@ TEST_F(SampleRoundTrip, InstallThenUninstallLeavesTheMachineAsBefore) {
     EXPECT_EQ(RegString(HKEY_CLASSES_ROOT, "osd_auto_file\\shell\\open\\command", ""),
               "\"" + installFolder_ + "SAMPLE.EXE\" \"%1\"");
     std::string uninstall = RegString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString");
-    EXPECT_EQ(uninstall, windows + "UNOVNOVA.EXE \"" + installFolder_ + "UNSETUP.INI\"");
+    EXPECT_EQ(uninstall, windows + places::Uninstaller() + " \"" + installFolder_ + "UNSETUP.INI\"");
     EXPECT_EQ(RegString(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName"), "サンプルアプリ 1.0");
-    EXPECT_TRUE(FileExists(windows + "UNOVNOVA.EXE"));
+    EXPECT_TRUE(FileExists(windows + places::Uninstaller()));
     // Seen from outside: the machine-wide keys in the program's own registry view (the 32-bit view
     // for the 32-bit build), the user's keys and the file type shared by both views.
     EXPECT_EQ(places::StoredAs(HKEY_LOCAL_MACHINE, kUninstallKey), places::MachineKey(kUninstallKey));
@@ -233,7 +233,7 @@ TEST_F(SampleRoundTrip, InstallThenUninstallLeavesTheMachineAsBefore) {
     EXPECT_EQ(places::StoredAs(HKEY_LOCAL_MACHINE, "Software\\Classes\\.osd"), "Software\\Classes\\.osd");
     // A caller that judges the uninstaller copy itself (its signature) names where to keep it.
     if (const char* keep = std::getenv("SETUP_E2E_KEEP_UNINSTALLER"); keep && *keep) {
-        EXPECT_TRUE(CopyFileA((windows + "UNOVNOVA.EXE").c_str(), e2e::WindowsPath(keep).c_str(), FALSE)) << keep;
+        EXPECT_TRUE(CopyFileA((windows + places::Uninstaller()).c_str(), e2e::WindowsPath(keep).c_str(), FALSE)) << keep;
     }
     char recorded[MAX_PATH] = {};
     GetPrivateProfileStringA("ORVSAMPLE", "Folder", "", recorded, sizeof(recorded), (windows + "OVSET98.INI").c_str());

@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "app/exit_codes.h"
+#include "support/places.h"
 #include "runs/runs_support.h"
 
 using namespace runs;
@@ -64,7 +65,7 @@ protected:
     Snapshot Machine() const {
         std::string windows = WindowsFolder();
         return TakeSnapshot({ProgramFilesFolder() + "*", windows + "*", ProgramsFolder()}, {},
-                            {windows + "UNOVNOVA.EXE", windows + "OVSET98.INI"});
+                            {windows + places::Uninstaller(), windows + "OVSET98.INI"});
     }
 };
 
@@ -101,7 +102,7 @@ TEST_F(Unattended, SampleInstallsAndTheQuietUninstallKeepsTheSharedFile) {
     EXPECT_EQ(RegString(HKEY_LOCAL_MACHINE, key, "DisplayVersion"), "1.0.3");
     EXPECT_TRUE(e2e::SameText(RegString(HKEY_LOCAL_MACHINE, key, "Publisher"), "Orvant サンプル工房"));
     std::string quiet = RegString(HKEY_LOCAL_MACHINE, key, "QuietUninstallString");
-    EXPECT_TRUE(e2e::SameText(quiet, WindowsFolder() + "UNOVNOVA.EXE /S \"" + folder + "UNSETUP.INI\""));
+    EXPECT_TRUE(e2e::SameText(quiet, WindowsFolder() + places::Uninstaller() + " /S \"" + folder + "UNSETUP.INI\""));
     EXPECT_EQ(FindWindowA("OrvantSampleApp", nullptr), nullptr) << "the follow-up program is not started";
     EXPECT_TRUE(Stamped(log));
     EXPECT_TRUE(LogHas(log, "ファイルをコピーしています．．．完了"));
