@@ -125,6 +125,17 @@ setup_prefix() {
         mount -t tmpfs -o size=2m,mode=0755 orvant-drive-t "$SETUP_BUILD_DIR/drive-t" 2>/dev/null || true
     fi
     ln -sfn "$SETUP_BUILD_DIR/drive-t" "$WINEPREFIX/dosdevices/t:"
+    # Drive S: is a small drive that nothing writes (a 1 MB tmpfs made read-only after one file
+    # was put on it: the program shows the free space only of a drive that holds something), for
+    # tests that compare the free space the program shows with the drive's own while other work
+    # goes on.
+    mkdir -p "$SETUP_BUILD_DIR/drive-s"
+    if ! mountpoint -q "$SETUP_BUILD_DIR/drive-s" &&
+        mount -t tmpfs -o size=1m,mode=0755 orvant-drive-s "$SETUP_BUILD_DIR/drive-s" 2>/dev/null; then
+        echo "A drive that nothing writes." >"$SETUP_BUILD_DIR/drive-s/README.TXT"
+        mount -o remount,ro "$SETUP_BUILD_DIR/drive-s" 2>/dev/null || true
+    fi
+    ln -sfn "$SETUP_BUILD_DIR/drive-s" "$WINEPREFIX/dosdevices/s:"
     flock -u 9
 }
 
@@ -164,5 +175,7 @@ setup_wine_stop() {
         kill "$(cat "$pidfile")" 2>/dev/null || true
         rm -f "$pidfile" "${pidfile%.pid}.display"
     done
-    if mountpoint -q "$SETUP_BUILD_DIR/drive-t" 2>/dev/null; then umount "$SETUP_BUILD_DIR/drive-t" 2>/dev/null || true; fi
+    for drive in drive-t drive-s; do
+        if mountpoint -q "$SETUP_BUILD_DIR/$drive" 2>/dev/null; then umount "$SETUP_BUILD_DIR/$drive" 2>/dev/null || true; fi
+    done
 }

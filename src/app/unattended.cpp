@@ -128,6 +128,7 @@ int Uninstall(const std::string& folder, bool deleteAll) {
     // No one chose what the log does not list: it stays, unless /DELETEALL asks for everything.
     UninstallOptions options;
     options.deleteAllMode = deleteAll;
+    options.keepUnlisted = !deleteAll;
     UninstallEngine engine(ui, g_state.ScriptPath, folder, options);
     unsigned errorsBefore = ErrorMessageCount();
     UninstallOutcome outcome = engine.Run();

@@ -120,9 +120,10 @@ bool UninstallEngine::ReachedThroughLink(const std::string& path) {
 }
 
 // Whether everything still in the folder stays there on purpose: files kept by the user's or the
-// unattended run's answer or by the log, and files whose deletion waits for the restart. Links and
-// anything else make it false.
-bool UninstallEngine::OnlyLeftOnPurpose(const std::string& folder, bool& pending) const {
+// unattended run's answer or by the log, files whose deletion waits for the restart, and (when no
+// one chose to delete them) files the log does not list. Links and anything else make it false.
+bool UninstallEngine::OnlyLeftOnPurpose(const std::string& folder, bool& pending,
+                                        std::vector<std::string>& unlisted) const {
     WIN32_FIND_DATAW data;
     std::string base = AddDelimiter(folder, "B");
     FindHandle find(FindFirstFileW(Wide(base + "*").c_str(), &data));
@@ -131,11 +132,14 @@ bool UninstallEngine::OnlyLeftOnPurpose(const std::string& folder, bool& pending
         std::string name = Narrow(data.cFileName);
         if (name == "." || name == "..") continue;
         if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) return false;
+        std::string path = base + name;
         if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            if (!OnlyLeftOnPurpose(base + name, pending)) return false;
-        } else if (pendingFiles_.count(Key(base + name))) {
+            if (!OnlyLeftOnPurpose(path, pending, unlisted)) return false;
+        } else if (pendingFiles_.count(Key(path))) {
             pending = true;
-        } else if (!keptFiles_.count(Key(base + name))) {
+        } else if (options_.keepUnlisted && !listedFiles_.count(Key(path))) {
+            unlisted.push_back(path);
+        } else if (!keptFiles_.count(Key(path))) {
             return false;
         }
     } while (FindNextFileW(find.Get(), &data));
@@ -146,9 +150,15 @@ bool UninstallEngine::OnlyLeftOnPurpose(const std::string& folder, bool& pending
 // when what it holds does, or it stays with the files that were kept.
 bool UninstallEngine::KeptOnPurpose(const std::string& folder, const std::string& tag, const std::string& reason) {
     bool pending = false;
-    if (!OnlyLeftOnPurpose(folder, pending)) return false;
-    std::string extra = pending && DeleteAtRestart(AddDelimiter(folder, "B")) ? kFolderRestartNotice : "";
-    Notice(tag + folder + kLineEnd + reason + extra + kLineEnd);
+    std::vector<std::string> unlisted;
+    if (!OnlyLeftOnPurpose(folder, pending, unlisted)) return false;
+    for (const std::string& path : unlisted) outcome_.keptFiles.push_back(path);
+    // Empty once the files waiting for the restart are gone: the folder follows them then.
+    if (pending && unlisted.empty() && DeleteAtRestart(RemoveDelimiter(folder, "B")))
+        Notice(tag + folder + kLineEnd + kFolderRestartNotice + kLineEnd);
+    else
+        Notice(tag + folder + kLineEnd + reason + kLineEnd);
+    g_state.StatusTail = "一部失敗";  // the folder is still there
     return true;
 }
 
@@ -248,6 +258,7 @@ int UninstallEngine::DecideFile(const std::string& path, std::string& options) {
 void UninstallEngine::RemoveFile(const std::string& entry, bool recordFailures) {
     std::string path = GetField(entry, ",", 1);
     std::string options = GetField(entry, ",", 2);
+    listedFiles_.insert(Key(path));
     std::string refusal = IsDeviceOrAdminSharePath(path) ? kRefusedPlace : ReachedThroughLink(path) ? kThroughLink : "";
     if (!refusal.empty()) {
         if (recordFailures) Fail("<File> " + path + kLineEnd + refusal + kLineEnd);

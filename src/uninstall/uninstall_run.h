@@ -15,6 +15,9 @@ class RunUi;
 struct UninstallOptions {
     bool deleteAllMode = false;     // delete everything in the install folder
     std::string extraPatterns;      // "*.INI|" and/or "*.GID|"
+    // What the log does not list stays on purpose (no one chose otherwise: an unattended run), so
+    // the install folder that stays only for it is no failure.
+    bool keepUnlisted = false;
 };
 
 // The options from the four check boxes: the first box means "*.INI" when any of the other three
@@ -56,7 +59,7 @@ private:
     void Fail(const std::string& block);
     void Notice(const std::string& block);
     bool ReachedThroughLink(const std::string& path);
-    bool OnlyLeftOnPurpose(const std::string& folder, bool& pending) const;
+    bool OnlyLeftOnPurpose(const std::string& folder, bool& pending, std::vector<std::string>& unlisted) const;
     bool KeptOnPurpose(const std::string& folder, const std::string& tag, const std::string& reason);
     void RemoveProgramId();
     void RemoveFiles(const std::string& section, bool recordFailures);
@@ -78,6 +81,7 @@ private:
     UninstallOutcome outcome_;
     std::set<std::string> keptFiles_;    // upper case: the files that stay on purpose
     std::set<std::string> pendingFiles_;  // upper case: the files deleted at the restart
+    std::set<std::string> listedFiles_;   // upper case: every file the log lists
     std::map<std::string, bool> linkCache_;  // upper-case folder: whether it is a link
 };
 

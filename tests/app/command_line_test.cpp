@@ -4,9 +4,26 @@
 
 #include "app/command_line.h"
 #include "app/exit_codes.h"
+#include "app/run_log.h"
 #include "app/unattended.h"
 #include "install/install_engine.h"
+#include "support/test_env.h"
 #include "uninstall/uninstall_run.h"
+
+namespace {
+
+// The run log is UTF-8; the program's texts are in the system code page here.
+std::string Utf8Of(const std::string& ansi) {
+    std::wstring wide(ansi.size(), L'\0');
+    wide.resize(MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), wide.data(),
+                                    static_cast<int>(wide.size())));
+    std::string utf8(wide.size() * 3, '\0');
+    utf8.resize(WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(),
+                                    static_cast<int>(utf8.size()), nullptr, nullptr));
+    return utf8;
+}
+
+}  // namespace
 
 TEST(CommandLineTest, SwitchesInAnyCaseAndTheFirstOtherParameterAsTheLog) {
     CommandLine line = ParseCommandLine("UNOVNOVA.EXE /s \"C:\\Program Files\\App\\UNSETUP.INI\" /NoRestart second");
@@ -27,6 +44,42 @@ TEST(CommandLineTest, SwitchesInAnyCaseAndTheFirstOtherParameterAsTheLog) {
     EXPECT_EQ(ParseCommandLine("SETUP.EXE /S /X /Y").unknownSwitch, "/X");
     EXPECT_EQ(ParseCommandLine("SETUP.EXE /D").unknownSwitch, "/D") << "/D needs its folder";
     EXPECT_EQ(ParseCommandLine("SETUP.EXE").parameter, "");
+}
+
+// What a deployment's command line may say, and what ends the program with 1639 instead.
+TEST(CommandLineTest, FoldersMustBeFullAndNothingIsLeftOver) {
+    struct Case {
+        const char* line;
+        const char* folder;
+        bool bad;
+    } cases[] = {
+        // "/D=" last takes the rest of the line, as the habit of another installer has it.
+        {"SETUP.EXE /S /D=C:\\Program Files\\Firm App", "C:\\Program Files\\Firm App", false},
+        {"SETUP.EXE /S /LOG=C:\\x.log /D=C:\\Program Files\\Firm\\App  ", "C:\\Program Files\\Firm\\App", false},
+        {"SETUP.EXE /S /D=\\\\server\\share\\App", "\\\\server\\share\\App", false},
+        {"SETUP.EXE /S \"/D=C:\\A B\" /NORESTART", "C:\\A B", false},
+        // Not last: the folder ends at the blank, and the rest is left over.
+        {"SETUP.EXE /S /D=C:\\Program Files\\Firm /NORESTART", "C:\\Program", true},
+        {"SETUP.EXE /S /D=App", "App", true},
+        {"SETUP.EXE /S /D=D:App", "D:App", true},
+        {"SETUP.EXE /S /D=\\App", "\\App", true},
+        {"SETUP.EXE /S /D=\\\\?\\C:\\App", "\\\\?\\C:\\App", true},
+        {"SETUP.EXE /D=App", "App", true},
+        {"SETUP.EXE /S stray", "", true},
+        {"SETUP.EXE /S /TIMEOUT=0", "", true},
+        {"SETUP.EXE /S /TIMEOUT=x", "", true},
+        {"SETUP.EXE stray", "", false},  // the wizard has always let it pass
+        {"UNOVNOVA.EXE /S \"C:\\App\\UNSETUP.INI\" /DELETEALL /TIMEOUT=30", "", false},
+    };
+    for (const Case& c : cases) {
+        CommandLine line = ParseCommandLine(c.line);
+        EXPECT_EQ(line.installFolder, c.folder) << c.line;
+        EXPECT_EQ(!CommandLineProblem(line).empty(), c.bad) << c.line << ": " << CommandLineProblem(line);
+    }
+    CommandLine line = ParseCommandLine("UNOVNOVA.EXE /S \"C:\\App\\UNSETUP.INI\" /DELETEALL /TIMEOUT=30");
+    EXPECT_TRUE(line.deleteAll);
+    EXPECT_EQ(UnattendedTimeLimit(line), 30000u);
+    EXPECT_EQ(UnattendedTimeLimit(ParseCommandLine("SETUP.EXE /S")), 300000u);
 }
 
 TEST(UnattendedAnswerTest, EveryQuestionHasItsDocumentedAnswer) {
@@ -69,9 +122,27 @@ TEST(ExitCodeTest, FailuresBeforeRestartsBeforeSuccess) {
     UninstallOutcome outcome;
     EXPECT_EQ(UninstallExitCode(outcome, false, false), kExitSuccess);
     EXPECT_EQ(UninstallExitCode(outcome, false, true), kExitRestartNeeded);
+    // Deleted at the restart, folders kept for what stays on purpose: no failure.
+    outcome.noticeCount = 2;
+    EXPECT_EQ(UninstallExitCode(outcome, false, true), kExitRestartNeeded);
+    EXPECT_EQ(UninstallExitCode(outcome, false, false), kExitSuccess);
     outcome.failureCount = 2;
     EXPECT_EQ(UninstallExitCode(outcome, false, true), kExitFailed);
     outcome = {};
     outcome.stopped = true;
     EXPECT_EQ(UninstallExitCode(outcome, false, false), kExitFailed);
+}
+
+// A log that cannot be written (a folder of that name, a missing drive) falls back to the default
+// one, which says so first.
+TEST(RunLogTest, AnUnwritableLogFallsBackToTheDefaultAndSaysSo) {
+    std::string folder = ScratchFolder("runlog");
+    RunLog log;
+    ASSERT_TRUE(log.OpenOrFallBack(folder, folder + "fallback.log"));
+    log.Write("一行目");
+    std::string text = ReadTextFile(folder + "fallback.log");
+    EXPECT_NE(text.find(Utf8Of("ログファイル " + folder + " に書き込めないため、このファイルに記録します。")), std::string::npos)
+        << text;
+    EXPECT_NE(text.find(Utf8Of("一行目")), std::string::npos);
+    EXPECT_EQ(log.Path(), folder + "fallback.log");
 }

@@ -4,7 +4,9 @@
  * COMSERVER_NAME  the subkey name of this variant
  * COMSERVER_FAIL  both entry points report failure (after counting)
  * COMSERVER_NONE  no entry points at all
- * COMSERVER_CRASH both entry points crash (after counting), as a broken server does */
+ * COMSERVER_CRASH both entry points crash (after counting), as a broken server does
+ * COMSERVER_HANG  both entry points never return (after counting), as one waiting for a click
+ *                 in a window nobody sees */
 #include <windows.h>
 
 #define TRACE_KEY "Software\\OrvantTest\\ComServer\\" COMSERVER_NAME
@@ -30,6 +32,8 @@ static void CountCall(const char* valueName) {
 
 #ifdef COMSERVER_CRASH
 #define CRASH() (*(volatile int*)0 = 1)
+#elif defined(COMSERVER_HANG)
+#define CRASH() Sleep(INFINITE)
 #else
 #define CRASH() ((void)0)
 #endif

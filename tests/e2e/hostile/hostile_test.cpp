@@ -390,7 +390,8 @@ std::vector<LogCase> LogCases() {
          {"C.TXT", "UNSETUP.INI"},
          false,
          [](const std::string& f) {
-             return "<File> " + f + "C\r\n" + SystemText(ERROR_FILE_NOT_FOUND) + "\r\n<SetupFolder> " + f + kFolderLeft;
+             // The cut name "C" names no file: nothing to delete, no failure.
+             return "<SetupFolder> " + f + kFolderLeft;
          }},
         {"GarbageLog", "Orvant Setup", [](const std::string&) { return Garbage(4096, 34); }, {"A.TXT"},
          {"A.TXT", "UNSETUP.INI"}, false, nullptr, true},
@@ -447,8 +448,7 @@ std::vector<LogCase> LogCases() {
          [tooLong](const std::string& f) {
              std::string folder = f + tooLong + "\\";
              std::string error = ErrorTextOf(RemoveDirectoryA(folder.c_str()));
-             return "<File> " + folder + "X.TXT\r\n" + SystemText(ERROR_FILE_NOT_FOUND) + "\r\n<Folder> " + folder +
-                    "\r\n" + error + "\r\n<SetupFolder> " + folder + "\r\n" + error + "\r\n";
+             return "<Folder> " + folder + "\r\n" + error + "\r\n<SetupFolder> " + folder + "\r\n" + error + "\r\n";
          }},
     };
 }

@@ -40,7 +40,9 @@ std::vector<std::string> LogFooter(const std::string& uninstallKey, const std::s
             "[UnSetupRegistryKey]",
             "Key=SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + uninstallKey,
             "[ProgramID]",
-            "ID=" + programId};
+            "ID=" + programId,
+            "[Platform]",
+            std::string("Bits=") + (places::kThirtyTwoBit ? "32" : "64")};
 }
 
 std::vector<std::string> operator+(std::vector<std::string> a, const std::vector<std::string>& b) {
@@ -785,3 +787,37 @@ INSTANTIATE_TEST_SUITE_P(Choice, LockedInstall, ::testing::Values(true, false),
                          });
 
 }  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// After a disk change the program on the first disk is gone; the servers of later entries are
+// still registered, by the copy of the program in the work folder.
+TEST_F(RunsTest, ServersAfterADiskChangeAreRegisteredWithoutTheFirstDisk) {
+    const std::string folder = ProgramFilesFolder() + "OrvantRuns Disk\\";
+    RemoveFolderLater(folder);
+    DeleteKeyLater(HKEY_LOCAL_MACHINE, std::string(kUninstallRoot) + "\\OrvantRunsDisk");
+    DeleteKeyLater(HKEY_CURRENT_USER, "Software\\OrvantTest\\ComServer\\comserver_ok");
+    RemoveRecordedProgramLater("ORVRUNSDK");
+    std::string dist = Distribution("disk", "[Title]\nSetup=Runs ディスク\nUnSetupKey=OrvantRunsDisk\n[Extend]\nSetupSpeed=1\n"
+                                            "[ProgramID]\nID=ORVRUNSDK\n[CopyFile]\nFile1=(App)A.TXT\n"
+                                            "File2=(Dch)(App)SRV.DLL,/R\n");
+    ASSERT_FALSE(dist.empty());
+    ASSERT_TRUE(AddFile(dist, "A.TXT", "a\r\n"));
+    e2e::TargetProcess setup;
+    e2e::Window wizard = OpenOptionsPage(setup, dist, "Runs ディスク", folder);
+    ASSERT_TRUE(wizard);
+    ASSERT_TRUE(Press(wizard, IDC_BTN_EVENT, "インストール開始(&S)"));
+    ASSERT_TRUE(AnswerBox(setup, "フォルダ作成", IDYES));
+    e2e::MsgBox box = setup.WaitMessageBox(15000);
+    ASSERT_TRUE(box);
+    EXPECT_TRUE(e2e::SameText(box.Title(), "ディスク交換"));
+    // The second disk: the first one's program is no longer there.
+    ASSERT_TRUE(MoveFileA((dist + "SETUP.EXE").c_str(), (dist + "SETUP.EXE.disk1").c_str()));
+    ASSERT_TRUE(AddSysBinFile(dist, "comserver_ok.dll", "SRV.DLL"));
+    ASSERT_TRUE(box.Answer(IDOK));
+    e2e::Window status = WaitForNext(setup);  // fails at once on an error box
+    ASSERT_TRUE(status);
+    EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, "Software\\OrvantTest\\ComServer\\comserver_ok", "RegisterCalls").data,
+              std::string("\x01\0\0\0", 4));
+    ASSERT_TRUE(Press(status, IDC_STATUS_BTN_ABORT, "次へ(&N)"));
+    ASSERT_TRUE(FinishOnCompletionPage(setup, wizard, "インストール完了(&E)", false));
+}

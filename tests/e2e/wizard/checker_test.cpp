@@ -68,7 +68,7 @@ protected:
 };
 
 // Started with no arguments and the minimised show state.
-const std::string kStartLine = "Arguments=|UseShowWindow=1|ShowWindow=2";
+const std::string kStartLine = "Arguments=|UseShowWindow=1|ShowWindow=2|Unattended=";
 
 }  // namespace
 
@@ -140,6 +140,6 @@ TEST_F(Checker, ShowStateIsHandedOnWithTheInstallersOwnStartFlags) {
     ASSERT_TRUE(StartWizard(kTitle));
     ASSERT_TRUE(Press(IDC_BTN_EVENT, "インストール続行(&C)"));
     ASSERT_TRUE(Control(IDC_BTN_EVENT).WaitText("インストール開始(&S)", 10000));
-    EXPECT_EQ(Starts(), std::vector<std::string>{"Arguments=|UseShowWindow=0|ShowWindow=2"});
+    EXPECT_EQ(Starts(), std::vector<std::string>{"Arguments=|UseShowWindow=0|ShowWindow=2|Unattended="});
     EndWithConfirmation();
 }

@@ -9,7 +9,8 @@
 //                                   30 s) until the named file exists beside it, so that a test can
 //                                   look at the wizard while the checker runs.
 // Every start is recorded as one line in CHECKER.LOG beside the program:
-//   Arguments=<command-line arguments>|UseShowWindow=<0/1>|ShowWindow=<n>
+//   Arguments=<command-line arguments>|UseShowWindow=<0/1>|ShowWindow=<n>|Unattended=<variable>
+// (the value of ORVANT_SETUP_UNATTENDED in its environment).
 #include <windows.h>
 
 #include <string>
@@ -64,6 +65,12 @@ void AppendLine(const std::string& path, const std::string& line) {
     CloseHandle(file);
 }
 
+std::string Environment(const char* name) {
+    char value[64] = "";
+    DWORD length = GetEnvironmentVariableA(name, value, sizeof(value));
+    return length > 0 && length < sizeof(value) ? std::string(value, length) : std::string();
+}
+
 // The command line less the program's own name (quoted or not).
 std::string Arguments() {
     std::string line = GetCommandLineA();
@@ -90,7 +97,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     GetStartupInfoA(&startup);
     AppendLine(folder + "CHECKER.LOG", "Arguments=" + Arguments() + "|UseShowWindow=" +
                                            ((startup.dwFlags & STARTF_USESHOWWINDOW) ? "1" : "0") +
-                                           "|ShowWindow=" + std::to_string(startup.wShowWindow));
+                                           "|ShowWindow=" + std::to_string(startup.wShowWindow) +
+                                           "|Unattended=" + Environment("ORVANT_SETUP_UNATTENDED"));
 
     std::string hold;
     if (ReadKey(config, "Checker", "HoldUntil", hold) && !hold.empty()) {
