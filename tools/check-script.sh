@@ -40,7 +40,7 @@ report=$(mktemp)
 "$SETUP_WINE" "$build/SETUPCHK.EXE" "${options[@]}" </dev/null >"$report" 2>&1
 status=$?
 # Back to Linux paths in the file names that begin the report's lines.
-iconv -f CP932 -t UTF-8 "$report" | tr -d '\r' | sed -E '/^ /!{ s#^Z:\\#\\#; :a; s#^([^(:]*)\\#\1/#; ta; }'
+tr -d '\r' <"$report" | sed -E '/^ /!{ s#^Z:\\#\\#; :a; s#^([^(:]*)\\#\1/#; ta; }'
 rm -f "$report"
 [ -n "$ours" ] && setup_wine_stop
 exit $status

@@ -4,14 +4,14 @@
 #include "app/cleanup.h"
 #include "app/forms.h"
 #include "app/exit_codes.h"
+#include "app/frm_back.h"
 #include "app/frm_main.h"
+#include "app/frm_status.h"
 #include "core/state.h"
 #include "script/fileops.h"
 #include "script/text.h"
 #include "sys/removal.h"
 #include "ui/application.h"
-#include "ui/frm_back.h"
-#include "ui/frm_status.h"
 
 void TfrmMain::FormCloseQuery(bool& canClose) {
     // The work is over (a run ended, an abort or a stop was confirmed): no question.

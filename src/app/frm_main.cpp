@@ -2,14 +2,14 @@
 
 #include "app/control_ids.h"
 #include "app/forms.h"
+#include "app/frm_back.h"
+#include "app/frm_custom_dlg.h"
+#include "app/frm_status.h"
 #include "app/resource_ids.h"
 #include "app/run_log.h"
 #include "core/state.h"
 #include "sys/removal.h"
 #include "ui/application.h"
-#include "ui/frm_back.h"
-#include "ui/frm_custom_dlg.h"
-#include "ui/frm_status.h"
 
 TfrmBack* frmBack = nullptr;
 TfrmMain* frmMain = nullptr;

@@ -5,6 +5,7 @@
 #include "app/forms.h"
 #include "app/exit_codes.h"
 #include "app/frm_main.h"
+#include "app/frm_status.h"
 #include "app/run_log.h"
 #include "core/state.h"
 #include "install/completion.h"
@@ -12,7 +13,6 @@
 #include "script/fileops.h"
 #include "sys/launch.h"
 #include "ui/application.h"
-#include "ui/frm_status.h"
 
 void TfrmMain::InstallRun() {
     if (runStarted_) return;

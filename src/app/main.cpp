@@ -9,7 +9,10 @@
 #include "app/command_line.h"
 #include "app/exit_codes.h"
 #include "app/forms.h"
+#include "app/frm_back.h"
+#include "app/frm_custom_dlg.h"
 #include "app/frm_main.h"
+#include "app/frm_status.h"
 #include "app/run_log.h"
 #include "app/startup_rules.h"
 #include "app/unattended.h"
@@ -20,9 +23,6 @@
 #include "sys/system_library.h"
 #include "sys/win_reboot.h"
 #include "ui/application.h"
-#include "ui/frm_back.h"
-#include "ui/frm_custom_dlg.h"
-#include "ui/frm_status.h"
 #include "sys/handles.h"
 
 namespace {
@@ -30,12 +30,12 @@ namespace {
 // Black-box tests must see the restart request without restarting anything: with this variable
 // set, the request is written to the named file instead of going to Windows.
 void InstallRestartRecorder() {
-    DWORD length = GetEnvironmentVariableA("ORVANT_SETUP_RESTART_RECORD", nullptr, 0);
+    DWORD length = GetEnvironmentVariableW(L"ORVANT_SETUP_RESTART_RECORD", nullptr, 0);
     if (length == 0) return;
-    std::string file(length, '\0');
-    file.resize(GetEnvironmentVariableA("ORVANT_SETUP_RESTART_RECORD", file.data(), length));
+    std::wstring file(length, L'\0');
+    file.resize(GetEnvironmentVariableW(L"ORVANT_SETUP_RESTART_RECORD", file.data(), length));
     SetExitWindowsCall([file](UINT flags, DWORD) {
-        FileHandle out(CreateFileA(file.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, 0, nullptr));
+        FileHandle out(CreateFileW(file.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, 0, nullptr));
         if (!out.Valid()) return FALSE;
         std::string line = "ExitWindowsEx " + std::to_string(flags) + "\r\n";
         DWORD written = 0;
@@ -72,8 +72,9 @@ std::string WindowsFolderOfSystem() {
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     RestrictLibrarySearch();
     // Started by itself to call one COM server's entry point: nothing else happens.
-    if (IsServerHostCommandLine(GetCommandLineA())) return RunServerHost(GetCommandLineA());
-    CommandLine line = ParseCommandLine(GetCommandLineA());
+    const std::string commandLine = Narrow(GetCommandLineW());
+    if (IsServerHostCommandLine(commandLine)) return RunServerHost(commandLine);
+    CommandLine line = ParseCommandLine(commandLine);
     std::string problem = CommandLineProblem(line);
     if (!problem.empty()) {
         if (!line.unattended) ShowMessageBox(problem, "Orvant Setup Nova", MB_OK | MB_ICONHAND);

@@ -2,37 +2,27 @@
 
 #include <windows.h>
 
+#include <cstdio>
 
+#include "edge/wide.h"
 #include "sys/error_text.h"
 #include "sys/handles.h"
 
 namespace {
 
-std::string Utf8Of(const std::string& ansi) {
-    if (ansi.empty()) return {};
-    int wide = MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
-    std::wstring text(static_cast<size_t>(wide), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), text.data(), wide);
-    int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), wide, nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), wide, utf8.data(), size, nullptr, nullptr);
-    return utf8;
-}
-
 std::string TimeStamp() {
     SYSTEMTIME now{};
     GetLocalTime(&now);
-    // The system's own formatting (wsprintf writes at most 1024 bytes; these are 24).
     char text[32];
-    wsprintfA(text, "%04u-%02u-%02u %02u:%02u:%02u.%03u ", now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute,
-              now.wSecond, now.wMilliseconds);
+    std::snprintf(text, sizeof(text), "%04u-%02u-%02u %02u:%02u:%02u.%03u ", now.wYear, now.wMonth, now.wDay, now.wHour,
+                  now.wMinute, now.wSecond, now.wMilliseconds);
     return text;
 }
 
 }  // namespace
 
 bool RunLog::Open(const std::string& path) {
-    FileHandle file(CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    FileHandle file(CreateFileW(Wide(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                 OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.Valid()) return false;
     path_ = path;
@@ -61,7 +51,7 @@ void RunLog::Write(const std::string& text) {
     }
     if (lines.empty()) lines = TimeStamp() + "\r\n";
     // Opened for each write: a line is on the disk as soon as it is written.
-    FileHandle file(CreateFileA(path_.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    FileHandle file(CreateFileW(Wide(path_).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                 OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     DWORD written = 0;
     if (file.Valid()) WriteFile(file.Get(), lines.data(), static_cast<DWORD>(lines.size()), &written, nullptr);

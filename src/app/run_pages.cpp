@@ -2,10 +2,10 @@
 // the progress window and the completion page with its choice.
 #include "app/forms.h"
 #include "app/frm_main.h"
+#include "app/frm_status.h"
 #include "core/state.h"
 #include "script/text.h"
 #include "ui/application.h"
-#include "ui/frm_status.h"
 
 namespace {
 

@@ -2,6 +2,7 @@
 // uninstall page or the fatal-error page.
 #include "app/exit_codes.h"
 #include "app/forms.h"
+#include "app/frm_back.h"
 #include "app/frm_main.h"
 #include "app/startup_rules.h"
 #include "core/state.h"
@@ -10,7 +11,6 @@
 #include "script/ini.h"
 #include "script/text.h"
 #include "sys/server_host.h"
-#include "ui/frm_back.h"
 
 void TfrmMain::FormActivate() {
     // Every path of start-up gives the event button a caption, so this runs only once.

@@ -65,11 +65,11 @@ WindowsVersion ClassifyWindowsVersion(bool ok, DWORD platformId, DWORD major, DW
 }
 
 WindowsVersion QueryWindowsVersion() {
-    OSVERSIONINFOA info{};
+    OSVERSIONINFOW info{};
     info.dwOSVersionInfoSize = sizeof(info);
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-    bool ok = GetVersionExA(&info) != FALSE;
+    bool ok = GetVersionExW(&info) != FALSE;
 #pragma GCC diagnostic pop
     return ClassifyWindowsVersion(ok, info.dwPlatformId, info.dwMajorVersion, info.dwMinorVersion,
                                   info.dwBuildNumber);

@@ -11,6 +11,7 @@
 #include "app/startup_rules.h"
 #include "core/run_ui.h"
 #include "core/state.h"
+#include "edge/wide.h"
 #include "install/completion.h"
 #include "install/install_engine.h"
 #include "install/install_log.h"
@@ -32,7 +33,7 @@ public:
     void ProcessMessages() override {
         // The shell and COM may post messages to the thread even without a window.
         MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
     }
     void Pause(long) override {}
     bool AbortRequested() override { return false; }
@@ -178,7 +179,7 @@ int RefuseUnattended(const CommandLine& line, const std::string& message) {
         TheRunLog().Open(fallback);
     else
         TheRunLog().OpenOrFallBack(line.logFile, fallback);
-    TheRunLog().Write(std::string("Orvant Setup Nova: アンインストール (/S) ") + GetCommandLineA());
+    TheRunLog().Write(std::string("Orvant Setup Nova: アンインストール (/S) ") + Narrow(GetCommandLineW()));
     TheRunLog().Write(message);
     TheRunLog().Write("終了コード: " + IntToStr(kExitFailed));
     return kExitFailed;
@@ -203,7 +204,7 @@ int RunUnattended(const CommandLine& line) {
     if (!g_state.WorkFolder.empty()) SetServerHost(g_state.WorkFolder + "SETUPB.EXE");
     OpenLog(line);
     TheRunLog().Write(std::string("Orvant Setup Nova: ") + (g_state.SetupMode == "UNSETUP" ? "アンインストール" : "インストール") +
-                      " (/S) " + GetCommandLineA());
+                      " (/S) " + Narrow(GetCommandLineW()));
     int code = kExitFailed;
     if (!fatal.empty()) {
         TheRunLog().Write(fatal);

@@ -6,12 +6,12 @@
 #include "app/forms.h"
 #include "app/exit_codes.h"
 #include "app/frm_main.h"
+#include "app/frm_status.h"
+#include "app/grad_box.h"
 #include "app/run_log.h"
 #include "core/state.h"
 #include "script/fileops.h"
 #include "ui/application.h"
-#include "ui/frm_status.h"
-#include "ui/grad_box.h"
 #include "uninstall/uninstall_run.h"
 
 void TfrmMain::UninstallRun() {

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "check/messages.h"
+#include "edge/wide.h"
 #include "script/fileops.h"
 #include "script/folders.h"
 #include "script/text.h"
@@ -75,9 +76,9 @@ std::string LittleEndianBytes(DWORD number) {
 }
 
 std::string NameOnDisk(const std::string& path) {
-    WIN32_FIND_DATAA data;
-    FindHandle find(FindFirstFileA(path.c_str(), &data));
-    return find.Valid() ? std::string(data.cFileName) : std::string();
+    WIN32_FIND_DATAW data;
+    FindHandle find(FindFirstFileW(Wide(path).c_str(), &data));
+    return find.Valid() ? Narrow(data.cFileName) : std::string();
 }
 
 std::vector<PlannedCopy> PlanCopies(const ScriptContext& context) {

@@ -8,8 +8,10 @@
 #include <vector>
 
 #include "app/startup_rules.h"
+#include "base/cp932.h"
 #include "check/checks.h"
 #include "check/messages.h"
+#include "edge/wide.h"
 #include "check/plan.h"
 #include "check/script_context.h"
 #include "script/fileops.h"
@@ -19,6 +21,7 @@ namespace {
 
 struct Options {
     bool english = false;
+    bool cp932 = false;  // redirected output in code page 932 instead of UTF-8
     bool plan = false;
     bool help = false;
     bool wrong = false;
@@ -34,6 +37,8 @@ Options ParseOptions(const std::string& commandLine) {
     for (const std::string& argument : arguments) {
         if (EqualsNoCase(argument, "/EN"))
             options.english = true;
+        else if (EqualsNoCase(argument, "/CP932"))
+            options.cp932 = true;
         else if (EqualsNoCase(argument, "/PLAN"))
             options.plan = true;
         else if (argument == "/?" || EqualsNoCase(argument, "/HELP"))
@@ -48,15 +53,30 @@ Options ParseOptions(const std::string& commandLine) {
     return options;
 }
 
-std::string FullPathOf(const std::string& path) {
-    DWORD length = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
-    if (length == 0) return path;
-    std::vector<char> buffer(length + 1, '\0');
-    length = GetFullPathNameA(path.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
-    return length == 0 || length >= buffer.size() ? path : std::string(buffer.data(), length);
+bool g_cp932 = false;
+
+// A console shows the text through its own wide API, whatever its code page; a file or pipe gets
+// UTF-8 (or code page 932 with /CP932), so that editors and build logs show it right.
+void Write(DWORD which, FILE* stream, const std::string& text) {
+    HANDLE handle = GetStdHandle(which);
+    DWORD mode = 0;
+    if (handle && handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode)) {
+        std::wstring wide = Wide(text);
+        DWORD written = 0;
+        WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+        return;
+    }
+    std::string bytes = Utf8Of(text);
+    if (g_cp932) {
+        std::string cp932;
+        Utf8ToCp932(bytes, cp932);  // a character without a code page 932 form shows as "?"
+        bytes = cp932;
+    }
+    std::fwrite(bytes.data(), 1, bytes.size(), stream);
+    std::fflush(stream);
 }
 
-void Print(const std::string& text) { std::fwrite(text.data(), 1, text.size(), stdout); }
+void Print(const std::string& text) { Write(STD_OUTPUT_HANDLE, stdout, text); }
 
 // The findings in the order of their lines, then a summary; returns the exit code.
 int Report(const ScriptContext& context, const std::string& shown) {
@@ -79,25 +99,26 @@ int Report(const ScriptContext& context, const std::string& shown) {
 }  // namespace
 
 int main() {
-    Options options = ParseOptions(GetCommandLineA());
+    Options options = ParseOptions(Narrow(GetCommandLineW()));
     UseEnglish(options.english);
+    g_cp932 = options.cp932;
     if (options.help) {
         Print(Say(Msg::Usage));
         return 0;
     }
     if (options.wrong || options.path.empty()) {
-        std::fputs(Say(Msg::Usage).c_str(), stderr);
+        Write(STD_ERROR_HANDLE, stderr, Say(Msg::Usage));
         return 2;
     }
 
     // A folder is the distribution; its script is SETUP.INI, the one SETUP.EXE reads.
     std::string shown = options.path;
-    std::string full = FullPathOf(options.path);
+    std::string full = FullPath(options.path);
     if (PathExists(full) && !FileExists(full)) {
         shown = AddDelimiter(shown, "B") + "SETUP.INI";
         full = AddDelimiter(full, "B") + "SETUP.INI";
     }
-    std::string installFolder = options.installFolder.empty() ? "" : AddDelimiter(FullPathOf(options.installFolder), "B");
+    std::string installFolder = options.installFolder.empty() ? "" : AddDelimiter(FullPath(options.installFolder), "B");
 
     ScriptContext context;
     if (!context.Load(full, installFolder)) {

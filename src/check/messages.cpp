@@ -12,15 +12,17 @@ struct Text {
 
 const Text kTexts[] = {
     {Msg::Usage,
-     "使い方: SETUPCHK [/EN] [/PLAN] [/D=<インストールフォルダ>] <配布フォルダまたは SETUP.INI>\n"
+     "使い方: SETUPCHK [/EN] [/PLAN] [/CP932] [/D=<インストールフォルダ>] <配布フォルダまたは SETUP.INI>\n"
      "インストールスクリプトと、その横の配布フォルダを検査します。\n"
      "  /EN    メッセージを英語で表示します\n"
+     "  /CP932 ファイルやパイプへの出力をコードページ 932 で書きます (省略時は UTF-8)\n"
      "  /PLAN  インストールのすべての処理を順に、アンインストールで削除されるものと共に表示します\n"
      "  /D=    計画と検査で使うインストールフォルダ (省略時はスクリプトが提示するフォルダ)\n"
      "終了コード: 0 問題なし、1 警告のみ、2 エラーあり\n",
-     "Usage: SETUPCHK [/EN] [/PLAN] [/D=<install folder>] <distribution folder or SETUP.INI>\n"
+     "Usage: SETUPCHK [/EN] [/PLAN] [/CP932] [/D=<install folder>] <distribution folder or SETUP.INI>\n"
      "Checks an install script and the distribution folder beside it.\n"
      "  /EN    messages in English\n"
+     "  /CP932 output to a file or pipe in code page 932 (default: UTF-8)\n"
      "  /PLAN  also print every effect of the install in order, and what the uninstall removes\n"
      "  /D=    the install folder of the plan and the checks (default: the one the script proposes)\n"
      "Exit code: 0 no problems, 1 warnings only, 2 errors\n"},

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "base/utf.h"
+
 // The program's text to UTF-16.
 inline std::wstring Wide(const std::string& text) {
     if (text.empty()) return std::wstring();
@@ -20,4 +22,10 @@ inline std::string Narrow(const std::wstring& text) {
     std::string narrow(static_cast<size_t>(size), '\0');
     WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), narrow.data(), size, nullptr, nullptr);
     return narrow;
+}
+
+// The program's text as UTF-8 (logs for administrators, consoles).
+inline std::string Utf8Of(const std::string& text) {
+    std::wstring wide = Wide(text);
+    return Utf16ToUtf8(std::u16string_view(reinterpret_cast<const char16_t*>(wide.data()), wide.size()));
 }

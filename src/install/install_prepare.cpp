@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "core/state.h"
+#include "edge/wide.h"
 #include "install/copy_entry.h"
 #include "install/install_context.h"
 #include "install/relate_entry.h"
@@ -134,7 +135,7 @@ bool RunMakeFolderPhase(InstallContext& run) {
         run.ShowDetail("【作成中】 -> " + folder);
         if (run.AbortTest()) return false;
         // One level only: a child listed before its parent fails.
-        DWORD error = CreateDirectoryA(folder.c_str(), nullptr) ? 0 : GetLastError();
+        DWORD error = CreateDirectoryW(Wide(folder).c_str(), nullptr) ? 0 : GetLastError();
         if (error == 0 || error == ERROR_ALREADY_EXISTS) {
             run.result.Lists.FolderLog.Append(folder);
         } else {

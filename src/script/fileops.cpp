@@ -42,7 +42,7 @@ int ShowMessageBox(const std::string& text, const std::string& title, unsigned f
     WindowList list{GetCurrentThreadId(), {}};
     EnumThreadWindows(list.threadId, CollectEnabledWindow, reinterpret_cast<LPARAM>(&list));
     for (HWND window : list.windows) EnableWindow(window, FALSE);
-    int result = MessageBoxA(active, text.c_str(), title.c_str(), flags | MB_SETFOREGROUND);
+    int result = MessageBoxW(active, Wide(text).c_str(), Wide(title).c_str(), flags | MB_SETFOREGROUND);
     for (HWND window : list.windows) EnableWindow(window, TRUE);
     if (active && IsWindow(active)) SetActiveWindow(active);
     return result;
@@ -53,13 +53,13 @@ int ShowMessageBox(const std::string& text, const std::string& title, unsigned f
 bool FolderExists(const std::string& folder) {
     if (TooLongForTheSystem(folder)) return false;
     std::string pattern = RemoveDelimiter(folder, "B") + "\\*.*";
-    WIN32_FIND_DATAA data;
-    FindHandle find(FindFirstFileA(pattern.c_str(), &data));
+    WIN32_FIND_DATAW data;
+    FindHandle find(FindFirstFileW(Wide(pattern).c_str(), &data));
     if (!find.Valid()) return false;
     bool found = false;
     do {
         if ((data.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) == 0) found = true;
-    } while (!found && FindNextFileA(find.Get(), &data));
+    } while (!found && FindNextFileW(find.Get(), &data));
     return found;
 }
 
@@ -72,14 +72,14 @@ bool ForceFolders(const std::string& path) {
     for (size_t at; (at = FindNoCase("\\", rest)) != 0;) {
         prefix += rest.substr(0, at);
         rest = rest.substr(at);
-        if (!FolderExists(prefix)) result = CreateDirectoryA(prefix.c_str(), nullptr) != 0;
+        if (!FolderExists(prefix)) result = CreateDirectoryW(Wide(prefix).c_str(), nullptr) != 0;
     }
     return result;
 }
 
 DWORD ReadWholeFile(const std::string& path, std::string& bytes) {
     bytes.clear();
-    FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+    FileHandle file(CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.Valid()) return GetLastError();
     LARGE_INTEGER size{};
@@ -99,7 +99,7 @@ DWORD ReadWholeFile(const std::string& path, std::string& bytes) {
 }
 
 DWORD WriteWholeFile(const std::string& path, const std::string& bytes) {
-    FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+    FileHandle file(CreateFileW(Wide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.Valid()) return GetLastError();
     size_t done = 0;
@@ -114,22 +114,22 @@ DWORD WriteWholeFile(const std::string& path, const std::string& bytes) {
 }
 
 std::string ProgramFilePath() {
-    std::vector<char> buffer(MAX_PATH);
+    std::wstring buffer(MAX_PATH, L'\0');
     while (true) {
-        DWORD length = GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
         if (length == 0) return "";
-        if (length < buffer.size()) return std::string(buffer.data(), length);
+        if (length < buffer.size()) return Narrow(buffer.substr(0, length));
         buffer.resize(buffer.size() * 2);
     }
 }
 
 bool PathExists(const std::string& path) {
     if (TooLongForTheSystem(path)) return false;
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    return GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 DWORD FileAttributesOf(const std::string& path) {
-    return TooLongForTheSystem(path) ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA(path.c_str());
+    return TooLongForTheSystem(path) ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(Wide(path).c_str());
 }
 
 bool IsFileAttributes(DWORD attributes) {
@@ -148,14 +148,15 @@ DWORD CopyFileOver(const std::string& source, const std::string& destination, DW
     // file ends up writable and visible whatever the source's attributes (the copy takes them).
     const DWORD kPlain = FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NORMAL;
     bool existed = before != INVALID_FILE_ATTRIBUTES;
-    if (existed && (before & ~kPlain)) SetFileAttributesA(destination.c_str(), FILE_ATTRIBUTE_ARCHIVE);
-    DWORD sourceAttributes = GetFileAttributesA(source.c_str());
-    BOOL copied = CopyFileA(source.c_str(), destination.c_str(), FALSE);
+    std::wstring from = Wide(source), to = Wide(destination);
+    if (existed && (before & ~kPlain)) SetFileAttributesW(to.c_str(), FILE_ATTRIBUTE_ARCHIVE);
+    DWORD sourceAttributes = GetFileAttributesW(from.c_str());
+    BOOL copied = CopyFileW(from.c_str(), to.c_str(), FALSE);
     DWORD error = copied ? 0 : GetLastError();
     // A copy that failed half-way (a full disk) leaves no cut file of its own behind.
-    if (!copied && !existed) DeleteFileA(destination.c_str());
+    if (!copied && !existed) DeleteFileW(to.c_str());
     if (copied && sourceAttributes != INVALID_FILE_ATTRIBUTES && (sourceAttributes & ~kPlain))
-        SetFileAttributesA(destination.c_str(), FILE_ATTRIBUTE_ARCHIVE);
+        SetFileAttributesW(to.c_str(), FILE_ATTRIBUTE_ARCHIVE);
     if (!copied && error == 0) error = ERROR_GEN_FAILURE;
     return copied ? 0 : error;
 }
@@ -165,7 +166,7 @@ namespace {
 // The entry of one file as its folder lists it, looked up directly: a search would read through
 // the whole folder, which makes a package of thousands of files slow to count.
 bool FileEntryOf(const std::string& path, WIN32_FILE_ATTRIBUTE_DATA& data) {
-    return !TooLongForTheSystem(path) && GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data);
+    return !TooLongForTheSystem(path) && GetFileAttributesExW(Wide(path).c_str(), GetFileExInfoStandard, &data);
 }
 
 }  // namespace
@@ -211,12 +212,13 @@ std::string CollapseSeparators(const std::string& path) {
 }
 
 std::string FullPathOf(const std::string& path) {
-    DWORD size = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
+    std::wstring wide = Wide(path);
+    DWORD size = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
     for (int attempt = 0; size != 0 && attempt < 4; ++attempt) {
-        std::string full(size, '\0');
-        DWORD length = GetFullPathNameA(path.c_str(), size, full.data(), nullptr);
+        std::wstring full(size, L'\0');
+        DWORD length = GetFullPathNameW(wide.c_str(), size, full.data(), nullptr);
         if (length == 0) break;
-        if (length < size) return full.substr(0, length);
+        if (length < size) return Narrow(full.substr(0, length));
         size = length + 1;
     }
     return path;
@@ -224,11 +226,12 @@ std::string FullPathOf(const std::string& path) {
 
 // The long form of the part of the path that exists; the rest stays as written.
 std::string LongPathOf(const std::string& path) {
-    DWORD size = GetLongPathNameA(path.c_str(), nullptr, 0);
+    std::wstring wide = Wide(path);
+    DWORD size = GetLongPathNameW(wide.c_str(), nullptr, 0);
     if (size != 0) {
-        std::string full(size, '\0');
-        DWORD length = GetLongPathNameA(path.c_str(), full.data(), size);
-        if (length != 0 && length < size) return full.substr(0, length);
+        std::wstring full(size, L'\0');
+        DWORD length = GetLongPathNameW(wide.c_str(), full.data(), size);
+        if (length != 0 && length < size) return Narrow(full.substr(0, length));
     }
     std::string parent = RemoveDelimiter(FolderPart(RemoveDelimiter(path, "B")), "B");
     if (parent.empty() || parent.size() >= path.size() || parent.size() <= 2) return path;

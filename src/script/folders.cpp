@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/state.h"
+#include "edge/wide.h"
 #include "script/fileops.h"
 #include "script/text.h"
 #include "sys/handles.h"
@@ -13,23 +14,16 @@
 
 namespace {
 
-std::string FromCall(UINT (*call)(LPSTR, UINT)) {
+std::string FromCall(UINT (*call)(LPWSTR, UINT)) {
     UINT length = call(nullptr, 0);
     if (length == 0) return std::string();
-    std::vector<char> buffer(length + 1, '\0');
+    std::wstring buffer(length + 1, L'\0');
     length = call(buffer.data(), static_cast<UINT>(buffer.size()));
     if (length == 0 || length >= buffer.size()) return std::string();
-    return std::string(buffer.data(), length);
+    return Narrow(buffer.substr(0, length));
 }
 
-std::string TempPathFromSystem() {
-    DWORD length = GetTempPathA(0, nullptr);
-    if (length == 0) return std::string();
-    std::vector<char> buffer(length + 1, '\0');
-    length = GetTempPathA(static_cast<DWORD>(buffer.size()), buffer.data());
-    if (length == 0 || length >= buffer.size()) return std::string();
-    return std::string(buffer.data(), length);
-}
+std::string TempPathFromSystem() { return SystemTemporaryFolder(); }
 
 std::string ProgramFilesDirFromRegistry() {
     RegistryKey key;
@@ -42,8 +36,8 @@ std::string ProgramFilesDirFromRegistry() {
     return value;
 }
 
-UINT WindowsDirectoryCall(LPSTR buffer, UINT size) { return GetWindowsDirectoryA(buffer, size); }
-UINT SystemDirectoryCall(LPSTR buffer, UINT size) { return GetSystemDirectoryA(buffer, size); }
+UINT WindowsDirectoryCall(LPWSTR buffer, UINT size) { return GetWindowsDirectoryW(buffer, size); }
+UINT SystemDirectoryCall(LPWSTR buffer, UINT size) { return GetSystemDirectoryW(buffer, size); }
 
 struct MacroEntry {
     const char* macro;
@@ -76,19 +70,16 @@ const MacroEntry kMacros[] = {
 }  // namespace
 
 std::string GetSpecialFolder(int csidl) {
-    // The shell allocator frees what the shell allocated.
+    // The shell allocator frees what the shell allocated; the path call fills MAX_PATH characters.
     ComPtr<IMalloc> malloc;
     if (FAILED(SHGetMalloc(malloc.OutTyped())) || !malloc) return std::string();
-    auto* path = static_cast<char*>(malloc->Alloc(MAX_PATH));
-    if (!path) return std::string();
     std::string result;
     LPITEMIDLIST items = nullptr;
     if (SUCCEEDED(SHGetSpecialFolderLocation(GetDesktopWindow(), csidl, &items)) && items) {
-        path[0] = '\0';
-        if (SHGetPathFromIDListA(items, path)) result = path;
+        wchar_t path[MAX_PATH] = L"";
+        if (SHGetPathFromIDListW(items, path)) result = Narrow(path);
         malloc->Free(items);
     }
-    malloc->Free(path);
     return result;
 }
 

@@ -1,11 +1,13 @@
 #pragma once
-// Single values of INI files through the system's profile-string functions.
+// Single values of INI files, read and written as the system's profile-string functions do, by the
+// program's own INI document (the file is loaded, changed and saved in one piece).
 #include <string>
 
 // Reads a value of any length; an absent key gives the default.
 std::string ReadIniValue(const std::string& section, const std::string& key,
                          const std::string& defaultValue, const std::string& file);
-// Flushes the system's cached copy of the file first, so a read through another path sees the value.
+// Flushes the system's cached copy of the file first, so that nothing written through it earlier is
+// lost. False when the file cannot be read or written, or a text is too long for any INI file.
 bool WriteIniValue(const std::string& section, const std::string& key,
                    const std::string& value, const std::string& file);
 // Deletes a whole section (profile write with no key).

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <utility>
 
+#include "edge/wide.h"
 #include "script/fileops.h"
 #include "script/ini.h"
 
@@ -48,7 +49,7 @@ using MultiByteToUnicodeN = LONG(WINAPI*)(PWCH, ULONG, PULONG, const CHAR*, ULON
 
 MultiByteToUnicodeN ArgumentConverter() {
     static const MultiByteToUnicodeN converter = [] {
-        HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+        HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
         return ntdll ? reinterpret_cast<MultiByteToUnicodeN>(
                            reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlMultiByteToUnicodeN")))
                      : nullptr;
@@ -502,11 +503,12 @@ namespace {
 
 // Takes away what an earlier save left at the name: a file (read-only or not) or an empty folder.
 bool ClearSaveName(const std::string& name) {
-    DWORD attributes = GetFileAttributesA(name.c_str());
+    std::wstring wide = Wide(name);
+    DWORD attributes = GetFileAttributesW(wide.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return true;
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return RemoveDirectoryA(name.c_str()) != 0;
-    if (attributes & FILE_ATTRIBUTE_READONLY) SetFileAttributesA(name.c_str(), FILE_ATTRIBUTE_NORMAL);
-    return DeleteFileA(name.c_str()) != 0;
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return RemoveDirectoryW(wide.c_str()) != 0;
+    if (attributes & FILE_ATTRIBUTE_READONLY) SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_NORMAL);
+    return DeleteFileW(wide.c_str()) != 0;
 }
 
 }  // namespace
@@ -527,7 +529,7 @@ DWORD IniDocument::Save(const std::string& path) const {
     for (int n = 1; !ClearSaveName(temporary) && n <= 9; ++n) temporary = path + ".$$" + std::to_string(n);
     DWORD error = WriteWholeFile(temporary, bytes);
     if (error == ERROR_SUCCESS &&
-        !MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        !MoveFileExW(Wide(temporary).c_str(), Wide(path).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         error = GetLastError();
     if (error != ERROR_SUCCESS) ClearSaveName(temporary);
     return error;

@@ -3,6 +3,7 @@
 #include <set>
 #include <unordered_map>
 
+#include "edge/wide.h"
 #include "script/fileops.h"
 #include "script/text.h"
 
@@ -226,10 +227,10 @@ DWORD WriteUninstallLog(const UninstallLogContent& content, const std::string& l
     if (IsSetupOnly(content.UnSetupTitle)) return ERROR_SUCCESS;
     // The new log replaces an earlier one whatever its attributes: a read-only, hidden or system
     // log would refuse the write and keep the old lists.
-    DWORD attributes = GetFileAttributesA(logPath.c_str());
+    DWORD attributes = GetFileAttributesW(Wide(logPath).c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
         (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)))
-        SetFileAttributesA(logPath.c_str(), FILE_ATTRIBUTE_NORMAL);
+        SetFileAttributesW(Wide(logPath).c_str(), FILE_ATTRIBUTE_NORMAL);
     return BuildUninstallLog(content).Save(logPath);
 }
 

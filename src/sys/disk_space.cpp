@@ -4,22 +4,23 @@
 
 #include <cmath>
 
+#include "edge/wide.h"
 #include "script/text.h"
 #include "sys/handles.h"
 
 namespace {
 
-using FreeSpaceEx = BOOL(WINAPI*)(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER);
+using FreeSpaceEx = BOOL(WINAPI*)(LPCWSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER);
 
 }  // namespace
 
 bool DiskFreeBytesEx(const std::string& drive, long long& bytes) {
-    std::string root = AddDelimiter(drive, "B");
+    std::wstring root = Wide(AddDelimiter(drive, "B"));
     bytes = -1;
     // Windows 95 before OSR2 lacks the extended call.
-    LibraryHandle kernel(LoadLibraryA("KERNEL32.DLL"));
+    LibraryHandle kernel(LoadLibraryW(L"KERNEL32.DLL"));
     if (!kernel.Valid()) return false;
-    FARPROC proc = GetProcAddress(kernel.Get(), "GetDiskFreeSpaceExA");
+    FARPROC proc = GetProcAddress(kernel.Get(), "GetDiskFreeSpaceExW");
     if (!proc) return false;
     auto freeSpaceEx = reinterpret_cast<FreeSpaceEx>(reinterpret_cast<void (*)()>(proc));
     ULARGE_INTEGER toCaller = {}, total = {}, totalFree = {};
@@ -29,10 +30,10 @@ bool DiskFreeBytesEx(const std::string& drive, long long& bytes) {
 }
 
 bool DiskFreeBytesClassic(const std::string& drive, long long& bytes) {
-    std::string root = AddDelimiter(drive, "B");
+    std::wstring root = Wide(AddDelimiter(drive, "B"));
     bytes = -1;
     DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, totalClusters = 0;
-    if (!GetDiskFreeSpaceA(root.c_str(), &sectorsPerCluster, &bytesPerSector, &freeClusters, &totalClusters))
+    if (!GetDiskFreeSpaceW(root.c_str(), &sectorsPerCluster, &bytesPerSector, &freeClusters, &totalClusters))
         return false;
     // Unsigned factors: a count above 2^31 clusters is still a positive amount of space.
     double product = static_cast<double>(sectorsPerCluster) * static_cast<double>(freeClusters) *

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/state.h"
+#include "edge/wide.h"
 #include "script/fileops.h"
 #include "script/ini.h"
 #include "script/text.h"
@@ -18,8 +19,8 @@ const char* const kAutoExtName = "AUTO.EXT";
 namespace {
 
 // The expansion library, from the system folder only.
-INT LzOpen(std::string& name, OFSTRUCT& info, WORD style) {
-    static auto call = SystemFunctionAs<INT(WINAPI*)(LPSTR, LPOFSTRUCT, WORD)>("LZ32.DLL", "LZOpenFileA");
+INT LzOpen(std::wstring& name, OFSTRUCT& info, WORD style) {
+    static auto call = SystemFunctionAs<INT(WINAPI*)(LPWSTR, LPOFSTRUCT, WORD)>("LZ32.DLL", "LZOpenFileW");
     return call ? call(name.data(), &info, style) : LZERROR_BADINHANDLE;
 }
 
@@ -33,8 +34,8 @@ void LzClose(INT handle) {
     if (call) call(handle);
 }
 
-INT LzExpandedName(std::string& source, char* buffer) {
-    static auto call = SystemFunctionAs<INT(WINAPI*)(LPSTR, LPSTR)>("LZ32.DLL", "GetExpandedNameA");
+INT LzExpandedName(std::wstring& source, wchar_t* buffer) {
+    static auto call = SystemFunctionAs<INT(WINAPI*)(LPWSTR, LPWSTR)>("LZ32.DLL", "GetExpandedNameW");
     return call ? call(source.data(), buffer) : LZERROR_BADINHANDLE;
 }
 
@@ -51,16 +52,16 @@ struct LzFile {
 // The name the compressed file records for itself (its own name with the last character restored).
 std::string RecordedName(const std::string& source) {
     // The library writes a name as long as the source's, with room to spare; it takes no size.
-    std::vector<char> buffer(std::max<size_t>(source.size() * 2 + 16, 512), '\0');
-    std::string copy = source;
+    std::wstring copy = Wide(source);
+    std::vector<wchar_t> buffer(std::max<size_t>(copy.size() * 2 + 16, 512), L'\0');
     if (LzExpandedName(copy, buffer.data()) != 1) return "";
-    return std::string(buffer.data());
+    return Narrow(buffer.data());
 }
 
 // Expands source into temp; false when anything failed (temp may then be partial).
 bool ExpandInto(const std::string& source, const std::string& temp) {
     OFSTRUCT sourceInfo = {}, tempInfo = {};
-    std::string sourceName = source, tempName = temp;
+    std::wstring sourceName = Wide(source), tempName = Wide(temp);
     LzFile in(LzOpen(sourceName, sourceInfo, OF_READ | OF_SHARE_EXCLUSIVE));
     if (in.handle < 0) return false;
     LzFile out(LzOpen(tempName, tempInfo, OF_CREATE));
@@ -82,7 +83,7 @@ std::string ExpandCompressedFile(const std::string& source, const std::string& d
     std::string temp = g_state.TempFolder + "EXPAND.OVT";
     if (FileExists(temp)) DeleteFiles(temp);
     // A partial or empty result must not pass for the file: without it the caller's copy fails.
-    if (!ExpandInto(source, temp)) DeleteFileA(temp.c_str());
+    if (!ExpandInto(source, temp)) DeleteFileW(Wide(temp).c_str());
     return temp + "," + target;
 }
 
@@ -101,17 +102,18 @@ bool ReplaceFileAtRestart(const std::string& source, const std::string& destinat
 
     bool scheduled = true;
     if (g_state.PlatformKind == "NT") {
-        scheduled =
-            MoveFileExA(temp.c_str(), destination.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
+        scheduled = MoveFileExW(Wide(temp).c_str(), Wide(destination).c_str(),
+                                MOVEFILE_REPLACE_EXISTING | MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
         if (!scheduled) ShowMessageBox("MoveFileEx関数が失敗しました。", "内部エラー", MB_OK | MB_ICONEXCLAMATION);
     } else if (g_state.PlatformKind == "notNT") {
         std::string shortDestination = ShortPathOf(destination);
         if (shortDestination.empty()) shortDestination = destination;
         std::string shortTemp = ShortPathOf(temp);
         if (shortTemp.empty()) shortTemp = temp;
+        // Windows 95/98/Me reads WININIT.INI in the ANSI code page: the entry goes in as those bytes.
         scheduled = WriteIniValue("Rename", shortDestination, shortTemp, g_state.WindowsFolder + "WININIT.INI");
     }
     // A copy that nothing will ever move would only fill the Windows folder.
-    if (!scheduled) DeleteFileA(temp.c_str());
+    if (!scheduled) DeleteFileW(Wide(temp).c_str());
     return scheduled;
 }

@@ -2,8 +2,7 @@
 
 #include <shellapi.h>
 
-#include <vector>
-
+#include "edge/wide.h"
 #include "script/fileops.h"
 #include "sys/error_text.h"
 #include "sys/handles.h"
@@ -14,13 +13,13 @@ namespace {
 // quit; the request is then left for the caller to pass on to the main loop.
 bool PumpMessages(int& quitCode) {
     MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
         if (message.message == WM_QUIT) {
             quitCode = static_cast<int>(message.wParam);
             return false;
         }
         TranslateMessage(&message);
-        DispatchMessageA(&message);
+        DispatchMessageW(&message);
     }
     return true;
 }
@@ -63,8 +62,8 @@ std::string LaunchFailedText(const std::string& path, const std::string& argumen
 
 DWORD RunProgram(const std::string& path, const std::string& arguments, int showCommand, bool wait,
                  unsigned long timeLimit) {
-    STARTUPINFOA startup = {};
-    GetStartupInfoA(&startup);
+    STARTUPINFOW startup = {};
+    GetStartupInfoW(&startup);
     startup.cb = sizeof(startup);
     startup.wShowWindow = static_cast<WORD>(showCommand);
     // The installer's own reserved data and standard handles mean nothing to the new program
@@ -74,11 +73,11 @@ DWORD RunProgram(const std::string& path, const std::string& arguments, int show
     startup.lpReserved2 = nullptr;
     startup.dwFlags &= ~static_cast<DWORD>(STARTF_USESTDHANDLES);
 
-    std::vector<char> commandLine(arguments.begin(), arguments.end());
-    commandLine.push_back('\0');
+    // The system may write into the command line, so it goes in a buffer of its own.
+    std::wstring commandLine = Wide(arguments);
     PROCESS_INFORMATION process = {};
     DWORD result = 0;
-    if (!CreateProcessA(path.c_str(), arguments.empty() ? nullptr : commandLine.data(), nullptr, nullptr, FALSE,
+    if (!CreateProcessW(Wide(path).c_str(), arguments.empty() ? nullptr : commandLine.data(), nullptr, nullptr, FALSE,
                         CREATE_DEFAULT_ERROR_MODE, nullptr, nullptr, &startup, &process)) {
         result = GetLastError();
         if (result == 0) result = ERROR_GEN_FAILURE;
@@ -96,8 +95,9 @@ DWORD RunProgram(const std::string& path, const std::string& arguments, int show
 }
 
 DWORD OpenProgram(const std::string& path, const std::string& arguments) {
-    HINSTANCE instance = ShellExecuteA(GetDesktopWindow(), "open", path.c_str(),
-                                       arguments.empty() ? nullptr : arguments.c_str(), nullptr, SW_SHOWNORMAL);
+    std::wstring parameters = Wide(arguments);
+    HINSTANCE instance = ShellExecuteW(GetDesktopWindow(), L"open", Wide(path).c_str(),
+                                       arguments.empty() ? nullptr : parameters.c_str(), nullptr, SW_SHOWNORMAL);
     INT_PTR value = reinterpret_cast<INT_PTR>(instance);
     if (value <= 32) ShowLaunchFailed(path, arguments, static_cast<DWORD>(value));
     return 0;

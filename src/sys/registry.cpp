@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "edge/wide.h"
 #include "script/text.h"
 
 std::string KeyCreateFailedText(const std::string& keyPath) {
@@ -30,7 +31,7 @@ LONG RegistryKey::Open(HKEY parent, const std::string& keyPath, REGSAM access) {
     Close();
     if (TooLongForTheSystem(keyPath)) return ERROR_FILENAME_EXCED_RANGE;
     HKEY key = nullptr;
-    LONG result = RegOpenKeyExA(parent, NormalizeKeyPath(keyPath).c_str(), 0, access, &key);
+    LONG result = RegOpenKeyExW(parent, Wide(NormalizeKeyPath(keyPath)).c_str(), 0, access, &key);
     if (result == ERROR_SUCCESS) key_ = key;
     return result;
 }
@@ -39,7 +40,7 @@ LONG RegistryKey::Create(HKEY parent, const std::string& keyPath, REGSAM access)
     Close();
     if (TooLongForTheSystem(keyPath)) return ERROR_FILENAME_EXCED_RANGE;
     HKEY key = nullptr;
-    LONG result = RegCreateKeyExA(parent, NormalizeKeyPath(keyPath).c_str(), 0, nullptr,
+    LONG result = RegCreateKeyExW(parent, Wide(NormalizeKeyPath(keyPath)).c_str(), 0, nullptr,
                                   REG_OPTION_NON_VOLATILE, access, nullptr, &key, nullptr);
     if (result == ERROR_SUCCESS) key_ = key;
     return result;
@@ -58,19 +59,22 @@ HKEY RegistryKey::Detach() {
 
 bool RegistryKey::QueryString(const std::string& name, std::string& value) const {
     if (!key_ || TooLongForTheSystem(name)) return false;
+    std::wstring wideName = Wide(name);
     // Ask for the size first; retry while another writer makes the value grow meanwhile.
     for (int attempt = 0; attempt < 4; ++attempt) {
         DWORD type = 0, size = 0;
-        if (RegQueryValueExA(key_, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return false;
+        if (RegQueryValueExW(key_, wideName.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return false;
         if (type != REG_SZ && type != REG_EXPAND_SZ) return false;
-        std::vector<char> buffer(size + 1, '\0');
+        // Room for a terminating zero, also after a value stored without one or with an odd size.
+        std::vector<wchar_t> buffer(size / sizeof(wchar_t) + 2, L'\0');
         DWORD got = size;
-        LONG result = RegQueryValueExA(key_, name.c_str(), nullptr, &type,
+        LONG result = RegQueryValueExW(key_, wideName.c_str(), nullptr, &type,
                                        reinterpret_cast<BYTE*>(buffer.data()), &got);
         if (result == ERROR_MORE_DATA) continue;
         if (result != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return false;
-        buffer[got < buffer.size() ? got : buffer.size() - 1] = '\0';
-        value.assign(buffer.data());  // up to the terminating zero, which the stored size includes
+        size_t count = got / sizeof(wchar_t);
+        buffer[count < buffer.size() ? count : buffer.size() - 1] = L'\0';
+        value = Narrow(buffer.data());  // up to the terminating zero, which the stored size includes
         return true;
     }
     return false;
@@ -79,7 +83,7 @@ bool RegistryKey::QueryString(const std::string& name, std::string& value) const
 bool RegistryKey::QueryDword(const std::string& name, DWORD& value) const {
     if (!key_ || TooLongForTheSystem(name)) return false;
     DWORD type = 0, data = 0, size = sizeof(data);
-    if (RegQueryValueExA(key_, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&data), &size) !=
+    if (RegQueryValueExW(key_, Wide(name).c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&data), &size) !=
         ERROR_SUCCESS)
         return false;
     if (type != REG_DWORD || size != sizeof(data)) return false;
@@ -89,21 +93,27 @@ bool RegistryKey::QueryDword(const std::string& name, DWORD& value) const {
 
 bool RegistryKey::ValueExists(const std::string& name) const {
     if (!key_ || TooLongForTheSystem(name)) return false;
-    return RegQueryValueExA(key_, name.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+    return RegQueryValueExW(key_, Wide(name).c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
 }
 
 LONG RegistryKey::SetValue(const std::string& name, DWORD type, const void* data, DWORD size) {
     if (!key_) return ERROR_INVALID_HANDLE;
     if (TooLongForTheSystem(name)) return ERROR_FILENAME_EXCED_RANGE;
-    return RegSetValueExA(key_, name.c_str(), 0, type, static_cast<const BYTE*>(data), size);
+    return RegSetValueExW(key_, Wide(name).c_str(), 0, type, static_cast<const BYTE*>(data), size);
+}
+
+LONG RegistryKey::SetText(const std::string& name, DWORD type, const std::string& value) {
+    std::wstring text = Wide(value);
+    // The terminating zero is part of the stored value.
+    return SetValue(name, type, text.c_str(), static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
 }
 
 LONG RegistryKey::SetString(const std::string& name, const std::string& value) {
-    return SetValue(name, REG_SZ, value.c_str(), static_cast<DWORD>(value.size() + 1));
+    return SetText(name, REG_SZ, value);
 }
 
 LONG RegistryKey::SetExpandString(const std::string& name, const std::string& value) {
-    return SetValue(name, REG_EXPAND_SZ, value.c_str(), static_cast<DWORD>(value.size() + 1));
+    return SetText(name, REG_EXPAND_SZ, value);
 }
 
 LONG RegistryKey::SetDword(const std::string& name, DWORD value) {
@@ -117,7 +127,7 @@ LONG RegistryKey::SetBinary(const std::string& name, const void* data, DWORD siz
 LONG RegistryKey::DeleteValue(const std::string& name) {
     if (!key_) return ERROR_INVALID_HANDLE;
     if (TooLongForTheSystem(name)) return ERROR_FILENAME_EXCED_RANGE;
-    return RegDeleteValueA(key_, name.c_str());
+    return RegDeleteValueW(key_, Wide(name).c_str());
 }
 
 namespace {
@@ -160,15 +170,15 @@ namespace {
 
 // The name of the first subkey from index on, or false when there is none (or it cannot be read).
 bool SubkeyName(HKEY key, DWORD index, std::string& name) {
-    DWORD maxLength = 0;
-    if (RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, &maxLength, nullptr, nullptr, nullptr,
+    DWORD maxLength = 0;  // characters, without the terminating zero
+    if (RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, &maxLength, nullptr, nullptr, nullptr,
                          nullptr, nullptr, nullptr) != ERROR_SUCCESS)
         return false;
-    std::vector<char> buffer(maxLength + 2, '\0');
+    std::vector<wchar_t> buffer(maxLength + 2, L'\0');
     DWORD length = static_cast<DWORD>(buffer.size());
-    if (RegEnumKeyExA(key, index, buffer.data(), &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+    if (RegEnumKeyExW(key, index, buffer.data(), &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
         return false;
-    name.assign(buffer.data(), length);
+    name = Narrow(std::wstring(buffer.data(), length));
     return true;
 }
 
@@ -189,7 +199,7 @@ LONG DeleteTreeUnder(HKEY parent, const std::string& name) {
             }
         }
     }
-    LONG result = RegDeleteKeyA(parent, name.c_str());
+    LONG result = RegDeleteKeyW(parent, Wide(name).c_str());
     return firstError != ERROR_SUCCESS ? firstError : result;
 }
 

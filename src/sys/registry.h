@@ -66,6 +66,7 @@ public:
 
 private:
     LONG SetValue(const std::string& name, DWORD type, const void* data, DWORD size);
+    LONG SetText(const std::string& name, DWORD type, const std::string& value);
     HKEY key_ = nullptr;
 };
 

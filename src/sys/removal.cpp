@@ -69,7 +69,6 @@ std::vector<std::string> SplitLines(const std::string& content) {
     return lines;
 }
 
-// The whole file, or false when it cannot be read.
 // Puts the line at the end of the [Rename] section: before the first empty line or the next
 // section inside it; at the end when [Rename] is the last section; under a new [Rename] header
 // when the file has none, so that Windows really finds the entry.
@@ -94,16 +93,18 @@ void InsertRenameLine(std::vector<std::string>& lines, const std::string& newLin
 }
 
 bool DeleteAtRestartNT(const std::string& path) {
-    if (MoveFileExA(path.c_str(), nullptr, MOVEFILE_REPLACE_EXISTING | MOVEFILE_DELAY_UNTIL_REBOOT)) return true;
+    if (MoveFileExW(Wide(path).c_str(), nullptr, MOVEFILE_REPLACE_EXISTING | MOVEFILE_DELAY_UNTIL_REBOOT)) return true;
     ShowMessageBox(kMoveFailedText, kInternalErrorTitle, MB_OK | MB_ICONEXCLAMATION);
     return false;
 }
 
+// Windows 95/98/Me reads WININIT.INI in the system's ANSI code page, so the file is read and written
+// as bytes in that code page and never passes through the W functions.
 bool DeleteAtRestartWininit(const std::string& path) {
     std::string file = g_state.WindowsFolder + "WININIT.INI";
     std::string shortPath = ShortPathOf(path);
     if (shortPath.empty()) shortPath = path;  // a name the system cannot shorten is still better than none
-    DWORD attributes = GetFileAttributesA(path.c_str());
+    DWORD attributes = GetFileAttributesW(Wide(path).c_str());
     bool isFolder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     std::string newLine = (isFolder ? "DirNul=" : "Nul=") + shortPath;
 
@@ -226,17 +227,17 @@ DWORD DeleteFiles(const std::string& path) {
     if (IsServerFile(path)) RegisterServer(path, false);
     // The common case, a file that nothing holds, goes with one call; anything else (read-only, in
     // use, denied) is left to the shell's operation and its answer, as before.
-    if (DeleteFileA(path.c_str())) return 0;
+    if (DeleteFileW(Wide(path).c_str())) return 0;
 
-    std::string from = path;
-    from.append(2, '\0');  // the list of sources ends with an empty name
-    SHFILEOPSTRUCTA operation = {};
+    std::wstring from = Wide(path);
+    from.append(2, L'\0');  // the list of sources ends with an empty name
+    SHFILEOPSTRUCTW operation = {};
     operation.hwnd = g_owner;
     operation.wFunc = FO_DELETE;
     operation.pFrom = from.c_str();
     operation.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOERRORUI;
     SetLastError(ERROR_SUCCESS);
-    int result = SHFileOperationA(&operation);
+    int result = SHFileOperationW(&operation);
     DWORD lastError = GetLastError();
     if (result != 0 && lastError != 0) return static_cast<DWORD>(result);
     // Some shells answer without setting the last error; a single file that is still there was
@@ -258,7 +259,7 @@ DWORD RemoveFolder(const std::string& folder, const std::string& patterns) {
         rest = bar ? CopyFrom(rest, static_cast<long long>(bar) + 1) : "";
         if (!piece.empty()) DeleteFiles(base + piece);
     }
-    if (RemoveDirectoryA(base.c_str())) return 0;
+    if (RemoveDirectoryW(Wide(base).c_str())) return 0;
     return GetLastError();
 }
 
@@ -279,12 +280,13 @@ bool DeleteRegistryKey(const std::string& rootMacro, const std::string& keyPath)
 }
 
 std::string ShortPathOf(const std::string& path) {
+    std::wstring longPath = Wide(path);
     DWORD size = MAX_PATH;
     for (int attempt = 0; attempt < 4; ++attempt) {
-        std::vector<char> buffer(size + 1, '\0');
-        DWORD length = GetShortPathNameA(path.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
+        std::vector<wchar_t> buffer(size + 1, L'\0');
+        DWORD length = GetShortPathNameW(longPath.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
         if (length == 0) return "";
-        if (length < buffer.size()) return std::string(buffer.data(), length);
+        if (length < buffer.size()) return Narrow(std::wstring(buffer.data(), length));
         size = length;  // the size needed, terminating zero included
     }
     return "";

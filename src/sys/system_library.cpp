@@ -3,16 +3,17 @@
 #include <map>
 #include <string>
 
+#include "edge/wide.h"
 #include "script/text.h"
 #include "sys/handles.h"
 
 namespace {
 
-std::string SystemFolder() {
-    UINT size = GetSystemDirectoryA(nullptr, 0);
+std::wstring SystemFolder() {
+    UINT size = GetSystemDirectoryW(nullptr, 0);
     if (size == 0) return {};
-    std::string folder(size, '\0');
-    UINT length = GetSystemDirectoryA(folder.data(), size);
+    std::wstring folder(size, L'\0');
+    UINT length = GetSystemDirectoryW(folder.data(), size);
     if (length == 0 || length >= size) return {};
     folder.resize(length);
     return folder;
@@ -26,12 +27,12 @@ void RestrictLibrarySearch() {
     using SetDefaultDirectories = BOOL(WINAPI*)(DWORD);
     // Windows 8 and later (and Windows 7 with its update); the name-only search stays as the
     // fallback below on older systems.
-    HMODULE kernel = GetModuleHandleA("KERNEL32.DLL");
+    HMODULE kernel = GetModuleHandleW(L"KERNEL32.DLL");
     FARPROC proc = kernel ? GetProcAddress(kernel, "SetDefaultDllDirectories") : nullptr;
     if (proc)
         g_searchRestricted =
             reinterpret_cast<SetDefaultDirectories>(reinterpret_cast<void (*)()>(proc))(LOAD_LIBRARY_SEARCH_SYSTEM32) != 0;
-    SetDllDirectoryA("");
+    SetDllDirectoryW(L"");
 }
 
 DWORD OwnFolderLoadFlags() {
@@ -48,10 +49,10 @@ FARPROC SystemFunction(const char* library, const char* name) {
     if (found == loaded.end()) {
         HMODULE module = nullptr;
         if (key == "COMCTL32.DLL") {
-            module = LoadLibraryA(library);
+            module = LoadLibraryW(Wide(library).c_str());
         } else {
-            std::string folder = SystemFolder();
-            if (!folder.empty()) module = LoadLibraryA((folder + "\\" + library).c_str());
+            std::wstring folder = SystemFolder();
+            if (!folder.empty()) module = LoadLibraryW((folder + L"\\" + Wide(library)).c_str());
         }
         found = loaded.emplace(key, LibraryHandle(module)).first;
     }

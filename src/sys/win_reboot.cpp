@@ -1,4 +1,6 @@
 #include "sys/win_reboot.h"
+
+#include "edge/wide.h"
 #include "sys/handles.h"
 
 namespace {
@@ -16,7 +18,7 @@ bool TWinReboot::SetShutdownPrivilege(const std::string& name, bool enable) {
         return false;
     }
     TOKEN_PRIVILEGES privileges = {};
-    if (!LookupPrivilegeValueA(nullptr, name.c_str(), &privileges.Privileges[0].Luid)) return false;
+    if (!LookupPrivilegeValueW(nullptr, Wide(name).c_str(), &privileges.Privileges[0].Luid)) return false;
     privileges.PrivilegeCount = 1;
     privileges.Privileges[0].Attributes = enable ? SE_PRIVILEGE_ENABLED : 0;
     TOKEN_PRIVILEGES previous = {};

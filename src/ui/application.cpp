@@ -2,9 +2,9 @@
 
 #include <commctrl.h>
 
-#include "app/resource_ids.h"
-#include "ui/form.h"
+#include "edge/wide.h"
 #include "sys/system_library.h"
+#include "ui/form.h"
 
 namespace {
 
@@ -28,15 +28,20 @@ bool HandleDialogKey(const MSG& msg) {
     return form && form->DialogKey(msg.wParam);
 }
 
+BOOL CALLBACK LoadFirstIcon(HMODULE module, LPCWSTR, LPWSTR name, LONG_PTR icon) {
+    *reinterpret_cast<HICON*>(icon) = LoadIconW(module, name);
+    return FALSE;  // the first one only
+}
+
 void ProcessMessage(MSG& msg) {
     if (HandleDialogKey(msg)) return;
     // Tab, arrow keys and mnemonics between the controls of our forms.
     if (msg.hwnd) {
         HWND root = GetAncestor(msg.hwnd, GA_ROOT);
-        if (root && Form::FromHandle(root) && IsDialogMessageA(root, &msg)) return;
+        if (root && Form::FromHandle(root) && IsDialogMessageW(root, &msg)) return;
     }
     TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    DispatchMessageW(&msg);
 }
 
 }  // namespace
@@ -56,15 +61,19 @@ Application::~Application() {
 
 Application* Application::Current() { return g_current; }
 
-HICON Application::Icon() const {
-    return LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_SETUP));
+HICON Application::Icon() {
+    HICON icon = nullptr;
+    // RT_GROUP_ICON is a resource number in a pointer, which suits the W call as well.
+    EnumResourceNamesW(GetModuleHandleW(nullptr), reinterpret_cast<LPCWSTR>(RT_GROUP_ICON),
+                       LoadFirstIcon, reinterpret_cast<LONG_PTR>(&icon));
+    return icon;
 }
 
 void Application::Run() {
     if (mainForm_) mainForm_->Show();
     while (!g_terminated) {
         MSG msg;
-        BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+        BOOL got = GetMessageW(&msg, nullptr, 0, 0);
         if (got == 0) {
             RememberQuit(msg.wParam);
             break;
@@ -91,7 +100,7 @@ void Application::HandleException(const std::exception& error) {
         OnException(error);
         return;
     }
-    MessageBoxA(GetActiveWindow(), error.what(), title_.c_str(), MB_OK | MB_ICONERROR);
+    MessageBoxW(GetActiveWindow(), Wide(error.what()).c_str(), Wide(title_).c_str(), MB_OK | MB_ICONERROR);
 }
 
 void ReportException(const std::exception& error) noexcept {
@@ -100,7 +109,7 @@ void ReportException(const std::exception& error) noexcept {
             app->HandleException(error);
             return;
         }
-        MessageBoxA(GetActiveWindow(), error.what(), "", MB_OK | MB_ICONERROR);
+        MessageBoxW(GetActiveWindow(), Wide(error.what()).c_str(), L"", MB_OK | MB_ICONERROR);
     } catch (...) {
         // The error box itself failed; nothing sensible is left to do.
     }
@@ -108,7 +117,7 @@ void ReportException(const std::exception& error) noexcept {
 
 bool ProcessOneMessage() {
     MSG msg;
-    if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) return false;
+    if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) return false;
     if (msg.message == WM_QUIT)
         RememberQuit(msg.wParam);
     else

@@ -37,8 +37,9 @@ public:
     template <class T, class... Args>
     T& CreateForm(Args&&... args);
 
-    // The program icon (resource IDI_SETUP); null when the module has none (test programs).
-    HICON Icon() const;
+    // The program's icon: the first icon of the program file, the one Explorer shows for it.
+    // Null when the program has none (test programs).
+    static HICON Icon();
 
     // Shows the main form and processes messages until the application is terminated.
     void Run();

@@ -5,13 +5,14 @@
 #include <algorithm>
 #include <vector>
 
+#include "edge/wide.h"
 #include "script/fileops.h"
 #include "sys/system_library.h"
 #include "ui/application.h"
 
 namespace {
 
-const char kControlProperty[] = "OrvantControl";
+const wchar_t kControlProperty[] = L"OrvantControl";
 // Automatic ids stay clear of the ids the program assigns itself (1000-9999).
 int g_nextAutomaticId = 20000;
 
@@ -63,10 +64,10 @@ Control::~Control() {
 
 Control* Control::FromHandle(HWND hwnd) {
     if (!hwnd) return nullptr;
-    return static_cast<Control*>(GetPropA(hwnd, kControlProperty));
+    return static_cast<Control*>(GetPropW(hwnd, kControlProperty));
 }
 
-void Control::CreateHandle(const ParentRef& parent, const char* windowClass, DWORD style,
+void Control::CreateHandle(const ParentRef& parent, const wchar_t* windowClass, DWORD style,
                            DWORD exStyle, int left, int top, int width, int height,
                            const std::string& text, int id) {
     // Each edge is scaled, as MapDialogRect maps a dialog's rectangles: controls that touch in
@@ -76,7 +77,7 @@ void Control::CreateHandle(const ParentRef& parent, const char* windowClass, DWO
     CreateHandleAt(parent, windowClass, style, exStyle, bounds, text, id);
 }
 
-void Control::CreateHandleAt(const ParentRef& parent, const char* windowClass, DWORD style,
+void Control::CreateHandleAt(const ParentRef& parent, const wchar_t* windowClass, DWORD style,
                              DWORD exStyle, const RECT& bounds, const std::string& text, int id) {
     DestroyHandle();
     HWND parentHandle = parent.Handle();
@@ -88,24 +89,24 @@ void Control::CreateHandleAt(const ParentRef& parent, const char* windowClass, D
         form_->AddControl(this);
     }
     if (id == 0) id = g_nextAutomaticId++;
-    hwnd_ = CreateWindowExA(exStyle, windowClass, text.c_str(), style | WS_CHILD | WS_VISIBLE,
+    hwnd_ = CreateWindowExW(exStyle, windowClass, Wide(text).c_str(), style | WS_CHILD | WS_VISIBLE,
                             bounds.left, bounds.top, bounds.right - bounds.left,
                             bounds.bottom - bounds.top, parentHandle,
                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                            GetModuleHandleA(nullptr), nullptr);
+                            GetModuleHandleW(nullptr), nullptr);
     if (!hwnd_) return;
-    SetPropA(hwnd_, kControlProperty, this);
+    SetPropW(hwnd_, kControlProperty, this);
     classProc_ = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SubclassProc)));
+        SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SubclassProc)));
     if (parentFont_) font_ = form_->FontHandlePtr();
-    SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_->Get()), FALSE);
+    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_->Get()), FALSE);
 }
 
 void Control::Detach() {
     if (!hwnd_) return;
-    RemovePropA(hwnd_, kControlProperty);
+    RemovePropW(hwnd_, kControlProperty);
     if (classProc_)
-        SetWindowLongPtrA(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(classProc_));
+        SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(classProc_));
     hwnd_ = nullptr;
 }
 
@@ -118,15 +119,15 @@ void Control::DestroyHandle() {
 
 LRESULT CALLBACK Control::SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     Control* control = FromHandle(hwnd);
-    if (!control) return DefWindowProcA(hwnd, message, wParam, lParam);
+    if (!control) return DefWindowProcW(hwnd, message, wParam, lParam);
     if (message == WM_NCDESTROY) {
         WNDPROC proc = control->classProc_;
         control->Detach();
-        return CallWindowProcA(proc, hwnd, message, wParam, lParam);
+        return CallWindowProcW(proc, hwnd, message, wParam, lParam);
     }
     LRESULT result = 0;
     if (!CallSafely([&] { result = control->WndProc(message, wParam, lParam); }))
-        result = CallWindowProcA(control->classProc_, hwnd, message, wParam, lParam);
+        result = CallWindowProcW(control->classProc_, hwnd, message, wParam, lParam);
     return result;
 }
 
@@ -136,7 +137,7 @@ LRESULT Control::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT Control::DefaultProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    return CallWindowProcA(classProc_, hwnd_, message, wParam, lParam);
+    return CallWindowProcW(classProc_, hwnd_, message, wParam, lParam);
 }
 
 void Control::Notify(WORD) {}
@@ -196,7 +197,7 @@ void Control::SetEnabled(bool enabled) {
 }
 
 bool Control::Visible() const {
-    return hwnd_ && (GetWindowLongPtrA(hwnd_, GWL_STYLE) & WS_VISIBLE) != 0;
+    return hwnd_ && (GetWindowLongPtrW(hwnd_, GWL_STYLE) & WS_VISIBLE) != 0;
 }
 
 void Control::SetVisible(bool visible) {
@@ -209,7 +210,7 @@ std::string Control::Caption() const { return WindowTextOf(hwnd_); }
 
 void Control::SetCaption(const std::string& caption) {
     if (!hwnd_ || Caption() == caption) return;
-    SetWindowTextA(hwnd_, caption.c_str());
+    SetWindowTextW(hwnd_, Wide(caption).c_str());
 }
 
 int Control::Left() const { return BoundsInParent().left; }
@@ -242,20 +243,20 @@ bool Control::Focused() const { return hwnd_ && GetFocus() == hwnd_; }
 int Control::Id() const { return hwnd_ ? GetDlgCtrlID(hwnd_) : 0; }
 
 void Control::SetId(int id) {
-    if (hwnd_) SetWindowLongPtrA(hwnd_, GWLP_ID, id);
+    if (hwnd_) SetWindowLongPtrW(hwnd_, GWLP_ID, id);
 }
 
 void Control::SetFont(const Font& font) {
     font_ = std::make_shared<const FontHandle>(font);
     parentFont_ = false;
-    if (hwnd_) SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_->Get()), TRUE);
+    if (hwnd_) SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_->Get()), TRUE);
     FontChanged();
 }
 
 void Control::FormFontChanged(const FontPtr& font) {
     if (!parentFont_) return;
     font_ = font;
-    if (hwnd_) SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_->Get()), TRUE);
+    if (hwnd_) SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_->Get()), TRUE);
     FontChanged();
 }
 
@@ -279,7 +280,7 @@ Label::~Label() {
 
 void Label::Create(const ParentRef& parent, int left, int top, int width, int height,
                    const std::string& caption, int id) {
-    CreateHandle(parent, "STATIC", TextStyle(), 0, left, top, width, height, caption, id);
+    CreateHandle(parent, L"STATIC", TextStyle(), 0, left, top, width, height, caption, id);
     RenewCreationOrder();
     if (transparent_) {
         transparent_ = false;
@@ -315,9 +316,9 @@ UINT Label::DrawFlags() const {
 
 void Label::UpdateStyle() {
     if (!Handle()) return;
-    LONG_PTR style = GetWindowLongPtrA(Handle(), GWL_STYLE);
+    LONG_PTR style = GetWindowLongPtrW(Handle(), GWL_STYLE);
     style &= ~static_cast<LONG_PTR>(SS_TYPEMASK | SS_CENTERIMAGE | SS_NOPREFIX);
-    SetWindowLongPtrA(Handle(), GWL_STYLE, style | static_cast<LONG_PTR>(TextStyle()));
+    SetWindowLongPtrW(Handle(), GWL_STYLE, style | static_cast<LONG_PTR>(TextStyle()));
     if (autoSize_) AdjustBounds();
     if (PaintsOnParent()) InvalidateOnParent(BoundsInParent());
     InvalidateRect(Handle(), nullptr, TRUE);
@@ -354,9 +355,9 @@ void Label::SetTransparent(bool transparent) {
     HWND hwnd = Handle();
     Form* form = OwnerForm();
     if (!hwnd || !form) return;
-    LONG_PTR exStyle = GetWindowLongPtrA(hwnd, GWL_EXSTYLE);
+    LONG_PTR exStyle = GetWindowLongPtrW(hwnd, GWL_EXSTYLE);
     exStyle = transparent ? (exStyle | WS_EX_TRANSPARENT) : (exStyle & ~WS_EX_TRANSPARENT);
-    SetWindowLongPtrA(hwnd, GWL_EXSTYLE, exStyle);
+    SetWindowLongPtrW(hwnd, GWL_EXSTYLE, exStyle);
     // Only a form paints under its labels; inside a group box the label stays opaque.
     if (transparent && GetParent(hwnd) == form->Handle())
         form->AddPaintItem(this);
@@ -374,25 +375,25 @@ bool Label::PaintsOnParent() const {
 
 void Label::PaintOnParent(HDC dc) {
     RECT r = BoundsInParent();
-    std::string text = Caption();
+    std::wstring text = Wide(Caption());
     int saved = SaveDC(dc);
     SelectObject(dc, Fonts()->Get());
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, ResolveColor(GetFont().Color));
-    DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &r, DrawFlags());
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, DrawFlags());
     RestoreDC(dc, saved);
 }
 
 void Label::AdjustBounds() {
     HWND hwnd = Handle();
     if (!hwnd) return;
-    std::string text = Caption();
-    if (text.empty()) text.push_back(' ');  // an empty label keeps the height of one line
+    std::wstring text = Wide(Caption());
+    if (text.empty()) text.push_back(L' ');  // an empty label keeps the height of one line
     HDC dc = GetDC(nullptr);
     HGDIOBJ old = SelectObject(dc, Fonts()->Get());
     RECT r{0, 0, wordWrap_ ? Width() : 0, 0};
     UINT flags = (DrawFlags() & ~static_cast<UINT>(DT_VCENTER | DT_SINGLELINE)) | DT_CALCRECT;
-    DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &r, flags);
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, flags);
     SelectObject(dc, old);
     ReleaseDC(nullptr, dc);
     SetWindowPos(hwnd, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
@@ -456,7 +457,7 @@ LRESULT Label::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void Button::Create(const ParentRef& parent, int left, int top, int width, int height,
                     const std::string& caption, int id) {
-    CreateHandle(parent, "BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 0, left, top, width, height, caption,
+    CreateHandle(parent, L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 0, left, top, width, height, caption,
                  id);
 }
 
@@ -470,17 +471,17 @@ void Button::Notify(WORD code) {
 
 void CheckBox::Create(const ParentRef& parent, int left, int top, int width, int height,
                       const std::string& caption, int id) {
-    CreateHandle(parent, "BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP, 0, left, top, width, height,
+    CreateHandle(parent, L"BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP, 0, left, top, width, height,
                  caption, id);
 }
 
 bool CheckBox::Checked() const {
-    return Handle() && SendMessageA(Handle(), BM_GETCHECK, 0, 0) == BST_CHECKED;
+    return Handle() && SendMessageW(Handle(), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
 void CheckBox::SetChecked(bool checked) {
     if (!Handle() || Checked() == checked) return;
-    SendMessageA(Handle(), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+    SendMessageW(Handle(), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
     Fire(OnClick);
 }
 
@@ -495,13 +496,13 @@ HBRUSH CheckBox::CtlColor(HDC dc, UINT) {
 
 void RadioButton::Create(const ParentRef& parent, int left, int top, int width, int height,
                          const std::string& caption, int id) {
-    CreateHandle(parent, "BUTTON", BS_AUTORADIOBUTTON | WS_TABSTOP, 0, left, top, width, height,
+    CreateHandle(parent, L"BUTTON", BS_AUTORADIOBUTTON | WS_TABSTOP, 0, left, top, width, height,
                  caption, id);
     checked_ = false;
 }
 
 bool RadioButton::Checked() const {
-    return Handle() && SendMessageA(Handle(), BM_GETCHECK, 0, 0) == BST_CHECKED;
+    return Handle() && SendMessageW(Handle(), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
 void RadioButton::SyncSiblings() {
@@ -513,12 +514,12 @@ void RadioButton::SyncSiblings() {
 
 void RadioButton::SetChecked(bool checked) {
     if (!Handle() || Checked() == checked) return;
-    SendMessageA(Handle(), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+    SendMessageW(Handle(), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
     if (checked) {
         HWND parent = ParentHandle();
         for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
             auto* radio = dynamic_cast<RadioButton*>(FromHandle(child));
-            if (radio && radio != this) SendMessageA(child, BM_SETCHECK, BST_UNCHECKED, 0);
+            if (radio && radio != this) SendMessageW(child, BM_SETCHECK, BST_UNCHECKED, 0);
         }
     }
     SyncSiblings();
@@ -542,16 +543,16 @@ HBRUSH RadioButton::CtlColor(HDC dc, UINT) {
 
 void Edit::Create(const ParentRef& parent, int left, int top, int width, int height,
                   const std::string& text, int id) {
-    CreateHandle(parent, "EDIT", ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE, left, top, width,
+    CreateHandle(parent, L"EDIT", ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE, left, top, width,
                  height, text, id);
 }
 
 bool Edit::ReadOnly() const {
-    return Handle() && (GetWindowLongPtrA(Handle(), GWL_STYLE) & ES_READONLY) != 0;
+    return Handle() && (GetWindowLongPtrW(Handle(), GWL_STYLE) & ES_READONLY) != 0;
 }
 
 void Edit::SetReadOnly(bool readOnly) {
-    if (Handle()) SendMessageA(Handle(), EM_SETREADONLY, readOnly ? TRUE : FALSE, 0);
+    if (Handle()) SendMessageW(Handle(), EM_SETREADONLY, readOnly ? TRUE : FALSE, 0);
 }
 
 void Edit::SetColor(COLORREF color) {
@@ -564,7 +565,7 @@ void Edit::SetCaption(const std::string& text) {
     // Single-line edits report WM_SETTEXT as EN_CHANGE, multi-line ones do not; report it once
     // either way.
     settingText_ = true;
-    SetWindowTextA(Handle(), text.c_str());
+    SetWindowTextW(Handle(), Wide(text).c_str());
     settingText_ = false;
     Fire(OnChange);
 }
@@ -588,9 +589,9 @@ DWORD Memo::MemoStyle() const {
 
 void Memo::Create(const ParentRef& parent, int left, int top, int width, int height,
                   const std::string& text, int id) {
-    CreateHandle(parent, "EDIT", MemoStyle() | ES_READONLY, WS_EX_CLIENTEDGE, left, top, width,
+    CreateHandle(parent, L"EDIT", MemoStyle() | ES_READONLY, WS_EX_CLIENTEDGE, left, top, width,
                  height, text, id);
-    if (Handle()) SendMessageA(Handle(), EM_SETLIMITTEXT, 0, 0);
+    if (Handle()) SendMessageW(Handle(), EM_SETLIMITTEXT, 0, 0);
 }
 
 void Memo::SetScrollBars(TScrollStyle scrollBars) {
@@ -612,11 +613,11 @@ void Memo::SetScrollBars(TScrollStyle scrollBars) {
     GroupBox* group = dynamic_cast<GroupBox*>(FromHandle(parent));
     DestroyHandle();
     ParentRef where = group ? ParentRef(*group) : ParentRef(*form);
-    CreateHandleAt(where, "EDIT", MemoStyle() | (readOnly ? ES_READONLY : 0), WS_EX_CLIENTEDGE,
+    CreateHandleAt(where, L"EDIT", MemoStyle() | (readOnly ? ES_READONLY : 0), WS_EX_CLIENTEDGE,
                    bounds, text, id);
     HWND hwnd = Handle();
     if (!hwnd) return;
-    SendMessageA(hwnd, EM_SETLIMITTEXT, 0, 0);
+    SendMessageW(hwnd, EM_SETLIMITTEXT, 0, 0);
     SetWindowPos(hwnd, previous ? previous : HWND_TOP, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     if (!enabled) EnableWindow(hwnd, FALSE);
@@ -638,7 +639,7 @@ void GroupBox::Create(const ParentRef& parent, int left, int top, int width, int
                       const std::string& caption, int id) {
     // The frame is the real parent of its controls: Tab moves into it (WS_EX_CONTROLPARENT)
     // and it does not paint over them (WS_CLIPCHILDREN).
-    CreateHandle(parent, "BUTTON", BS_GROUPBOX | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT, left, top,
+    CreateHandle(parent, L"BUTTON", BS_GROUPBOX | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT, left, top,
                  width, height, caption, id);
 }
 
@@ -656,12 +657,12 @@ LRESULT GroupBox::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CTLCOLORLISTBOX:
     case WM_CTLCOLORSCROLLBAR:
         // The form handles its controls' notifications wherever they sit.
-        return SendMessageA(ParentHandle(), message, wParam, lParam);
+        return SendMessageW(ParentHandle(), message, wParam, lParam);
     case WM_ERASEBKGND: {
         // The button class leaves a group box's inside unpainted; hidden children would leave
         // their pixels behind.
         HDC dc = reinterpret_cast<HDC>(wParam);
-        auto brush = reinterpret_cast<HBRUSH>(SendMessageA(
+        auto brush = reinterpret_cast<HBRUSH>(SendMessageW(
             ParentHandle(), WM_CTLCOLORSTATIC, wParam, reinterpret_cast<LPARAM>(Handle())));
         if (!brush) brush = GetSysColorBrush(COLOR_BTNFACE);
         RECT client;
@@ -676,16 +677,16 @@ LRESULT GroupBox::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void Image::Create(const ParentRef& parent, int left, int top, int width, int height, int id) {
-    CreateHandle(parent, "STATIC", SS_ICON | SS_CENTERIMAGE, 0, left, top, width, height, "", id);
+    CreateHandle(parent, L"STATIC", SS_ICON | SS_CENTERIMAGE, 0, left, top, width, height, "", id);
 }
 
 void Image::SetIcon(HICON icon) {
-    if (Handle()) SendMessageA(Handle(), STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
+    if (Handle()) SendMessageW(Handle(), STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
     if (owned_.Get() != icon) owned_.Reset(nullptr);  // the control no longer shows it
 }
 
 bool Image::LoadIconResource(int resourceId) {
-    auto icon = static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(resourceId),
+    auto icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(resourceId),
                                               IMAGE_ICON, Width(), Height(), LR_DEFAULTCOLOR));
     SetIcon(icon);
     owned_.Reset(icon);
@@ -693,47 +694,47 @@ bool Image::LoadIconResource(int resourceId) {
 }
 
 HICON Image::Icon() const {
-    return Handle() ? reinterpret_cast<HICON>(SendMessageA(Handle(), STM_GETICON, 0, 0)) : nullptr;
+    return Handle() ? reinterpret_cast<HICON>(SendMessageW(Handle(), STM_GETICON, 0, 0)) : nullptr;
 }
 
 void ProgressBar::Create(const ParentRef& parent, int left, int top, int width, int height, int id) {
     InitCommonControlClasses(ICC_PROGRESS_CLASS);
-    CreateHandle(parent, PROGRESS_CLASSA, 0, 0, left, top, width, height, "", id);
+    CreateHandle(parent, PROGRESS_CLASSW, 0, 0, left, top, width, height, "", id);
     if (Handle()) {
-        SendMessageA(Handle(), PBM_SETRANGE32, 0, 100);
-        SendMessageA(Handle(), PBM_SETSTEP, static_cast<WPARAM>(step_), 0);
+        SendMessageW(Handle(), PBM_SETRANGE32, 0, 100);
+        SendMessageW(Handle(), PBM_SETSTEP, static_cast<WPARAM>(step_), 0);
     }
 }
 
 int ProgressBar::Min() const {
-    return Handle() ? static_cast<int>(SendMessageA(Handle(), PBM_GETRANGE, TRUE, 0)) : 0;
+    return Handle() ? static_cast<int>(SendMessageW(Handle(), PBM_GETRANGE, TRUE, 0)) : 0;
 }
 
 int ProgressBar::Max() const {
-    return Handle() ? static_cast<int>(SendMessageA(Handle(), PBM_GETRANGE, FALSE, 0)) : 0;
+    return Handle() ? static_cast<int>(SendMessageW(Handle(), PBM_GETRANGE, FALSE, 0)) : 0;
 }
 
 void ProgressBar::SetMin(int min) {
-    if (Handle()) SendMessageA(Handle(), PBM_SETRANGE32, static_cast<WPARAM>(min), Max());
+    if (Handle()) SendMessageW(Handle(), PBM_SETRANGE32, static_cast<WPARAM>(min), Max());
 }
 
 void ProgressBar::SetMax(int max) {
-    if (Handle()) SendMessageA(Handle(), PBM_SETRANGE32, static_cast<WPARAM>(Min()), max);
+    if (Handle()) SendMessageW(Handle(), PBM_SETRANGE32, static_cast<WPARAM>(Min()), max);
 }
 
 int ProgressBar::Position() const {
-    return Handle() ? static_cast<int>(SendMessageA(Handle(), PBM_GETPOS, 0, 0)) : 0;
+    return Handle() ? static_cast<int>(SendMessageW(Handle(), PBM_GETPOS, 0, 0)) : 0;
 }
 
 void ProgressBar::SetPosition(int position) {
-    if (Handle()) SendMessageA(Handle(), PBM_SETPOS, static_cast<WPARAM>(position), 0);
+    if (Handle()) SendMessageW(Handle(), PBM_SETPOS, static_cast<WPARAM>(position), 0);
 }
 
 void ProgressBar::SetStep(int step) {
     step_ = step;
-    if (Handle()) SendMessageA(Handle(), PBM_SETSTEP, static_cast<WPARAM>(step), 0);
+    if (Handle()) SendMessageW(Handle(), PBM_SETSTEP, static_cast<WPARAM>(step), 0);
 }
 
 void ProgressBar::StepIt() {
-    if (Handle()) SendMessageA(Handle(), PBM_STEPIT, 0, 0);
+    if (Handle()) SendMessageW(Handle(), PBM_STEPIT, 0, 0);
 }

@@ -1,5 +1,5 @@
 #pragma once
-// Controls of the forms: standard Windows controls created with CreateWindowExA in their
+// Controls of the forms: standard Windows controls created with CreateWindowExW in their
 // parent's client area, at places given in pixels at 96 dpi and scaled to the screen (form.h);
 // once created, a control's bounds are in screen pixels. The form routes WM_COMMAND
 // notifications to the control that sent them (by window handle), which calls its OnClick /
@@ -49,7 +49,7 @@ public:
     void Show() { SetVisible(true); }
     void Hide() { SetVisible(false); }
 
-    // GetWindowTextA / SetWindowTextA; setting the current text again changes nothing.
+    // The window text; setting the current text again changes nothing.
     std::string Caption() const;
     virtual void SetCaption(const std::string& caption);
 
@@ -82,10 +82,10 @@ public:
 protected:
     // Creates the window at a place given in pixels at 96 dpi; id 0 takes the next free
     // automatic id.
-    void CreateHandle(const ParentRef& parent, const char* windowClass, DWORD style, DWORD exStyle,
+    void CreateHandle(const ParentRef& parent, const wchar_t* windowClass, DWORD style, DWORD exStyle,
                       int left, int top, int width, int height, const std::string& text, int id);
     // The same at bounds already in screen pixels (a window made again where it was).
-    void CreateHandleAt(const ParentRef& parent, const char* windowClass, DWORD style, DWORD exStyle,
+    void CreateHandleAt(const ParentRef& parent, const wchar_t* windowClass, DWORD style, DWORD exStyle,
                         const RECT& bounds, const std::string& text, int id);
     void DestroyHandle();
     // A WM_COMMAND notification code sent by this control.

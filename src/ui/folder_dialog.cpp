@@ -2,6 +2,7 @@
 
 #include <shlobj.h>
 
+#include "edge/wide.h"
 #include "ui/form.h"
 
 UINT FolderDialogFlags(const TFolderDlgOptions& options) {
@@ -22,24 +23,26 @@ UINT FolderDialogFlags(const TFolderDlgOptions& options) {
 TFolderDialog::TFolderDialog(Form* owner) : owner_(owner) {}
 
 bool TFolderDialog::Execute() {
-    char buffer[MAX_PATH + 1] = {};
-    BROWSEINFOA info{};
+    // Both calls write at most MAX_PATH characters and the terminating NUL.
+    wchar_t buffer[MAX_PATH + 1] = {};
+    std::wstring title = Wide(title_);
+    BROWSEINFOW info{};
     info.hwndOwner = owner_ ? owner_->Handle() : nullptr;
     info.pidlRoot = nullptr;  // the desktop
     info.pszDisplayName = buffer;
-    info.lpszTitle = title_.c_str();
+    info.lpszTitle = title.c_str();
     info.ulFlags = FolderDialogFlags(option_);
     info.lpfn = nullptr;
     info.lParam = callbackData_;
-    PIDLIST_ABSOLUTE chosen = SHBrowseForFolderA(&info);
+    PIDLIST_ABSOLUTE chosen = SHBrowseForFolderW(&info);
     if (!chosen) return false;
     // A choice without a file-system path (possible with other options than the default)
     // is no folder the caller could use.
-    bool isPath = SHGetPathFromIDListA(chosen, buffer) != FALSE;
+    bool isPath = SHGetPathFromIDListW(chosen, buffer) != FALSE;
     CoTaskMemFree(chosen);
     if (!isPath) return false;
-    buffer[MAX_PATH] = '\0';
-    directory_ = buffer;
+    buffer[MAX_PATH] = L'\0';
+    directory_ = Narrow(buffer);
     callbackData_ = info.lParam;
     imageIndex_ = info.iImage;
     return true;

@@ -3,13 +3,14 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/resource_ids.h"
+#include "edge/wide.h"
 #include "ui/application.h"
 #include "ui/controls.h"
+#include "ui/font_face.h"
 
 namespace {
 
-const char kFormProperty[] = "OrvantForm";
+const wchar_t kFormProperty[] = L"OrvantForm";
 // Posted on activation, so that FormActivate runs after Windows finished activating the form.
 constexpr UINT WM_FORM_ACTIVATE = WM_APP + 0x3F0;
 
@@ -18,20 +19,22 @@ unsigned g_nextPaintOrder = 1;
 constexpr DWORD kSingleStyle = WS_OVERLAPPED | WS_CAPTION | WS_CLIPSIBLINGS;
 constexpr DWORD kDialogStyle = WS_POPUP | WS_CAPTION | WS_DLGFRAME | WS_CLIPSIBLINGS;
 
-void RegisterFormClass(const std::string& name, WNDPROC proc) {
-    HINSTANCE instance = GetModuleHandleA(nullptr);
-    WNDCLASSEXA existing{};
+// A W class, so that its windows are Unicode windows: the system hands their texts over as
+// UTF-16, never through its code page.
+void RegisterFormClass(const std::wstring& name, WNDPROC proc) {
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    WNDCLASSEXW existing{};
     existing.cbSize = sizeof(existing);
-    if (GetClassInfoExA(instance, name.c_str(), &existing)) return;
-    WNDCLASSEXA wc{};
+    if (GetClassInfoExW(instance, name.c_str(), &existing)) return;
+    WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);
     wc.style = CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
     wc.lpfnWndProc = proc;
     wc.hInstance = instance;
-    wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_SETUP));  // none in test programs
-    wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    wc.hIcon = Application::Icon();
+    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
     wc.lpszClassName = name.c_str();
-    RegisterClassExA(&wc);
+    RegisterClassExW(&wc);
 }
 
 struct DisabledWindows {
@@ -77,7 +80,7 @@ COLORREF ResolveColor(COLORREF color) {
 // Fonts and painted items
 
 FontHandle::FontHandle(const Font& font) : info_(font) {
-    LOGFONTA lf{};
+    LOGFONTW lf{};
     lf.lfHeight = Scaled(font.Height);
     lf.lfWeight = font.Bold ? FW_BOLD : FW_NORMAL;
     lf.lfItalic = font.Italic ? TRUE : FALSE;
@@ -86,8 +89,8 @@ FontHandle::FontHandle(const Font& font) : info_(font) {
     lf.lfClipPrecision = CLIP_DEFAULT_PRECIS;
     lf.lfQuality = DEFAULT_QUALITY;
     lf.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
-    lstrcpynA(lf.lfFaceName, font.Name.c_str(), LF_FACESIZE);
-    handle_ = CreateFontIndirectA(&lf);
+    lstrcpynW(lf.lfFaceName, Wide(ResolveFontFace(font.Name)).c_str(), LF_FACESIZE);
+    handle_ = CreateFontIndirectW(&lf);
 }
 
 FontHandle::~FontHandle() {
@@ -158,14 +161,15 @@ void GraphicControl::PaintOnParent(HDC dc) {
 // Form
 
 Form::Form(const std::string& className) : className_(className) {
-    RegisterFormClass(className_, StaticWndProc);
+    std::wstring windowClass = Wide(className_);
+    RegisterFormClass(windowClass, StaticWndProc);
     font_ = std::make_shared<const FontHandle>(Font{});
     HWND owner = nullptr;
     if (Application* app = Application::Current())
         if (Form* main = app->MainForm(); main && main != this) owner = main->Handle();
-    CreateWindowExA(0, className_.c_str(), "",
-                    kSingleStyle | WS_SYSMENU | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT, 320,
-                    240, owner, nullptr, GetModuleHandleA(nullptr), this);
+    CreateWindowExW(0, windowClass.c_str(), L"", kSingleStyle | WS_SYSMENU | WS_CLIPCHILDREN,
+                    CW_USEDEFAULT, CW_USEDEFAULT, 320, 240, owner, nullptr, GetModuleHandleW(nullptr),
+                    this);
 }
 
 Form::~Form() {
@@ -185,23 +189,23 @@ void Form::AfterConstruction() {
 
 Form* Form::FromHandle(HWND hwnd) {
     if (!hwnd) return nullptr;
-    return static_cast<Form*>(GetPropA(hwnd, kFormProperty));
+    return static_cast<Form*>(GetPropW(hwnd, kFormProperty));
 }
 
 LRESULT CALLBACK Form::StaticWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     Form* form = nullptr;
     if (message == WM_NCCREATE) {
-        form = static_cast<Form*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-        SetPropA(hwnd, kFormProperty, form);
+        form = static_cast<Form*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        SetPropW(hwnd, kFormProperty, form);
         form->hwnd_ = hwnd;
     } else {
         form = FromHandle(hwnd);
     }
-    if (!form) return DefWindowProcA(hwnd, message, wParam, lParam);
+    if (!form) return DefWindowProcW(hwnd, message, wParam, lParam);
     if (message == WM_NCDESTROY) {
-        RemovePropA(hwnd, kFormProperty);
+        RemovePropW(hwnd, kFormProperty);
         form->hwnd_ = nullptr;
-        return DefWindowProcA(hwnd, message, wParam, lParam);
+        return DefWindowProcW(hwnd, message, wParam, lParam);
     }
     LRESULT result = 0;
     if (!CallSafely([&] { result = form->WndProc(message, wParam, lParam); })) result = 0;
@@ -253,7 +257,7 @@ LRESULT Form::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
             if (!HIWORD(wParam)) RestoreFocus();
             if (created_ && !activatePending_) {
                 activatePending_ = true;
-                PostMessageA(hwnd_, WM_FORM_ACTIVATE, 0, 0);
+                PostMessageW(hwnd_, WM_FORM_ACTIVATE, 0, 0);
             }
         }
         return 0;
@@ -266,7 +270,7 @@ LRESULT Form::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SYSCOMMAND:
         // Alt+F4 arrives here too: a form without a close box cannot be closed that way.
         if ((wParam & 0xFFF0) == SC_CLOSE &&
-            (systemCloseDisabled_ || !(GetWindowLongPtrA(hwnd_, GWL_STYLE) & WS_SYSMENU)))
+            (systemCloseDisabled_ || !(GetWindowLongPtrW(hwnd_, GWL_STYLE) & WS_SYSMENU)))
             return 0;
         break;
     case WM_CLOSE:
@@ -275,7 +279,7 @@ LRESULT Form::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     default:
         break;
     }
-    return DefWindowProcA(hwnd_, message, wParam, lParam);
+    return DefWindowProcW(hwnd_, message, wParam, lParam);
 }
 
 void Form::AddControl(Control* control) { controls_.push_back(control); }
@@ -295,8 +299,8 @@ void Form::AddPaintItem(ParentPaintItem* item) {
     paintItems_.insert(place, item);
     // The form paints under its transparent children, so it must not clip them away.
     if (hwnd_) {
-        LONG_PTR style = GetWindowLongPtrA(hwnd_, GWL_STYLE);
-        if (style & WS_CLIPCHILDREN) SetWindowLongPtrA(hwnd_, GWL_STYLE, style & ~WS_CLIPCHILDREN);
+        LONG_PTR style = GetWindowLongPtrW(hwnd_, GWL_STYLE);
+        if (style & WS_CLIPCHILDREN) SetWindowLongPtrW(hwnd_, GWL_STYLE, style & ~WS_CLIPCHILDREN);
         InvalidateRect(hwnd_, nullptr, FALSE);
     }
 }
@@ -400,17 +404,17 @@ void Form::DoResize() {
 
 std::string WindowTextOf(HWND hwnd) {
     if (!hwnd) return "";
-    int length = GetWindowTextLengthA(hwnd);
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    int copied = GetWindowTextA(hwnd, text.data(), length + 1);
+    int length = GetWindowTextLengthW(hwnd);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    int copied = GetWindowTextW(hwnd, text.data(), length + 1);
     text.resize(static_cast<size_t>(std::max(copied, 0)));
-    return text;
+    return Narrow(text);
 }
 
 std::string Form::Caption() const { return WindowTextOf(hwnd_); }
 
 void Form::SetCaption(const std::string& caption) {
-    if (hwnd_) SetWindowTextA(hwnd_, caption.c_str());
+    if (hwnd_) SetWindowTextW(hwnd_, Wide(caption).c_str());
 }
 
 bool Form::Enabled() const { return hwnd_ && IsWindowEnabled(hwnd_); }
@@ -420,7 +424,7 @@ void Form::SetEnabled(bool enabled) {
 }
 
 bool Form::Visible() const {
-    return hwnd_ && (GetWindowLongPtrA(hwnd_, GWL_STYLE) & WS_VISIBLE) != 0;
+    return hwnd_ && (GetWindowLongPtrW(hwnd_, GWL_STYLE) & WS_VISIBLE) != 0;
 }
 
 void Form::SetVisible(bool visible) {
@@ -471,8 +475,8 @@ void Form::SetClientSize(int width, int height) { ResizeClient(Scaled(width), Sc
 void Form::ResizeClient(int width, int height) {
     if (!hwnd_) return;
     RECT r{0, 0, width, height};
-    AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongPtrA(hwnd_, GWL_STYLE)), FALSE,
-                       static_cast<DWORD>(GetWindowLongPtrA(hwnd_, GWL_EXSTYLE)));
+    AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE)));
     SetWindowPos(hwnd_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     // Some frames only settle after a first layout; correct the rest once.
@@ -484,8 +488,8 @@ void Form::ResizeClient(int width, int height) {
 }
 
 void Form::ApplyStyle(DWORD style, DWORD exStyle) {
-    SetWindowLongPtrA(hwnd_, GWL_STYLE, static_cast<LONG_PTR>(style));
-    SetWindowLongPtrA(hwnd_, GWL_EXSTYLE, static_cast<LONG_PTR>(exStyle));
+    SetWindowLongPtrW(hwnd_, GWL_STYLE, static_cast<LONG_PTR>(style));
+    SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, static_cast<LONG_PTR>(exStyle));
     SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0,
                  SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
@@ -494,11 +498,11 @@ void Form::SetBorderStyle(BorderStyle style, bool systemMenu) {
     if (!hwnd_) return;
     int clientWidth = ClientWidth();
     int clientHeight = ClientHeight();
-    DWORD old = static_cast<DWORD>(GetWindowLongPtrA(hwnd_, GWL_STYLE));
+    DWORD old = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE));
     DWORD keep = old & (WS_VISIBLE | WS_DISABLED | WS_CLIPCHILDREN | WS_MAXIMIZE | WS_MINIMIZE);
     DWORD newStyle = (style == BorderStyle::Dialog ? kDialogStyle : kSingleStyle) | keep;
     if (systemMenu) newStyle |= WS_SYSMENU;
-    DWORD exStyle = static_cast<DWORD>(GetWindowLongPtrA(hwnd_, GWL_EXSTYLE));
+    DWORD exStyle = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE));
     if (style == BorderStyle::Dialog)
         exStyle |= WS_EX_DLGMODALFRAME;
     else
@@ -515,7 +519,7 @@ void Form::SetCenteredOnScreen() {
 void Form::CenterOnScreen() {
     if (!hwnd_) return;
     RECT work;
-    if (!SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0)) {
+    if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0)) {
         work = RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     }
     int width = Width();
@@ -554,7 +558,7 @@ void Form::SetColor(COLORREF color) {
 
 void Form::SetFont(const Font& font) {
     font_ = std::make_shared<const FontHandle>(font);
-    if (hwnd_) SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_->Get()), FALSE);
+    if (hwnd_) SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_->Get()), FALSE);
     for (Control* control : controls_) control->FormFontChanged(font_);
 }
 
@@ -646,7 +650,7 @@ int Form::ShowModal() {
     // A modal form is activated when it starts, even if the window manager did not do it.
     if (!activatePending_) {
         activatePending_ = true;
-        PostMessageA(hwnd_, WM_FORM_ACTIVATE, 0, 0);
+        PostMessageW(hwnd_, WM_FORM_ACTIVATE, 0, 0);
     }
     while (true) {
         if (!ProcessOneMessage() && !Application::Terminated() && modalResult_ == mrNone)
@@ -682,7 +686,7 @@ bool Form::DialogKey(WPARAM key) {
     if (key != VK_RETURN) return false;
     HWND focus = GetFocus();
     if (Control* focused = Control::FromHandle(focus)) {
-        LONG_PTR style = GetWindowLongPtrA(focus, GWL_STYLE);
+        LONG_PTR style = GetWindowLongPtrW(focus, GWL_STYLE);
         if (dynamic_cast<Memo*>(focused) && (style & ES_WANTRETURN) && !(style & ES_READONLY))
             return false;  // a new line in the text
         if (auto* button = dynamic_cast<Button*>(focused)) {

@@ -59,7 +59,8 @@ struct Font {
     COLORREF Color = clWindowText;
 };
 
-// An HFONT made from a Font, shared by the controls that use it.
+// An HFONT made from a Font, shared by the controls that use it. The face is the one
+// ResolveFontFace chooses for the Font's name (ui/font_face.h); Info keeps the Font as asked for.
 class FontHandle {
 public:
     explicit FontHandle(const Font& font);

@@ -184,7 +184,7 @@ UninstallOutcome UninstallEngine::Run() {
     g_state.StatusText += "ファイルの" + g_state.UnSetupWord + "処理．．．";
     g_state.StatusTail = "完了";
     // No folder that is to be removed may be the current one.
-    SetCurrentDirectoryA(g_state.TempFolder.c_str());
+    SetCurrentDirectoryW(Wide(g_state.TempFolder).c_str());
     RemoveFiles("DeleteFile", true);
     RemoveFiles("AddDeleteFile", false);
 

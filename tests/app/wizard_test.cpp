@@ -4,13 +4,13 @@
 #include <windows.h>
 
 #include "app/forms.h"
+#include "app/frm_back.h"
 #include "app/frm_main.h"
 #include "core/state.h"
 #include "script/fileops.h"
 #include "script/ini.h"
 #include "support/test_env.h"
 #include "support/wizard_harness.h"
-#include "ui/frm_back.h"
 
 namespace {
 

@@ -54,3 +54,10 @@ std::string Utf8Lines(const std::string& cp932) {
     WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideSize, utf8.data(), size, nullptr, nullptr);
     return utf8;
 }
+
+std::string OutputLines(const std::string& output) {
+    std::string text;
+    for (char c : output)
+        if (c != '\r') text += c;
+    return text;
+}

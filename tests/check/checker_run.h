@@ -9,7 +9,7 @@ struct CheckerRun {
     bool started = false;
     DWORD startError = 0;  // why it did not start
     DWORD exitCode = 0;
-    std::string output;  // as printed (code page 932), line ends as printed
+    std::string output;  // as printed (UTF-8, or code page 932 with /CP932), line ends as printed
 };
 
 // arguments as on a command line after the program's name; folder: the working folder.
@@ -17,3 +17,5 @@ CheckerRun RunChecker(const std::string& checker, const std::string& arguments, 
 
 // Code page 932 text as UTF-8 with LF line ends, for comparing with the expected reports.
 std::string Utf8Lines(const std::string& cp932);
+// The output with LF line ends.
+std::string OutputLines(const std::string& output);

@@ -3,13 +3,13 @@
 #include <windows.h>
 
 #include "app/forms.h"
+#include "app/frm_back.h"
+#include "app/frm_custom_dlg.h"
 #include "app/frm_main.h"
+#include "app/frm_status.h"
 #include "core/state.h"
 #include "script/ini.h"
 #include "support/test_env.h"
-#include "ui/frm_back.h"
-#include "ui/frm_custom_dlg.h"
-#include "ui/frm_status.h"
 
 WizardHarness::WizardHarness() {
     ResetProgramState();

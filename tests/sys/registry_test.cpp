@@ -67,6 +67,46 @@ TEST(RegistryKeyTest, ReadsLongStrings) {
     EXPECT_EQ(read, value);
 }
 
+// Stores UTF-16 text as it stands, with or without its terminating zero, past the layer under test.
+bool StoreUtf16(const std::string& path, const std::string& name, DWORD type, const std::wstring& text,
+                bool withZero) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS)
+        return false;
+    DWORD size = static_cast<DWORD>((text.size() + (withZero ? 1 : 0)) * sizeof(wchar_t));
+    LONG result = RegSetValueExW(key, std::wstring(name.begin(), name.end()).c_str(), 0, type,
+                                 reinterpret_cast<const BYTE*>(text.c_str()), size);
+    RegCloseKey(key);
+    return result == ERROR_SUCCESS;
+}
+
+TEST(RegistryKeyTest, ReadsStringsWithOrWithoutTheirTerminatingZero) {
+    ScratchKey scratch("Unterminated");
+    struct Case {
+        std::string name;
+        DWORD type;
+        std::wstring stored;
+        bool withZero;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"Ended", REG_SZ, L"日本語の値", true, "日本語の値"},
+        {"Open", REG_SZ, L"日本語の値", false, "日本語の値"},
+        {"OpenExpand", REG_EXPAND_SZ, L"%WINDIR%\\表", false, "%WINDIR%\\表"},
+        {"Empty", REG_SZ, L"", false, ""},
+        {"Inner", REG_SZ, std::wstring(L"前\0後", 3), true, "前"},  // read up to the first zero
+    };
+    for (const Case& c : cases) ASSERT_TRUE(StoreUtf16(scratch.Path(), c.name, c.type, c.stored, c.withZero));
+    RegistryKey key;
+    ASSERT_EQ(key.Open(HKEY_CURRENT_USER, scratch.Path(), KEY_READ), ERROR_SUCCESS);
+    for (const Case& c : cases) {
+        std::string read = "not read";
+        EXPECT_TRUE(key.QueryString(c.name, read)) << c.name;
+        EXPECT_EQ(read, c.expected) << c.name;
+    }
+}
+
 TEST(RegistryKeyTest, PathsWithOuterBackslashesAreRelativeToTheRoot) {
     ScratchKey scratch("Slashes");
     RegistryKey key;

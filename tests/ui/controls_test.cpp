@@ -3,11 +3,11 @@
 
 #include <algorithm>
 
+#include "app/grad_box.h"
 #include "support/test_env.h"
 #include "ui/application.h"
 #include "ui/controls.h"
 #include "ui/form.h"
-#include "ui/grad_box.h"
 #include "ui_test_util.h"
 
 namespace {

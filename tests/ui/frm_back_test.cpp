@@ -6,10 +6,10 @@
 #include <cstring>
 
 #include "app/control_ids.h"
+#include "app/frm_back.h"
 #include "script/fileops.h"
 #include "support/test_env.h"
 #include "ui/application.h"
-#include "ui/frm_back.h"
 #include "ui_test_util.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // The gradient control: band computation, property rules and its paint.
 #include <gtest/gtest.h>
 
-#include "ui/grad_box.h"
+#include "app/grad_box.h"
 
 namespace {
 

@@ -208,7 +208,7 @@ TEST_F(PlanOfSample, NamesEveryEffectOfTheInstall) {
     std::string dist = e2e::SampleDistribution("check-plan");
     ASSERT_FALSE(dist.empty());
     CheckerRun run = RunChecker(e2e::WindowsPath(std::getenv("SETUP_E2E_CHECK_EXE")),
-                                "/EN /PLAN \"/D=" + folder_ + "\" \"" + dist + "\"", {});
+                                "/EN /PLAN /CP932 \"/D=" + folder_ + "\" \"" + dist + "\"", {});
     ASSERT_TRUE(run.started) << run.startError;
     ASSERT_EQ(run.exitCode, 0u) << e2e::Utf8(run.output);
 

@@ -5,9 +5,9 @@
 // window, which ends the program.
 #include <string>
 
+#include "app/grad_box.h"
 #include "ui/controls.h"
 #include "ui/form.h"
-#include "ui/grad_box.h"
 
 // The text after "Orvant Setup Nova Version" in the caption, from a file version "a.b.c.d":
 // a + "." + the digits of b followed by those of c as one number of at least two digits +

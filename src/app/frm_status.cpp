@@ -1,12 +1,12 @@
-#include "ui/frm_status.h"
+#include "app/frm_status.h"
 
 #include "app/control_ids.h"
 #include "app/forms.h"
+#include "app/frm_back.h"
 #include "app/frm_main.h"
 #include "core/state.h"
 #include "script/fileops.h"
 #include "ui/application.h"
-#include "ui/frm_back.h"
 
 TfrmStatus::TfrmStatus() : Form("TfrmStatus") {
     SetCaption("進行状況");

@@ -1,4 +1,4 @@
-#include "ui/frm_custom_dlg.h"
+#include "app/frm_custom_dlg.h"
 
 #include "app/control_ids.h"
 #include "app/forms.h"

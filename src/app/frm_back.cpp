@@ -1,16 +1,17 @@
-#include "ui/frm_back.h"
+#include "app/frm_back.h"
 
 #include <algorithm>
 #include <vector>
 
 #include "app/control_ids.h"
+#include "edge/wide.h"
 #include "script/fileops.h"
 #include "sys/system_library.h"
 #include "ui/application.h"
 
 namespace {
 
-const char kVersionQuery[] = "\\StringFileInfo\\041103a4\\FileVersion";
+const wchar_t kVersionQuery[] = L"\\StringFileInfo\\041103a4\\FileVersion";
 
 // The decimal value of a version part, as digits without leading zeros ("0" for none).
 // Parsed as text so that no part can overflow.
@@ -59,24 +60,25 @@ std::string FormatVersionText(const std::string& fileVersion) {
 
 std::string ReadFileVersionString(const std::string& path) {
     // The version library, from the system folder only.
-    static auto infoSize = SystemFunctionAs<DWORD(WINAPI*)(LPCSTR, LPDWORD)>("VERSION.DLL", "GetFileVersionInfoSizeA");
-    static auto info = SystemFunctionAs<BOOL(WINAPI*)(LPCSTR, DWORD, DWORD, LPVOID)>("VERSION.DLL", "GetFileVersionInfoA");
-    static auto query = SystemFunctionAs<BOOL(WINAPI*)(LPCVOID, LPCSTR, LPVOID*, PUINT)>("VERSION.DLL", "VerQueryValueA");
+    static auto infoSize = SystemFunctionAs<DWORD(WINAPI*)(LPCWSTR, LPDWORD)>("VERSION.DLL", "GetFileVersionInfoSizeW");
+    static auto info = SystemFunctionAs<BOOL(WINAPI*)(LPCWSTR, DWORD, DWORD, LPVOID)>("VERSION.DLL", "GetFileVersionInfoW");
+    static auto query = SystemFunctionAs<BOOL(WINAPI*)(LPCVOID, LPCWSTR, LPVOID*, PUINT)>("VERSION.DLL", "VerQueryValueW");
     if (!infoSize || !info || !query) return "";
+    std::wstring file = Wide(path);
     DWORD ignored = 0;
-    DWORD size = infoSize(path.c_str(), &ignored);
+    DWORD size = infoSize(file.c_str(), &ignored);
     if (size == 0) return "";
     std::vector<char> data(size);
-    if (!info(path.c_str(), 0, size, data.data())) return "";
+    if (!info(file.c_str(), 0, size, data.data())) return "";
     void* value = nullptr;
     UINT length = 0;
     if (!query(data.data(), kVersionQuery, &value, &length) || !value || length == 0) return "";
-    const char* text = static_cast<const char*>(value);
+    const auto* text = static_cast<const wchar_t*>(value);
     // The length counts characters and may include the terminating NUL.
-    size_t bytes = 0;
-    const char* end = data.data() + data.size();
-    while (text + bytes < end && text[bytes] != '\0') ++bytes;
-    return std::string(text, bytes);
+    const auto* end = reinterpret_cast<const wchar_t*>(data.data() + data.size());
+    size_t characters = 0;
+    while (characters < length && text + characters < end && text[characters] != L'\0') ++characters;
+    return Narrow(std::wstring(text, characters));
 }
 
 TfrmBack::TfrmBack() : Form("TfrmBack") {
@@ -123,7 +125,7 @@ void TfrmBack::FormCreate() {
     // The task-bar button shows the class icon of the main window.
     if (Application* app = Application::Current())
         if (HICON icon = app->Icon())
-            SetClassLongPtrA(Handle(), GCLP_HICON, reinterpret_cast<LONG_PTR>(icon));
+            SetClassLongPtrW(Handle(), GCLP_HICON, reinterpret_cast<LONG_PTR>(icon));
 }
 
 void TfrmBack::FormCloseQuery(bool& canClose) {

@@ -1,4 +1,4 @@
-#include "ui/grad_box.h"
+#include "app/grad_box.h"
 
 #include <algorithm>
 #include <cmath>
