@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "script/fileops.h"
+#include "edge/fileops.h"
 #include "script/ini_differential.h"
 
 int main(int argc, char** argv) {

@@ -6,9 +6,9 @@
 #include <cstdio>
 #include <string>
 
-#include "script/fileops.h"
+#include "edge/fileops.h"
 #include "script/ini.h"
-#include "script/text.h"
+#include "base/text.h"
 #include "script/uninstall_log.h"
 #include "script/uninstall_log_reference.h"
 #include "bench_clock.h"

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "script/fileops.h"
-#include "script/text.h"
+#include "edge/fileops.h"
+#include "base/text.h"
 #include "support/test_env.h"
 #include "sys/registry.h"
 #include "bench_clock.h"

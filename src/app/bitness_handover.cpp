@@ -5,10 +5,10 @@
 #include "app/exit_codes.h"
 #include "app/startup_rules.h"
 #include "edge/wide.h"
-#include "script/fileops.h"
+#include "edge/fileops.h"
 #include "script/ini_document.h"
-#include "script/text.h"
-#include "sys/handles.h"
+#include "base/text.h"
+#include "edge/handles.h"
 #include "sys/registry.h"
 
 namespace {

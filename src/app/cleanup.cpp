@@ -3,8 +3,8 @@
 #include <windows.h>
 #include <shlobj.h>
 
-#include "script/fileops.h"
-#include "script/text.h"
+#include "edge/fileops.h"
+#include "base/text.h"
 #include "sys/removal.h"
 
 void RemoveWorkFolders(const std::string& tempFolder) {

@@ -8,8 +8,8 @@
 #include "app/frm_main.h"
 #include "app/frm_status.h"
 #include "core/state.h"
-#include "script/fileops.h"
-#include "script/text.h"
+#include "edge/fileops.h"
+#include "base/text.h"
 #include "sys/removal.h"
 #include "ui/application.h"
 

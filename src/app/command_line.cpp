@@ -3,8 +3,8 @@
 #include <vector>
 
 #include "app/startup_rules.h"
-#include "script/fileops.h"
-#include "script/text.h"
+#include "edge/fileops.h"
+#include "base/text.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include "app/control_ids.h"
 #include "edge/wide.h"
-#include "script/fileops.h"
+#include "edge/fileops.h"
 #include "sys/system_library.h"
 #include "ui/application.h"
 

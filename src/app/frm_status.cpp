@@ -5,7 +5,7 @@
 #include "app/frm_back.h"
 #include "app/frm_main.h"
 #include "core/state.h"
-#include "script/fileops.h"
+#include "edge/fileops.h"
 #include "ui/application.h"
 
 TfrmStatus::TfrmStatus() : Form("TfrmStatus") {

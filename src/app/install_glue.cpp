@@ -10,7 +10,7 @@
 #include "core/state.h"
 #include "install/completion.h"
 #include "install/install_engine.h"
-#include "script/fileops.h"
+#include "edge/fileops.h"
 #include "sys/launch.h"
 #include "ui/application.h"
 

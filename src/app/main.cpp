@@ -18,12 +18,12 @@
 #include "app/unattended.h"
 #include "core/state.h"
 #include "edge/wide.h"
-#include "script/fileops.h"
+#include "edge/fileops.h"
 #include "sys/server_host.h"
 #include "sys/system_library.h"
 #include "sys/win_reboot.h"
 #include "ui/application.h"
-#include "sys/handles.h"
+#include "edge/handles.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include "edge/wide.h"
 #include "sys/error_text.h"
-#include "sys/handles.h"
+#include "edge/handles.h"
 
 namespace {
 

@@ -4,7 +4,8 @@
 #include "app/frm_main.h"
 #include "app/frm_status.h"
 #include "core/state.h"
-#include "script/text.h"
+#include "base/text.h"
+#include "base/utf.h"
 #include "ui/application.h"
 
 namespace {
@@ -14,30 +15,33 @@ namespace {
 // line longer than any real path is shown cut, the cut marked by an ellipsis.
 constexpr size_t kLongestShownLine = 1024;
 
+// Lines are cut at the width that code page 932 bytes once measured: a wide character counts two.
 std::string WithLongLinesCut(const std::string& text) {
     std::string shown;
-    size_t length = 0;
+    size_t width = 0;
     bool cut = false;
-    for (size_t i = 0; i < text.size(); ++i) {
-        char c = text[i];
+    size_t at = 0;
+    while (at < text.size()) {
+        char c = text[at];
         if (c == '\r' || c == '\n') {
             shown += c;
-            length = 0;
+            ++at;
+            width = 0;
             cut = false;
             continue;
         }
+        size_t start = at;
+        NextCodePoint(text, at);
         if (cut) continue;
-        bool pair = IsLeadByteAnsi(static_cast<unsigned char>(c)) && i + 1 < text.size() && text[i + 1] != '\r' &&
-                    text[i + 1] != '\n';
-        size_t width = pair ? 2 : 1;
-        if (length + width > kLongestShownLine) {
+        std::string character = text.substr(start, at - start);
+        size_t characterWidth = DisplayWidth(character);
+        if (width + characterWidth > kLongestShownLine) {
             shown += "…";
             cut = true;
             continue;
         }
-        shown.append(text, i, width);
-        length += width;
-        i += width - 1;
+        shown += character;
+        width += characterWidth;
     }
     return shown;
 }

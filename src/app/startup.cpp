@@ -6,10 +6,10 @@
 #include "app/frm_main.h"
 #include "app/startup_rules.h"
 #include "core/state.h"
-#include "script/fileops.h"
+#include "edge/fileops.h"
 #include "script/folders.h"
 #include "script/ini.h"
-#include "script/text.h"
+#include "base/text.h"
 #include "sys/server_host.h"
 
 void TfrmMain::FormActivate() {

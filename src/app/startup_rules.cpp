@@ -1,10 +1,10 @@
 #include "app/startup_rules.h"
 
 #include "core/state.h"
-#include "script/fileops.h"
+#include "edge/fileops.h"
 #include "script/folders.h"
 #include "script/ini.h"
-#include "script/text.h"
+#include "base/text.h"
 #include "sys/launch.h"
 #include "sys/removal.h"
 #include "sys/registry.h"

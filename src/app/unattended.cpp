@@ -16,9 +16,9 @@
 #include "install/install_engine.h"
 #include "install/install_log.h"
 #include "install/script_values.h"
-#include "script/fileops.h"
+#include "edge/fileops.h"
 #include "script/ini.h"
-#include "script/text.h"
+#include "base/text.h"
 #include "script/uninstall_log.h"
 #include "sys/server_host.h"
 #include "uninstall/uninstall_run.h"
@@ -48,15 +48,9 @@ public:
 
 std::string Sanitized(const std::string& name) {
     std::string text;
-    for (size_t i = 0; i < name.size(); ++i) {
-        unsigned char c = static_cast<unsigned char>(name[i]);
-        if (IsDBCSLeadByte(c) && i + 1 < name.size()) {
-            text += name.substr(i++, 2);
-            continue;
-        }
-        text += (c < 32 || std::string("\\/:*?\"<>|").find(static_cast<char>(c)) != std::string::npos)
-                    ? '_'
-                    : static_cast<char>(c);
+    for (char c : name) {
+        unsigned char byte = static_cast<unsigned char>(c);
+        text += byte < 32 || std::string("\\/:*?\"<>|").find(c) != std::string::npos ? '_' : c;
     }
     return text.empty() ? "OrvantSetup" : text;
 }

@@ -10,7 +10,7 @@
 #include "app/grad_box.h"
 #include "app/run_log.h"
 #include "core/state.h"
-#include "script/fileops.h"
+#include "edge/fileops.h"
 #include "ui/application.h"
 #include "uninstall/uninstall_run.h"
 

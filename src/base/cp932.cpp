@@ -99,3 +99,16 @@ bool Utf8ToCp932(std::string_view utf8, std::string& out) {
 }
 
 bool IsCp932Encodable(std::string_view utf8) { return Encode(utf8, nullptr); }
+
+std::string TextFileToUtf8(std::string_view bytes) {
+    if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF") return std::string(bytes.substr(3));
+    bool little = bytes.size() >= 2 && bytes.substr(0, 2) == "\xFF\xFE";
+    bool big = bytes.size() >= 2 && bytes.substr(0, 2) == "\xFE\xFF";
+    if (!little && !big) return Cp932ToUtf8(bytes);
+    std::u16string units;
+    for (size_t i = 2; i + 1 < bytes.size(); i += 2) {
+        unsigned char a = static_cast<unsigned char>(bytes[i]), b = static_cast<unsigned char>(bytes[i + 1]);
+        units += static_cast<char16_t>(little ? (a | (b << 8)) : ((a << 8) | b));
+    }
+    return Utf16ToUtf8(units);
+}

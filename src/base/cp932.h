@@ -21,3 +21,7 @@ bool IsCp932Encodable(std::string_view utf8);
 
 // Whether the byte starts a two-byte character (0x81-0x9F, 0xE0-0xFC).
 bool IsCp932LeadByte(unsigned char byte);
+
+// The text of a distribution's text file (an agreement, a readme): UTF-16 or UTF-8 when a
+// byte-order mark says so, code page 932 otherwise; as UTF-8 without the mark.
+std::string TextFileToUtf8(std::string_view bytes);

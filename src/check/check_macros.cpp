@@ -4,7 +4,7 @@
 #include "check/known_names.h"
 #include "check/messages.h"
 #include "script/folders.h"
-#include "script/text.h"
+#include "base/text.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 #include "check/messages.h"
 #include "core/state.h"
 #include "install/install_log.h"
-#include "script/fileops.h"
+#include "edge/fileops.h"
 #include "script/folders.h"
-#include "script/text.h"
+#include "base/text.h"
 #include "script/uninstall_log.h"
 #include "sys/registry.h"
 

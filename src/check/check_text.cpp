@@ -6,7 +6,7 @@
 #include "check/checks.h"
 #include "check/known_names.h"
 #include "check/messages.h"
-#include "script/text.h"
+#include "base/text.h"
 
 namespace {
 

@@ -4,11 +4,11 @@
 
 #include "check/messages.h"
 #include "edge/wide.h"
-#include "script/fileops.h"
+#include "edge/fileops.h"
 #include "script/folders.h"
-#include "script/text.h"
+#include "base/text.h"
 #include "sys/expand.h"
-#include "sys/handles.h"
+#include "edge/handles.h"
 #include "sys/registry.h"
 
 namespace {
@@ -43,11 +43,7 @@ bool IsExactRoot(const std::string& rootMacro) {
 std::vector<MacroToken> MacroTokens(const std::string& text) {
     std::vector<MacroToken> tokens;
     for (size_t i = 0; i < text.size(); ++i) {
-        if (IsLeadByteAnsi(static_cast<unsigned char>(text[i]))) {
-            ++i;  // a double-byte character holds no token
-            continue;
-        }
-        if (text[i] != '(') continue;
+        if (text[i] != '(') continue;  // never a byte of another character in UTF-8
         size_t end = i + 1;
         while (end < text.size() && end - i <= 8 && IsMacroCharacter(text[end])) ++end;
         if (end > i + 1 && end < text.size() && text[end] == ')')

@@ -24,7 +24,7 @@ struct MacroToken {
     size_t at = 0;  // 0-based byte position
     std::string text;
 };
-// The tokens of a text, found at character boundaries only.
+// The tokens of a text.
 std::vector<MacroToken> MacroTokens(const std::string& text);
 
 // The macro that names the place of a shortcut check box: "(Dsk)", "(Sta)", "(Sup)", "(Sen)".

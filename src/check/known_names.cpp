@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "script/text.h"
+#include "base/text.h"
 
 namespace {
 

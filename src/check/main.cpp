@@ -14,8 +14,8 @@
 #include "edge/wide.h"
 #include "check/plan.h"
 #include "check/script_context.h"
-#include "script/fileops.h"
-#include "script/text.h"
+#include "edge/fileops.h"
+#include "base/text.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 #include "app/startup_rules.h"
 #include "check/known_names.h"
 #include "core/state.h"
-#include "script/fileops.h"
+#include "edge/fileops.h"
 #include "script/folders.h"
-#include "script/text.h"
+#include "base/text.h"
 #include "script/uninstall_log.h"
 
 bool ScriptContext::Load(const std::string& scriptPath, const std::string& installFolder) {

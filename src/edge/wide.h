@@ -1,31 +1,25 @@
 #pragma once
-// The conversion between the program's strings and the UTF-16 of the system's W functions.
-#include <windows.h>
-
+// The one conversion between the program's text (UTF-8) and the UTF-16 of the system's W
+// functions. Lossless both ways: a file name that is no valid UTF-16 (a lone surrogate) keeps its
+// 16-bit units through the program (base/utf.h).
 #include <string>
+#include <string_view>
 
 #include "base/utf.h"
 
-// The program's text to UTF-16.
-inline std::wstring Wide(const std::string& text) {
-    if (text.empty()) return std::wstring();
-    int size = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(size), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
-    return wide;
+inline std::wstring Wide(std::string_view text) {
+    std::u16string units = Utf8ToUtf16(text);
+    return std::wstring(units.begin(), units.end());
 }
 
-// UTF-16 from the system to the program's text.
-inline std::string Narrow(const std::wstring& text) {
-    if (text.empty()) return std::string();
-    int size = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string narrow(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), narrow.data(), size, nullptr, nullptr);
-    return narrow;
+inline std::string Narrow(std::wstring_view text) {
+    return Utf16ToUtf8(std::u16string_view(reinterpret_cast<const char16_t*>(text.data()), text.size()));
 }
 
-// The program's text as UTF-8 (logs for administrators, consoles).
-inline std::string Utf8Of(const std::string& text) {
-    std::wstring wide = Wide(text);
-    return Utf16ToUtf8(std::u16string_view(reinterpret_cast<const char16_t*>(wide.data()), wide.size()));
-}
+// The text in the system's ANSI code page, for the one file that Windows 95, 98 and Me read in it
+// (WININIT.INI); what that code page cannot hold becomes "?".
+std::string SystemCodePageText(std::string_view text);
+
+// The program's text as UTF-8: it is already (kept for the places that state the encoding they
+// write: logs for administrators, consoles).
+inline const std::string& Utf8Of(const std::string& text) { return text; }

@@ -1,7 +1,7 @@
 #include "install/completion.h"
 
 #include "script/folders.h"
-#include "script/text.h"
+#include "base/text.h"
 
 const char* const kFailureQuestionText =
     "フォルダの作成・ファイルのコピーで、一部の処理が失敗しました。\r\n詳細を表示しますか？";

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "script/text.h"
+#include "base/text.h"
 
 namespace {
 

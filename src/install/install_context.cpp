@@ -1,7 +1,7 @@
 #include "install/install_context.h"
 
 #include "core/state.h"
-#include "script/fileops.h"
+#include "edge/fileops.h"
 #include "sys/error_text.h"
 
 InstallContext::InstallContext(RunUi& ui_, const InstallOptions& options_, const DiskFreeMeasures& measures_)

@@ -8,9 +8,9 @@
 #include "core/state.h"
 #include "install/install_context.h"
 #include "install/install_log.h"
-#include "script/fileops.h"
+#include "edge/fileops.h"
 #include "script/ini.h"
-#include "script/text.h"
+#include "base/text.h"
 #include "script/uninstall_log.h"
 #include "sys/registry.h"
 

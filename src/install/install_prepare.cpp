@@ -7,9 +7,9 @@
 #include "install/copy_entry.h"
 #include "install/install_context.h"
 #include "install/relate_entry.h"
-#include "script/fileops.h"
+#include "edge/fileops.h"
 #include "script/folders.h"
-#include "script/text.h"
+#include "base/text.h"
 #include "script/uninstall_log.h"
 
 namespace {

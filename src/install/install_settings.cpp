@@ -7,10 +7,10 @@
 #include "install/registry_entry.h"
 #include "install/relate_entry.h"
 #include "install/shortcut_entry.h"
-#include "script/fileops.h"
+#include "edge/fileops.h"
 #include "script/folders.h"
 #include "script/ini.h"
-#include "script/text.h"
+#include "base/text.h"
 #include "sys/registry.h"
 #include "sys/shortcut.h"
 

@@ -1,7 +1,7 @@
 #include "install/registry_entry.h"
 
 #include "script/folders.h"
-#include "script/text.h"
+#include "base/text.h"
 #include "sys/registry.h"
 
 RegistryValueSpec ParseRegistryValue(const std::string& scriptValue) {

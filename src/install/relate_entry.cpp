@@ -3,7 +3,7 @@
 #include "core/state.h"
 #include "install/script_values.h"
 #include "script/folders.h"
-#include "script/text.h"
+#include "base/text.h"
 
 const char* const kAssociationQuestionTitle = "関連付けの確認";
 

@@ -1,7 +1,7 @@
 #include "install/shortcut_entry.h"
 
 #include "script/folders.h"
-#include "script/text.h"
+#include "base/text.h"
 
 const char* const kUserNotSelected = "User Not Selected.";
 

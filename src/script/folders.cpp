@@ -7,9 +7,9 @@
 
 #include "core/state.h"
 #include "edge/wide.h"
-#include "script/fileops.h"
-#include "script/text.h"
-#include "sys/handles.h"
+#include "edge/fileops.h"
+#include "base/text.h"
+#include "edge/handles.h"
 #include "sys/registry.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include "edge/wide.h"
 #include "script/ini_document.h"
-#include "script/text.h"
+#include "base/text.h"
 
 // INI files are read and written by the program's own reader and writer (script/ini_document.h),
 // which follows the system's profile functions byte for byte but decodes and encodes the file's

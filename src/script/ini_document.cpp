@@ -4,155 +4,111 @@
 #include <cstring>
 #include <utility>
 
+#include "base/cp932.h"
+#include "base/utf.h"
 #include "edge/wide.h"
-#include "script/fileops.h"
+#include "edge/fileops.h"
 #include "script/ini.h"
 
 namespace {
 
 // The blanks that the profile functions trim; ^Z is one because old CD-ROM files end in it.
-bool IsBlank(wchar_t c) { return (c >= 0x09 && c <= 0x0D) || c == 0x1A || c == 0x20; }
+bool IsBlank(char16_t c) { return (c >= 0x09 && c <= 0x0D) || c == 0x1A || c == 0x20; }
 
-bool IsLineBreak(wchar_t c) { return c == L'\r' || c == L'\n'; }
+bool IsLineBreak(char16_t c) { return c == u'\r' || c == u'\n'; }
 
-std::wstring TrimBlanks(const std::wstring& text) {
+std::u16string TrimBlanks(const std::u16string& text) {
     size_t begin = 0, end = text.size();
     while (begin < end && IsBlank(text[begin])) ++begin;
     while (end > begin && IsBlank(text[end - 1])) --end;
     return text.substr(begin, end - begin);
 }
 
-std::wstring SkipLeadingBlanks(const std::wstring& text) {
+std::u16string SkipLeadingBlanks(const std::u16string& text) {
     size_t begin = 0;
     while (begin < text.size() && IsBlank(text[begin])) ++begin;
     return text.substr(begin);
 }
 
 // Names match case-insensitively for the ASCII letters alone, as on the platform.
-std::wstring Fold(const std::wstring& name) {
-    std::wstring folded = name;
-    for (wchar_t& c : folded)
-        if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
+std::u16string Fold(const std::u16string& name) {
+    std::u16string folded = name;
+    for (char16_t& c : folded)
+        if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
     return folded;
 }
 
 // A stored text ends at its first zero character, as the platform keeps C strings.
-std::wstring UpToZero(std::wstring text) {
-    size_t zero = text.find(L'\0');
-    if (zero != std::wstring::npos) text.resize(zero);
+std::u16string UpToZero(std::u16string text) {
+    size_t zero = text.find(u'\0');
+    if (zero != std::u16string::npos) text.resize(zero);
     return text;
 }
 
-// The profile functions convert their arguments with the run-time library's converter, which
-// treats incomplete characters differently from MultiByteToWideChar; use it where there is one.
-using MultiByteToUnicodeN = LONG(WINAPI*)(PWCH, ULONG, PULONG, const CHAR*, ULONG);
+// The value of a C string argument: it ends at its first zero.
+std::u16string Widen(const std::string& text) { return UpToZero(Utf8ToUtf16(text)); }
 
-MultiByteToUnicodeN ArgumentConverter() {
-    static const MultiByteToUnicodeN converter = [] {
-        HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-        return ntdll ? reinterpret_cast<MultiByteToUnicodeN>(
-                           reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlMultiByteToUnicodeN")))
-                     : nullptr;
-    }();
-    return converter;
-}
-
-// The value of a C string argument: it ends at its first zero byte.
-std::wstring Widen(const std::string& text) {
-    ULONG length = static_cast<ULONG>(std::strlen(text.c_str()));
-    if (length == 0) return std::wstring();
-    if (MultiByteToUnicodeN convert = ArgumentConverter()) {
-        std::wstring wide(length, L'\0');
-        ULONG bytes = 0;
-        if (convert(wide.data(), length * sizeof(wchar_t), &bytes, text.data(), length) >= 0) {
-            // An incomplete character at the end becomes a zero, which ends the string there.
-            wide.resize(bytes / sizeof(wchar_t));
-            return UpToZero(wide);
-        }
-    }
-    int size = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(length), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(size), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(length), wide.data(), size);
-    return wide;
-}
-
-std::string NarrowTo(UINT codePage, const std::wstring& text) {
-    if (text.empty()) return std::string();
-    int length = static_cast<int>(text.size());
-    int size = WideCharToMultiByte(codePage, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
-    std::string narrow(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(codePage, 0, text.data(), length, narrow.data(), size, nullptr, nullptr);
-    return narrow;
-}
-
-std::wstring WidenFrom(UINT codePage, const std::string& bytes) {
-    if (bytes.empty()) return std::wstring();
-    int length = static_cast<int>(bytes.size());
-    int size = MultiByteToWideChar(codePage, 0, bytes.data(), length, nullptr, 0);
-    std::wstring wide(static_cast<size_t>(size), L'\0');
-    MultiByteToWideChar(codePage, 0, bytes.data(), length, wide.data(), size);
-    return wide;
-}
+std::string Narrowed(const std::u16string& text) { return Utf16ToUtf8(text); }
 
 // One pair of equal enclosing quotes is removed from what a read returns.
-std::wstring StripQuotes(const std::wstring& value) {
-    if (value.size() >= 2 && (value[0] == L'"' || value[0] == L'\'') && value.back() == value[0])
+std::u16string StripQuotes(const std::u16string& value) {
+    if (value.size() >= 2 && (value[0] == u'"' || value[0] == u'\'') && value.back() == value[0])
         return value.substr(1, value.size() - 2);
     return value;
 }
 
 // The platform drops the default's trailing spaces (spaces only, and never its first character).
-std::wstring TrimDefault(const std::wstring& value) {
+std::u16string TrimDefault(const std::u16string& value) {
     if (value.empty()) return value;
     size_t last = value.size() - 1;
-    while (last > 0 && value[last] == L' ') --last;
+    while (last > 0 && value[last] == u' ') --last;
     return value.substr(0, last + 1);
 }
 
 // What one line of the file holds after the platform has read it.
 struct LineContent {
     enum Kind { Empty, Section, Key } kind = Empty;
-    std::wstring name;
-    std::wstring value;
+    std::u16string name;
+    std::u16string value;
     bool hasValue = false;
     size_t rawNameLength = 0;  // before cutting at a zero character
     bool cut = false;          // a zero character cut the name or the value
 };
 
-LineContent ReadLine(const wchar_t* begin, const wchar_t* end) {
+LineContent ReadLine(const char16_t* begin, const char16_t* end) {
     LineContent line;
     while (begin < end && IsBlank(*begin)) ++begin;
     while (end > begin && IsBlank(end[-1])) --end;
     if (begin >= end) return line;
-    if (*begin == L'[') {
+    if (*begin == u'[') {
         // The name runs to the last "]" of the line.
-        const wchar_t* close = end;
-        while (close > begin && close[-1] != L']') --close;
+        const char16_t* close = end;
+        while (close > begin && close[-1] != u']') --close;
         if (close > begin) {
             line.kind = LineContent::Section;
-            line.name = TrimBlanks(std::wstring(begin + 1, close - 1));
-            line.cut = line.name.find(L'\0') != std::wstring::npos;
+            line.name = TrimBlanks(std::u16string(begin + 1, close - 1));
+            line.cut = line.name.find(u'\0') != std::u16string::npos;
             line.name = UpToZero(line.name);
             return line;
         }
     }
     line.kind = LineContent::Key;
-    const wchar_t* equals = begin;
-    while (equals < end && *equals != L'=') ++equals;
+    const char16_t* equals = begin;
+    while (equals < end && *equals != u'=') ++equals;
     if (equals < end) {
-        const wchar_t* nameEnd = equals;
+        const char16_t* nameEnd = equals;
         while (nameEnd > begin && IsBlank(nameEnd[-1])) --nameEnd;
-        const wchar_t* valueBegin = equals + 1;
+        const char16_t* valueBegin = equals + 1;
         while (valueBegin < end && IsBlank(*valueBegin)) ++valueBegin;
         line.rawNameLength = static_cast<size_t>(nameEnd - begin);
-        line.name = UpToZero(std::wstring(begin, nameEnd));
-        line.value = UpToZero(std::wstring(valueBegin, end));
+        line.name = UpToZero(std::u16string(begin, nameEnd));
+        line.value = UpToZero(std::u16string(valueBegin, end));
         line.hasValue = true;
     } else {
         line.rawNameLength = static_cast<size_t>(end - begin);
-        line.name = UpToZero(std::wstring(begin, end));
+        line.name = UpToZero(std::u16string(begin, end));
     }
-    line.cut = std::find(begin, end, L'\0') != end;
+    line.cut = std::find(begin, end, u'\0') != end;
     return line;
 }
 
@@ -193,33 +149,33 @@ void IniDocument::LoadBytes(const std::string& bytes) {
         encoding_ = Encoding::Utf16Be;
         mark = 2;
     }
-    std::wstring text = Decode(bytes.substr(mark), encoding_);
+    std::u16string text = Decode(bytes.substr(mark), encoding_);
     Parse(text);
     // Text that the encoder would not give back unchanged must be reread after the first change.
     if (Decode(Encode(text).substr(MarkLength()), encoding_) != text) treeReadsBack_ = false;
 }
 
-std::wstring IniDocument::Decode(const std::string& bytes, Encoding encoding) const {
+std::u16string IniDocument::Decode(const std::string& bytes, Encoding encoding) const {
     switch (encoding) {
         case Encoding::Utf8:
-            return WidenFrom(CP_UTF8, bytes);
+            return Utf8ToUtf16(bytes);
         case Encoding::Utf16Le:
         case Encoding::Utf16Be: {
             // A last odd byte is not dropped: the platform reads it as a character whose other
             // byte is zero.
-            std::wstring text((bytes.size() + 1) / 2, L'\0');
+            std::u16string text((bytes.size() + 1) / 2, u'\0');
             for (size_t i = 0; i < text.size(); ++i) {
                 unsigned char a = static_cast<unsigned char>(bytes[2 * i]);
                 unsigned char b = 2 * i + 1 < bytes.size() ? static_cast<unsigned char>(bytes[2 * i + 1]) : 0;
-                text[i] = encoding == Encoding::Utf16Le ? static_cast<wchar_t>(a | (b << 8))
-                                                        : static_cast<wchar_t>((a << 8) | b);
+                text[i] = encoding == Encoding::Utf16Le ? static_cast<char16_t>(a | (b << 8))
+                                                        : static_cast<char16_t>((a << 8) | b);
             }
             return text;
         }
         case Encoding::Ansi:
             break;
     }
-    return WidenFrom(CP_ACP, bytes);
+    return Utf8ToUtf16(Cp932ToUtf8(bytes));
 }
 
 size_t IniDocument::MarkLength() const {
@@ -235,14 +191,14 @@ size_t IniDocument::MarkLength() const {
     return 0;
 }
 
-std::string IniDocument::Encode(const std::wstring& text) const {
+std::string IniDocument::Encode(const std::u16string& text) const {
     switch (encoding_) {
         case Encoding::Utf8:
-            return "\xEF\xBB\xBF" + NarrowTo(CP_UTF8, text);
+            return "\xEF\xBB\xBF" + Utf16ToUtf8(text);
         case Encoding::Utf16Le:
         case Encoding::Utf16Be: {
             std::string bytes = encoding_ == Encoding::Utf16Le ? "\xFF\xFE" : "\xFE\xFF";
-            for (wchar_t c : text) {
+            for (char16_t c : text) {
                 char low = static_cast<char>(c & 0xFF), high = static_cast<char>((c >> 8) & 0xFF);
                 if (encoding_ == Encoding::Utf16Le) {
                     bytes += low;
@@ -257,26 +213,37 @@ std::string IniDocument::Encode(const std::wstring& text) const {
         case Encoding::Ansi:
             break;
     }
-    return NarrowTo(CP_ACP, text);
+    std::string bytes;
+    Utf8ToCp932(Utf16ToUtf8(text), bytes);
+    return bytes;
 }
 
-void IniDocument::Parse(const std::wstring& text) {
+// A file without a byte-order mark is code page 932. Text that code page 932 cannot hold (a
+// folder named "José") makes the file UTF-16 with its mark, which the system's profile functions
+// read too: nothing is lost, and a file that code page 932 holds keeps its bytes.
+void IniDocument::KeepEncodable(const std::u16string& text) {
+    if (encoding_ != Encoding::Ansi || IsCp932Encodable(Utf16ToUtf8(text))) return;
+    encoding_ = Encoding::Utf16Le;
+    bytesValid_ = false;
+}
+
+void IniDocument::Parse(const std::u16string& text) {
     sections_.clear();
     sectionIndex_.clear();
     treeReadsBack_ = true;
     AddSection(Section{});  // keys before the first section header
     bool previousKey = false;
     bool previousKeyNamed = false;
-    const wchar_t* next = text.data();
-    const wchar_t* end = text.data() + text.size();
+    const char16_t* next = text.data();
+    const char16_t* end = text.data() + text.size();
     int lineNumber = 1;
     while (next < end) {
-        const wchar_t* begin = next;
+        const char16_t* begin = next;
         int number = lineNumber;
         while (next < end && !IsLineBreak(*next)) ++next;
-        const wchar_t* lineEnd = next;
+        const char16_t* lineEnd = next;
         for (; next < end && IsLineBreak(*next); ++next) {
-            if (*next == L'\n' || next + 1 == end || next[1] != L'\n') ++lineNumber;
+            if (*next == u'\n' || next + 1 == end || next[1] != u'\n') ++lineNumber;
         }
         LineContent line = ReadLine(begin, lineEnd);
         if (line.kind == LineContent::Empty) continue;
@@ -320,7 +287,7 @@ void IniDocument::RebuildIndexes() {
     }
 }
 
-const IniDocument::Section* IniDocument::FindSection(const std::wstring& trimmedName) const {
+const IniDocument::Section* IniDocument::FindSection(const std::u16string& trimmedName) const {
     auto found = sectionIndex_.find(Fold(trimmedName));
     return found == sectionIndex_.end() ? nullptr : &sections_[found->second];
 }
@@ -332,15 +299,16 @@ std::string IniDocument::Get(const std::string& section, const std::string& key,
         auto at = inSection->keyIndex.find(Fold(TrimBlanks(Widen(key))));
         if (at != inSection->keyIndex.end()) found = &inSection->keys[at->second];
     }
-    std::wstring value = found && found->hasValue ? found->value : TrimDefault(Widen(defaultValue));
-    return NarrowTo(CP_ACP, StripQuotes(value));
+    std::u16string value = found && found->hasValue ? found->value : TrimDefault(Widen(defaultValue));
+    return Narrowed(StripQuotes(value));
 }
 
 bool IniDocument::Set(const std::string& section, const std::string& key, const std::string& value) {
     // New sections and keys keep their names as given, less leading blanks; lookups trim both ends.
-    std::wstring sectionName = SkipLeadingBlanks(Widen(section));
-    std::wstring keyName = SkipLeadingBlanks(Widen(key));
-    std::wstring text = SkipLeadingBlanks(Widen(value));
+    std::u16string sectionName = SkipLeadingBlanks(Widen(section));
+    std::u16string keyName = SkipLeadingBlanks(Widen(key));
+    std::u16string text = SkipLeadingBlanks(Widen(value));
+    KeepEncodable(sectionName + keyName + text);
 
     bool newSection = false;
     auto foundSection = sectionIndex_.find(Fold(TrimBlanks(sectionName)));
@@ -359,7 +327,7 @@ bool IniDocument::Set(const std::string& section, const std::string& key, const 
     size_t k;
     if (foundKey == target.keyIndex.end()) {
         target.keyIndex.emplace(Fold(keyName), target.keys.size());
-        target.keys.push_back(Key{keyName, std::wstring(), false});
+        target.keys.push_back(Key{keyName, std::u16string(), false});
         k = target.keys.size() - 1;
     } else {
         k = foundKey->second;
@@ -373,8 +341,8 @@ bool IniDocument::Set(const std::string& section, const std::string& key, const 
 }
 
 bool IniDocument::DeleteKey(const std::string& section, const std::string& key) {
-    std::wstring sectionName = Fold(Widen(section));
-    std::wstring keyName = Fold(Widen(key));
+    std::u16string sectionName = Fold(Widen(section));
+    std::u16string keyName = Fold(Widen(key));
     for (Section& candidate : sections_) {
         if (Fold(candidate.name) != sectionName) continue;
         for (size_t k = 0; k < candidate.keys.size(); ++k) {
@@ -389,7 +357,7 @@ bool IniDocument::DeleteKey(const std::string& section, const std::string& key) 
 }
 
 bool IniDocument::DeleteSection(const std::string& section) {
-    std::wstring name = Fold(Widen(section));
+    std::u16string name = Fold(Widen(section));
     for (size_t s = 0; s < sections_.size(); ++s) {
         if (Fold(sections_[s].name) != name) continue;
         sections_.erase(sections_.begin() + static_cast<std::ptrdiff_t>(s));
@@ -401,22 +369,22 @@ bool IniDocument::DeleteSection(const std::string& section) {
 }
 
 bool IniDocument::ReadsBackUnchanged(const Section& section, const Key& key, bool newSection) const {
-    auto readBack = [this](const std::wstring& line) {
-        for (wchar_t c : line)
+    auto readBack = [this](const std::u16string& line) {
+        for (char16_t c : line)
             if (IsLineBreak(c)) return LineContent{};
-        std::wstring decoded = Decode(Encode(line).substr(MarkLength()), encoding_);
+        std::u16string decoded = Decode(Encode(line).substr(MarkLength()), encoding_);
         if (decoded != line) return LineContent{};
         return ReadLine(decoded.data(), decoded.data() + decoded.size());
     };
     if (newSection) {
         if (section.name.empty()) return false;
-        LineContent header = readBack(L"[" + section.name + L"]");
+        LineContent header = readBack(u"[" + section.name + u"]");
         if (header.kind != LineContent::Section || header.name != section.name) return false;
     }
     // An empty key name may be dropped next to another one; leave that to a full reread.
     if (key.name.empty()) return false;
-    std::wstring line = key.name;
-    if (key.hasValue) line += L"=" + key.value;
+    std::u16string line = key.name;
+    if (key.hasValue) line += u"=" + key.value;
     LineContent content = readBack(line);
     return content.kind == LineContent::Key && content.name == key.name &&
            content.hasValue == key.hasValue && content.value == key.value;
@@ -451,17 +419,17 @@ void IniDocument::Reread() {
     Parse(Decode(bytes_.substr(MarkLength()), encoding_));
 }
 
-std::wstring IniDocument::SaveText() const {
-    std::wstring text;
+std::u16string IniDocument::SaveText() const {
+    std::u16string text;
     for (const Section& section : sections_) {
-        if (!section.name.empty()) text += L"[" + section.name + L"]\r\n";
+        if (!section.name.empty()) text += u"[" + section.name + u"]\r\n";
         for (const Key& key : section.keys) {
             text += key.name;
             if (key.hasValue) {
-                text += L'=';
+                text += u'=';
                 text += key.value;
             }
-            text += L"\r\n";
+            text += u"\r\n";
         }
     }
     return text;
@@ -472,13 +440,13 @@ std::vector<IniDocument::OutlineLine> IniDocument::Outline() const {
     for (size_t s = 0; s < sections_.size(); ++s) {
         const Section& section = sections_[s];
         bool sectionRead = sectionIndex_.at(Fold(section.name)) == s;
-        std::string name = NarrowTo(CP_ACP, section.name);
+        std::string name = Narrowed(section.name);
         if (section.line > 0) lines.push_back(OutlineLine{section.line, true, name, "", "", false, sectionRead});
         for (size_t k = 0; k < section.keys.size(); ++k) {
             const Key& key = section.keys[k];
             if (key.line == 0) continue;
             bool keyRead = sectionRead && section.keyIndex.at(Fold(key.name)) == k;
-            lines.push_back(OutlineLine{key.line, false, name, NarrowTo(CP_ACP, key.name), NarrowTo(CP_ACP, key.value),
+            lines.push_back(OutlineLine{key.line, false, name, Narrowed(key.name), Narrowed(key.value),
                                         key.hasValue, keyRead});
         }
     }

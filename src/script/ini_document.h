@@ -7,8 +7,10 @@
 // thousands of keys cost minutes key by key; here they cost milliseconds.
 //
 // The rules followed (those of the platform the program is tested on):
-// - Text is decoded like the profile functions do: a UTF-8 or UTF-16 byte-order mark selects
-//   that encoding, anything else is the ANSI code page. Lines end at any run of CR and LF.
+// - A UTF-8 or UTF-16 byte-order mark selects that encoding, as for the profile functions; any
+//   other file is code page 932 (the scripts' and logs' code page, on every system). Text that
+//   code page 932 cannot hold turns such a file into UTF-16 with its mark when it is saved.
+//   Lines end at any run of CR and LF.
 // - Blanks (tab, LF, VT, FF, CR, space and ^Z) are trimmed around section names, key names and
 //   values. "[name]" starts a section (up to the last "]"; text behind it is ignored); keys
 //   before any section belong to a section without a name, which the section name "" finds.
@@ -34,8 +36,8 @@ public:
     // Replaces the content with the bytes of a file.
     void LoadBytes(const std::string& bytes);
 
-    // As GetPrivateProfileStringA for the same file: the value, or the default when the key is
-    // absent or has no "=".
+    // As the profile functions read the same file: the value, or the default when the key is
+    // absent or has no "=". Names and values are UTF-8.
     std::string Get(const std::string& section, const std::string& key,
                     const std::string& defaultValue) const;
     // As WriteIniValue: sets the key (an empty value keeps the key). Always true.
@@ -79,32 +81,33 @@ private:
     enum class Encoding { Ansi, Utf8, Utf16Le, Utf16Be };
 
     struct Key {
-        std::wstring name;
-        std::wstring value;
+        std::u16string name;
+        std::u16string value;
         bool hasValue = false;
         int line = 0;  // where it stood when loaded; 0 for a key set since
     };
     struct Section {
-        std::wstring name;
+        std::u16string name;
         int line = 0;
         std::vector<Key> keys;
-        std::unordered_map<std::wstring, size_t> keyIndex;  // folded name -> first key
+        std::unordered_map<std::u16string, size_t> keyIndex;  // folded name -> first key
     };
 
-    void Parse(const std::wstring& text);
+    void Parse(const std::u16string& text);
+    void KeepEncodable(const std::u16string& text);
     void Reread();
     void AfterChange(bool lineReadsBack);
     bool ReadsBackUnchanged(const Section& section, const Key& key, bool newSection) const;
-    std::wstring SaveText() const;
-    std::string Encode(const std::wstring& text) const;  // with the byte-order mark, if any
+    std::u16string SaveText() const;
+    std::string Encode(const std::u16string& text) const;  // with the byte-order mark, if any
     size_t MarkLength() const;
-    std::wstring Decode(const std::string& bytes, Encoding encoding) const;
-    const Section* FindSection(const std::wstring& trimmedName) const;
+    std::u16string Decode(const std::string& bytes, Encoding encoding) const;
+    const Section* FindSection(const std::u16string& trimmedName) const;
     void AddSection(Section section);
     void RebuildIndexes();
 
     std::vector<Section> sections_;
-    std::unordered_map<std::wstring, size_t> sectionIndex_;  // folded name -> first section
+    std::unordered_map<std::u16string, size_t> sectionIndex_;  // folded name -> first section
     Encoding encoding_ = Encoding::Ansi;
     std::string bytes_;          // the file's bytes while bytesValid_
     bool bytesValid_ = true;

@@ -3,9 +3,10 @@
 #include <set>
 #include <unordered_map>
 
+#include "base/text.h"
+#include "edge/fileops.h"
 #include "edge/wide.h"
-#include "script/fileops.h"
-#include "script/text.h"
+#include "sys/registry.h"
 
 namespace {
 
@@ -248,6 +249,6 @@ LogEntry SplitLogEntry(const std::string& value) { return {GetField(value, ",", 
 bool HasLogOption(const std::string& options, const std::string& flag) { return FindNoCase(flag, options) != 0; }
 
 RegistryLogKey SplitRegistryLogValue(const std::string& value) {
-    if (value.size() >= 7 && value[0] == '(' && value[6] == ')') return {value.substr(0, 7), value.substr(7)};
-    return {"(Cuser)", value};
+    RootedKey key = SplitLogKey(value);
+    return {key.root, key.keyPath};
 }

@@ -5,8 +5,8 @@
 #include <cmath>
 
 #include "edge/wide.h"
-#include "script/text.h"
-#include "sys/handles.h"
+#include "base/text.h"
+#include "edge/handles.h"
 
 namespace {
 

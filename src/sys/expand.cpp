@@ -8,9 +8,9 @@
 
 #include "core/state.h"
 #include "edge/wide.h"
-#include "script/fileops.h"
+#include "edge/fileops.h"
 #include "script/ini.h"
-#include "script/text.h"
+#include "base/text.h"
 #include "sys/removal.h"
 #include "sys/system_library.h"
 
@@ -75,7 +75,7 @@ std::string ExpandedDestination(const std::string& source, const std::string& de
     if (FileNamePart(destination) != kAutoExtName) return destination;
     std::string recorded = RecordedName(source);
     if (recorded.empty()) recorded = source;  // unreadable: the expansion fails too, but the name stays a file
-    return RemoveDelimiter(FolderPart(destination), "B") + "\\" + MapText(FileNamePart(recorded), LCMAP_UPPERCASE);
+    return RemoveDelimiter(FolderPart(destination), "B") + "\\" + UpperCase(FileNamePart(recorded));
 }
 
 std::string ExpandCompressedFile(const std::string& source, const std::string& destination) {

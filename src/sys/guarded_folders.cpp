@@ -5,8 +5,8 @@
 
 #include "core/state.h"
 #include "edge/wide.h"
-#include "script/fileops.h"
-#include "script/text.h"
+#include "edge/fileops.h"
+#include "base/text.h"
 #include "sys/registry.h"
 #include "sys/removal.h"
 

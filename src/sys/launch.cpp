@@ -3,9 +3,9 @@
 #include <shellapi.h>
 
 #include "edge/wide.h"
-#include "script/fileops.h"
+#include "edge/fileops.h"
 #include "sys/error_text.h"
-#include "sys/handles.h"
+#include "edge/handles.h"
 
 namespace {
 

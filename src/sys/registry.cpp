@@ -2,8 +2,9 @@
 
 #include <vector>
 
+#include "base/cp932.h"
+#include "base/text.h"
 #include "edge/wide.h"
-#include "script/text.h"
 
 std::string KeyCreateFailedText(const std::string& keyPath) {
     return "ｷｰ " + keyPath + " の作成に失敗しました";
@@ -218,19 +219,42 @@ HKEY RootKeyOf(const std::string& rootMacro) {
     return HKEY_CURRENT_USER;
 }
 
+namespace {
+
+// The root macro's place is counted in bytes of the script's code page 932 text: seven bytes, the
+// first "(" and the seventh ")". A text that code page 932 cannot hold came from no script; its
+// own bytes are counted then.
+struct Cp932View {
+    std::string bytes;
+    bool encoded;
+    explicit Cp932View(const std::string& value) : encoded(Utf8ToCp932(value, bytes)) {
+        if (!encoded) bytes = value;
+    }
+    std::string Text(size_t from, size_t count = std::string::npos) const {
+        std::string part = from < bytes.size() ? bytes.substr(from, count) : std::string();
+        return encoded ? Cp932ToUtf8(part) : part;
+    }
+};
+
+}  // namespace
+
 RootedKey SplitScriptKey(const std::string& value) {
-    bool hasRoot = (!value.empty() && value[0] == '(') || (value.size() >= 7 && value[6] == ')');
+    Cp932View view(value);
+    const std::string& b = view.bytes;
+    bool hasRoot = (!b.empty() && b[0] == '(') || (b.size() >= 7 && b[6] == ')');
     RootedKey key;
-    key.root = hasRoot ? CopyHead(value, 7) : "(Cuser)";
-    std::string path = hasRoot ? CopyFrom(value, 8) : value;
+    key.root = hasRoot ? view.Text(0, 7) : "(Cuser)";
+    std::string path = hasRoot ? view.Text(7) : value;
     key.keyPath = RemoveDelimiter(RemoveDelimiter(path, "T"), "B");
     return key;
 }
 
 RootedKey SplitLogKey(const std::string& value) {
-    bool hasRoot = value.size() >= 7 && value[0] == '(' && value[6] == ')';
+    Cp932View view(value);
+    const std::string& b = view.bytes;
+    bool hasRoot = b.size() >= 7 && b[0] == '(' && b[6] == ')';
     RootedKey key;
-    key.root = hasRoot ? CopyHead(value, 7) : "(Cuser)";
-    key.keyPath = hasRoot ? CopyFrom(value, 8) : value;
+    key.root = hasRoot ? view.Text(0, 7) : "(Cuser)";
+    key.keyPath = hasRoot ? view.Text(7) : value;
     return key;
 }

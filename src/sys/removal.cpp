@@ -4,17 +4,16 @@
 
 #include <vector>
 
-#include "base/cp932.h"
 #include "base/registry_rules.h"
 #include "core/state.h"
-#include "script/fileops.h"
+#include "edge/fileops.h"
 #include "edge/wide.h"
-#include "script/text.h"
+#include "base/text.h"
 #include "sys/error_text.h"
 #include "sys/guarded_folders.h"
 #include "sys/registry.h"
 #include "sys/shared_dll.h"
-#include "sys/handles.h"
+#include "edge/handles.h"
 
 namespace {
 
@@ -106,7 +105,7 @@ bool DeleteAtRestartWininit(const std::string& path) {
     if (shortPath.empty()) shortPath = path;  // a name the system cannot shorten is still better than none
     DWORD attributes = GetFileAttributesW(Wide(path).c_str());
     bool isFolder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    std::string newLine = (isFolder ? "DirNul=" : "Nul=") + shortPath;
+    std::string newLine = (isFolder ? "DirNul=" : "Nul=") + SystemCodePageText(shortPath);
 
     std::vector<std::string> lines;
     DWORD error = 0;
@@ -264,11 +263,11 @@ DWORD RemoveFolder(const std::string& folder, const std::string& patterns) {
 }
 
 bool IsProtectedRegistryKey(const std::string& rootMacro, const std::string& keyPath) {
-    return JudgeRegistryKey(RuleRootOf(rootMacro), Cp932ToUtf8(keyPath)) != KeyVerdict::Own;
+    return JudgeRegistryKey(RuleRootOf(rootMacro), keyPath) != KeyVerdict::Own;
 }
 
 bool IsSharedSystemRegistryKey(const std::string& rootMacro, const std::string& keyPath) {
-    return JudgeRegistryKey(RuleRootOf(rootMacro), Cp932ToUtf8(keyPath)) == KeyVerdict::Shared;
+    return JudgeRegistryKey(RuleRootOf(rootMacro), keyPath) == KeyVerdict::Shared;
 }
 
 bool DeleteRegistryKey(const std::string& rootMacro, const std::string& keyPath) {

@@ -3,8 +3,8 @@
 #include <windows.h>
 
 #include "core/state.h"
-#include "script/fileops.h"
-#include "script/text.h"
+#include "edge/fileops.h"
+#include "base/text.h"
 #include "sys/error_text.h"
 #include "sys/registry.h"
 #include "sys/server_host.h"

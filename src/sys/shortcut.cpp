@@ -4,10 +4,10 @@
 #include <shlobj.h>
 
 #include "edge/wide.h"
-#include "script/fileops.h"
-#include "script/text.h"
+#include "edge/fileops.h"
+#include "base/text.h"
 #include "sys/error_text.h"
-#include "sys/handles.h"
+#include "edge/handles.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <string>
 
 #include "edge/wide.h"
-#include "script/text.h"
-#include "sys/handles.h"
+#include "base/text.h"
+#include "edge/handles.h"
 
 namespace {
 

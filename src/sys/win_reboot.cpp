@@ -1,7 +1,7 @@
 #include "sys/win_reboot.h"
 
 #include "edge/wide.h"
-#include "sys/handles.h"
+#include "edge/handles.h"
 
 namespace {
 

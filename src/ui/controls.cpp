@@ -5,8 +5,9 @@
 #include <algorithm>
 #include <vector>
 
+#include "base/cp932.h"
+#include "edge/fileops.h"
 #include "edge/wide.h"
-#include "script/fileops.h"
 #include "sys/system_library.h"
 #include "ui/application.h"
 
@@ -628,7 +629,8 @@ void Memo::SetScrollBars(TScrollStyle scrollBars) {
 bool Memo::LoadFromFile(const std::string& path) {
     std::string bytes;
     if (ReadWholeFile(path, bytes) != 0) return false;
-    SetCaption(TextLines(bytes));
+    // A distribution's text file: code page 932 unless a byte-order mark says otherwise.
+    SetCaption(TextLines(TextFileToUtf8(bytes)));
     return true;
 }
 

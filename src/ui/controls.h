@@ -9,7 +9,7 @@
 #include <functional>
 #include <string>
 
-#include "sys/handles.h"
+#include "edge/handles.h"
 #include "ui/form.h"
 
 class GroupBox;

@@ -5,7 +5,7 @@
 
 #include "app/startup_rules.h"
 #include "core/state.h"
-#include "script/fileops.h"
+#include "edge/fileops.h"
 #include "script/ini.h"
 #include "support/test_env.h"
 #include "sys/registry.h"

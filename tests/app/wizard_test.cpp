@@ -7,7 +7,7 @@
 #include "app/frm_back.h"
 #include "app/frm_main.h"
 #include "core/state.h"
-#include "script/fileops.h"
+#include "edge/fileops.h"
 #include "script/ini.h"
 #include "support/test_env.h"
 #include "support/wizard_harness.h"

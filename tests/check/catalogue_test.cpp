@@ -9,7 +9,7 @@
 
 #include "check/checker_run.h"
 #include "support/test_env.h"
-#include "sys/handles.h"
+#include "edge/handles.h"
 
 namespace {
 

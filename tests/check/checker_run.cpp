@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "sys/handles.h"
+#include "edge/handles.h"
 
 CheckerRun RunChecker(const std::string& checker, const std::string& arguments, const std::string& folder) {
     CheckerRun run;

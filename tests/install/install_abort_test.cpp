@@ -6,7 +6,7 @@
 #include "core/state.h"
 #include "support/places.h"
 #include "install_fixture.h"
-#include "script/fileops.h"
+#include "edge/fileops.h"
 #include "script/ini.h"
 #include "sys/sys_helpers.h"
 

@@ -5,7 +5,7 @@
 
 #include "core/state.h"
 #include "install_fixture.h"
-#include "script/fileops.h"
+#include "edge/fileops.h"
 #include "sys/error_text.h"
 #include "sys/registry.h"
 #include "sys/shared_dll.h"

@@ -6,7 +6,7 @@
 #include "core/state.h"
 #include "install/completion.h"
 #include "install_fixture.h"
-#include "script/fileops.h"
+#include "edge/fileops.h"
 #include "script/ini.h"
 #include "sys/error_text.h"
 #include "sys/sys_helpers.h"

@@ -1,7 +1,7 @@
 #include "install_fixture.h"
 
 #include "core/state.h"
-#include "script/fileops.h"
+#include "edge/fileops.h"
 #include "script/ini.h"
 #include "sys/registry.h"
 #include "sys/shared_dll.h"

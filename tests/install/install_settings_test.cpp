@@ -4,7 +4,7 @@
 
 #include "core/state.h"
 #include "install_fixture.h"
-#include "script/fileops.h"
+#include "edge/fileops.h"
 #include "script/ini.h"
 #include "sys/registry.h"
 #include "sys/shortcut.h"

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "script/fileops.h"
+#include "edge/fileops.h"
 #include "support/test_env.h"
 
 class FileOpsTest : public ::testing::Test {

@@ -7,7 +7,7 @@
 
 #include "core/state.h"
 #include "script/folders.h"
-#include "script/text.h"
+#include "base/text.h"
 #include "support/places.h"
 
 namespace {

@@ -7,7 +7,7 @@
 
 #include "script/ini.h"
 #include "script/ini_document.h"
-#include "sys/handles.h"
+#include "edge/handles.h"
 
 namespace inidiff {
 namespace {

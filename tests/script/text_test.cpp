@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "script/text.h"
+#include "base/text.h"
 
 namespace {
 // 表 and ソ end in the byte 0x5C ("\"), ポ in 0x7C ("|").

@@ -1,7 +1,7 @@
 #include "script/uninstall_log_reference.h"
 
 #include "script/ini.h"
-#include "script/text.h"
+#include "base/text.h"
 
 namespace {
 

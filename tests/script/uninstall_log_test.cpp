@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "script/fileops.h"
+#include "edge/fileops.h"
 #include "script/ini.h"
-#include "script/text.h"
+#include "base/text.h"
 #include "script/uninstall_log.h"
 #include "script/uninstall_log_reference.h"
 #include "support/test_env.h"

@@ -7,7 +7,7 @@
 #include <sstream>
 #include <vector>
 
-#include "script/fileops.h"
+#include "edge/fileops.h"
 #include "sys/server_host.h"
 
 std::string EnvValue(const std::string& name) {

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "core/state.h"
-#include "script/fileops.h"
+#include "edge/fileops.h"
 #include "script/ini.h"
 #include "support/test_env.h"
 #include "sys/disk_space.h"

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "core/state.h"
-#include "script/fileops.h"
+#include "edge/fileops.h"
 #include "support/test_env.h"
 #include "sys/error_text.h"
 #include "sys/win_reboot.h"

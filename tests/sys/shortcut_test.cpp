@@ -6,8 +6,8 @@
 #include <thread>
 
 #include "core/state.h"
-#include "script/fileops.h"
-#include "script/text.h"
+#include "edge/fileops.h"
+#include "base/text.h"
 #include "support/test_env.h"
 #include "sys/error_text.h"
 #include "sys_helpers.h"

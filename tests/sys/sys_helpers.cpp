@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "script/text.h"
+#include "base/text.h"
 #include "support/test_env.h"
 
 namespace {

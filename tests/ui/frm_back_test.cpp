@@ -7,7 +7,7 @@
 
 #include "app/control_ids.h"
 #include "app/frm_back.h"
-#include "script/fileops.h"
+#include "edge/fileops.h"
 #include "support/test_env.h"
 #include "ui/application.h"
 #include "ui_test_util.h"

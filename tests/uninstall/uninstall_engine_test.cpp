@@ -7,10 +7,10 @@
 
 #include "core/run_ui.h"
 #include "core/state.h"
-#include "script/fileops.h"
+#include "edge/fileops.h"
 #include "script/folders.h"
 #include "script/ini.h"
-#include "script/text.h"
+#include "base/text.h"
 #include "support/test_env.h"
 #include "sys/registry.h"
 #include "sys/removal.h"

@@ -1,59 +1,66 @@
-#include "script/text.h"
+#include "base/text.h"
 
-#include <windows.h>
-
-#include <cstdio>
-#include <vector>
+#include "base/utf.h"
 
 namespace {
 
-size_t Length(const std::string& text) { return text.size(); }
-
 char SideOf(const std::string& side) { return side.empty() ? '\0' : side[0]; }
+
+char32_t UpperOf(char32_t c) {
+    if (c >= U'a' && c <= U'z') return c - 0x20;
+    if (c < 0xE0) return c;
+    if (c <= 0xFE) return c == 0xF7 ? c : c - 0x20;  // Latin-1, but the division sign
+    if (c == 0xFF) return 0x178;
+    if (c >= 0x100 && c <= 0x137) return c & ~1u;  // Latin Extended-A: upper even, lower odd
+    if (c >= 0x139 && c <= 0x148) return (c & 1) ? c : c - 1;
+    if (c >= 0x14A && c <= 0x177) return c & ~1u;
+    if (c >= 0x179 && c <= 0x17E) return (c & 1) ? c : c - 1;
+    if (c >= 0x3B1 && c <= 0x3C9) return c == 0x3C2 ? 0x3A3 : c - 0x20;  // Greek, final sigma too
+    if (c == 0x3AC) return 0x386;
+    if (c >= 0x3AD && c <= 0x3AF) return c - 0x25;
+    if (c == 0x3CC) return 0x38C;
+    if (c == 0x3CD || c == 0x3CE) return c - 0x3F;
+    if (c >= 0x430 && c <= 0x44F) return c - 0x20;  // Cyrillic
+    if (c >= 0x450 && c <= 0x45F) return c - 0x50;
+    if (c >= 0xFF41 && c <= 0xFF5A) return c - 0x20;  // full-width Latin
+    return c;
+}
 
 }  // namespace
 
 std::string CopyHead(const std::string& text, long long n) {
     if (n <= 0) return std::string();
-    if (static_cast<unsigned long long>(n) >= Length(text)) return text;
+    if (static_cast<unsigned long long>(n) >= text.size()) return text;
     return text.substr(0, static_cast<size_t>(n));
 }
 
 std::string CopyTail(const std::string& text, long long n) {
     if (n <= 0) return std::string();
-    if (static_cast<unsigned long long>(n) >= Length(text)) return text;
-    return text.substr(Length(text) - static_cast<size_t>(n));
+    if (static_cast<unsigned long long>(n) >= text.size()) return text;
+    return text.substr(text.size() - static_cast<size_t>(n));
 }
 
 std::string CopyFrom(const std::string& text, long long p) {
     if (p <= 1) return text;
-    if (static_cast<unsigned long long>(p) > Length(text)) return std::string();
+    if (static_cast<unsigned long long>(p) > text.size()) return std::string();
     return text.substr(static_cast<size_t>(p - 1));
 }
 
-bool IsLeadByteAnsi(unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; }
-
-bool TooLongForTheSystem(const std::string& name) { return name.size() >= 32767; }
-
-// A byte is a trail byte when the run of lead-byte values directly before it has odd length.
-bool IsTrailByteAt(const std::string& text, size_t index0) {
-    size_t run = 0;
-    while (run < index0 && IsLeadByteAnsi(static_cast<unsigned char>(text[index0 - run - 1]))) ++run;
-    return run % 2 == 1;
+bool TooLongForTheSystem(const std::string& name) {
+    // UTF-16 units: one per character, two for one beyond the basic plane.
+    size_t units = 0;
+    for (unsigned char c : name) units += (c & 0xC0) == 0x80 ? 0 : (c >= 0xF0 ? 2 : 1);
+    return units >= 32767;
 }
 
-bool IsPathDelimiterAt(const std::string& text, size_t index0) {
-    return index0 < text.size() && text[index0] == '\\' && !IsTrailByteAt(text, index0);
-}
+bool IsPathDelimiterAt(const std::string& text, size_t index0) { return index0 < text.size() && text[index0] == '\\'; }
 
 std::string AddDelimiter(const std::string& text, const std::string& side) {
     switch (SideOf(side)) {
     case 'T':
-        if (text.empty() || !IsPathDelimiterAt(text, 0)) return "\\" + text;
-        return text;
+        return !text.empty() && text.front() == '\\' ? text : "\\" + text;
     case 'B':
-        if (text.empty() || !IsPathDelimiterAt(text, text.size() - 1)) return text + "\\";
-        return text;
+        return !text.empty() && text.back() == '\\' ? text : text + "\\";
     default:
         return text;
     }
@@ -63,9 +70,9 @@ std::string RemoveDelimiter(const std::string& text, const std::string& side) {
     if (text.empty()) return text;
     switch (SideOf(side)) {
     case 'T':
-        return IsPathDelimiterAt(text, 0) ? text.substr(1) : text;
+        return text.front() == '\\' ? text.substr(1) : text;
     case 'B':
-        return IsPathDelimiterAt(text, text.size() - 1) ? text.substr(0, text.size() - 1) : text;
+        return text.back() == '\\' ? text.substr(0, text.size() - 1) : text;
     default:
         return text;
     }
@@ -86,30 +93,55 @@ std::string GetField(const std::string& text, const std::string& separator, long
     return field;
 }
 
-std::string MapText(const std::string& text, unsigned long flags) {
-    if (text.empty()) return text;
-    int length = static_cast<int>(text.size());
-    int size = LCMapStringA(LOCALE_SYSTEM_DEFAULT, flags, text.data(), length, nullptr, 0);
-    if (size <= 0) return text;
-    std::vector<char> buffer(static_cast<size_t>(size) + 1, '\0');
-    if (LCMapStringA(LOCALE_SYSTEM_DEFAULT, flags, text.data(), length, buffer.data(), size) == 0)
-        return text;
-    return std::string(buffer.data());
-}
-
 size_t FindMbcs(const std::string& needle, const std::string& haystack) {
     if (needle.empty()) return 0;
-    size_t p = 0;
-    while (p < haystack.size()) {
-        if (haystack[p] == needle[0] && haystack.compare(p, needle.size(), needle) == 0 &&
-            p + needle.size() <= haystack.size())
-            return p + 1;
-        p += IsLeadByteAnsi(static_cast<unsigned char>(haystack[p])) ? 2 : 1;
-    }
-    return 0;
+    size_t at = haystack.find(needle);
+    return at == std::string::npos ? 0 : at + 1;
 }
 
-std::string UpperCase(const std::string& text) { return MapText(text, LCMAP_UPPERCASE); }
+std::string UpperCase(const std::string& text) {
+    std::string upper;
+    upper.reserve(text.size());
+    size_t at = 0;
+    while (at < text.size()) {
+        unsigned char first = static_cast<unsigned char>(text[at]);
+        if (first < 0x80) {
+            upper += first >= 'a' && first <= 'z' ? static_cast<char>(first - 0x20) : static_cast<char>(first);
+            ++at;
+            continue;
+        }
+        size_t start = at;
+        char32_t c = NextCodePoint(text, at);
+        // A byte that starts no character stays as it is.
+        if (c == 0xFFFD && at - start == 1)
+            upper += text[start];
+        else
+            AppendUtf8(upper, UpperOf(c));
+    }
+    return upper;
+}
+
+std::string FullWidth(const std::string& text) {
+    std::string wide;
+    for (char c : text) {
+        if (c == ' ')
+            AppendUtf8(wide, 0x3000);
+        else if (c > ' ' && c <= '~')
+            AppendUtf8(wide, static_cast<char32_t>(c) - 0x21 + 0xFF01);
+        else
+            wide += c;
+    }
+    return wide;
+}
+
+size_t DisplayWidth(const std::string& text) {
+    size_t width = 0, at = 0;
+    while (at < text.size()) {
+        char32_t c = NextCodePoint(text, at);
+        width += c < 0x80 || (c >= 0xFF61 && c <= 0xFF9F) ? 1 : 2;
+    }
+    return width;
+}
 
 size_t FindNoCase(const std::string& needle, const std::string& haystack) {
     return FindMbcs(UpperCase(needle), UpperCase(haystack));
@@ -123,39 +155,18 @@ bool EqualsNoCase(const std::string& a, const std::string& b) {
     return a.size() == b.size() && UpperCase(a) == UpperCase(b);
 }
 
-namespace {
-
-// 0-based index of the last "\" or ":" that stands as a character of its own, or npos.
-size_t LastPathSeparator(const std::string& path) {
-    size_t last = std::string::npos;
-    size_t p = 0;
-    while (p < path.size()) {
-        unsigned char c = static_cast<unsigned char>(path[p]);
-        if (IsLeadByteAnsi(c) && p + 1 < path.size()) {
-            p += 2;
-            continue;
-        }
-        if (c == '\\' || c == ':') last = p;
-        ++p;
-    }
-    return last;
-}
-
-}  // namespace
-
 std::string FileNamePart(const std::string& path) {
-    size_t last = LastPathSeparator(path);
+    size_t last = path.find_last_of("\\:");
     return last == std::string::npos ? path : path.substr(last + 1);
 }
 
 std::string FolderPart(const std::string& path) {
-    size_t last = LastPathSeparator(path);
+    size_t last = path.find_last_of("\\:");
     return last == std::string::npos ? std::string() : path.substr(0, last + 1);
 }
 
 std::string DrivePart(const std::string& path) {
-    if (path.size() >= 2 && path[1] == ':' && !IsLeadByteAnsi(static_cast<unsigned char>(path[0])))
-        return path.substr(0, 2);
+    if (path.size() >= 2 && path[1] == ':' && static_cast<unsigned char>(path[0]) < 0x80) return path.substr(0, 2);
     return std::string();
 }
 

@@ -1,10 +1,10 @@
-#include "script/fileops.h"
+#include "edge/fileops.h"
 
 #include <vector>
 
 #include "edge/wide.h"
-#include "script/text.h"
-#include "sys/handles.h"
+#include "base/text.h"
+#include "edge/handles.h"
 
 namespace {
 
@@ -195,18 +195,10 @@ namespace {
 // two that open a network path.
 std::string CollapseSeparators(const std::string& path) {
     std::string text;
-    bool afterSeparator = false;  // the last character taken was a separator (not a trail byte "\\")
     for (size_t i = 0; i < path.size(); ++i) {
-        if (IsDBCSLeadByte(static_cast<BYTE>(path[i])) && i + 1 < path.size()) {
-            text += path.substr(i, 2);
-            ++i;
-            afterSeparator = false;
-            continue;
-        }
         bool separator = path[i] == '/' || path[i] == '\\';
-        if (separator && afterSeparator && i > 1) continue;
+        if (separator && !text.empty() && text.back() == '\\' && i > 1) continue;
         text += separator ? '\\' : path[i];
-        afterSeparator = separator;
     }
     return text;
 }
