@@ -8,6 +8,7 @@ enum ExitCode : int {
     kExitStopped = 1602,          // stopped on purpose: pre-check, checker, refused Windows, the user
     kExitFailed = 1603,           // a fatal error, or any failure the run reported
     kExitAlreadyRunning = 1618,   // another installation is in progress
+    kExitBadPackage = 1620,       // a single-file distribution that is cut or changed
     kExitBadCommandLine = 1639,   // a switch the program does not know
     kExitRestartNeeded = 3010,    // done; Windows must restart to complete it
 };

@@ -7,6 +7,7 @@
 
 #include "app/bitness_handover.h"
 #include "app/command_line.h"
+#include "app/payload_start.h"
 #include "app/exit_codes.h"
 #include "app/forms.h"
 #include "app/frm_back.h"
@@ -83,12 +84,21 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     // Taken now: the run changes its current folder later.
     line.logFile = FullPath(line.logFile);
 
+    // A single file is checked whole before anything else: a cut or changed download installs
+    // nothing.
+    OwnPayload payload = CheckOwnPayload(ProgramFilePath());
+    if (payload.check == PayloadCheck::Damaged) {
+        if (line.unattended) return RefuseUnattended(line, payload.problem, kExitBadPackage);
+        ShowMessageBox(payload.problem, "Orvant Setup Nova", MB_OK | MB_ICONSTOP);
+        return kExitBadPackage;
+    }
+
     // A log of the other build's install is removed by that build's uninstaller, before this
     // program takes the instance names (the other one takes them).
     BitnessDecision bitness = DecideBitness(line.parameter, WindowsFolderOfSystem());
     if (bitness.handOver) return RunOtherUninstaller(bitness.uninstaller);
     if (bitness.refuse) {
-        if (line.unattended) return RefuseUnattended(line, bitness.message);
+        if (line.unattended) return RefuseUnattended(line, bitness.message, kExitFailed);
         ShowMessageBox(bitness.message, "致命的エラー", MB_OK | MB_ICONSTOP);
         return kExitFailed;
     }

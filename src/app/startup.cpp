@@ -4,13 +4,15 @@
 #include "app/forms.h"
 #include "app/frm_back.h"
 #include "app/frm_main.h"
+#include "app/frm_status.h"
 #include "app/startup_rules.h"
+#include "base/text.h"
 #include "core/state.h"
 #include "edge/fileops.h"
 #include "script/folders.h"
 #include "script/ini.h"
-#include "base/text.h"
 #include "sys/server_host.h"
+#include "ui/application.h"
 
 void TfrmMain::FormActivate() {
     // Every path of start-up gives the event button a caption, so this runs only once.
@@ -24,7 +26,29 @@ void TfrmMain::Startup() {
 
     std::string program = programFile_.empty() ? ProgramFilePath() : programFile_;
     std::string proposedFolder;
-    std::string fatal = PrepareProgramState(program, parameter_, proposedFolder);
+    // A single file shows its extraction in the progress window before the first page.
+    bool extracting = false;
+    ExtractProgress progress = [this, &extracting](const std::string& name, uint64_t done, uint64_t total) {
+        if (!extracting) {
+            extracting = true;
+            Hide();
+            frmStatus->lblMessage.SetCaption("セットアップファイルを展開しています．．．");
+            frmStatus->fraStatus.SetVisible(true);
+            frmStatus->btnAbort.SetVisible(false);
+            frmStatus->Show();
+        }
+        frmStatus->lblStatus.SetCaption(name);
+        frmStatus->prgStatus.SetPosition(total ? static_cast<int>(done * 100 / total) : 100);
+        ::ProcessMessages();
+    };
+    std::string fatal =
+        PrepareProgramState(program, parameter_, proposedFolder, programFile_.empty() ? progress : ExtractProgress());
+    if (extracting) {
+        frmStatus->Hide();
+        frmStatus->btnAbort.SetVisible(true);
+        frmStatus->lblStatus.SetCaption("");
+        Show();
+    }
     lblTitleA2.SetCaption("Orvant Setup Nova(on " + g_state.OsName + ")");
     if (!fatal.empty()) {
         g_state.ExitCode = kExitFailed;

@@ -1,5 +1,6 @@
 #include "app/startup_rules.h"
 
+#include "app/payload_start.h"
 #include "core/state.h"
 #include "edge/fileops.h"
 #include "script/folders.h"
@@ -209,7 +210,7 @@ std::string FirstParameter(const std::string& commandLine) {
 }
 
 std::string PrepareProgramState(const std::string& programFile, const std::string& parameter,
-                                std::string& proposedFolder) {
+                                std::string& proposedFolder, const ExtractProgress& progress) {
     std::string fatal;
     WindowsVersion version = QueryWindowsVersion();
     g_state.PlatformKind = version.PlatformKind;
@@ -222,7 +223,15 @@ std::string PrepareProgramState(const std::string& programFile, const std::strin
     g_state.SetupMode = uninstall ? "UNSETUP" : "SETUP";
 
     g_state.WorkFolder = CreateWorkFolder(g_state.TempFolder);
-    CopyFileOver(programFile, g_state.WorkFolder + "SETUPB.EXE");
+    if (!uninstall && HasOwnPayload(programFile)) {
+        // A single file: its distribution is extracted into the work folder and read from there.
+        std::string failure = ExtractOwnPayload(programFile, g_state.WorkFolder, progress);
+        if (!failure.empty()) return fatal + failure;
+        g_state.SourceFolder = ExtractedDistributionFolder(g_state.WorkFolder);
+        g_state.SourceDriveRoot = CopyHead(g_state.SourceFolder, 2) + "\\";
+    } else {
+        CopyFileOver(programFile, g_state.WorkFolder + "SETUPB.EXE");
+    }
     if (uninstall) {
         g_state.ScriptPath = g_state.WorkFolder + "UNSETUP.INI";
         CopyFileOver(parameter, g_state.ScriptPath);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/payload_start.h"
 #include "core/shortcut_boxes.h"
 
 struct WindowsVersion {
@@ -61,10 +62,11 @@ PreCheckResult RunPreChecks(const std::string& scriptPath, const std::string& pr
 // The start-up steps that need no window: the Windows version, the folders, the mode, the work
 // folder with the program (SETUPB.EXE) and the script or log copied into it, and the script's
 // words, titles, speed, program identifier and uninstall options; proposedFolder gets the install
-// folder to propose (with its backslash). Returns the fatal start-up lines, empty when the program
-// can go on.
+// folder to propose (with its backslash). A single-file program's distribution is first extracted
+// into the work folder (progress tells how far) and is the source folder from then on. Returns the
+// fatal start-up lines, empty when the program can go on.
 std::string PrepareProgramState(const std::string& programFile, const std::string& parameter,
-                                std::string& proposedFolder);
+                                std::string& proposedFolder, const ExtractProgress& progress = {});
 
 // The distributor's checker program ([Extend] InstallChecker beside the program): whether there is
 // one, and its verdict. The program runs minimised while the caller waits, keeping its windows

@@ -162,9 +162,9 @@ std::string DefaultLogPath(const std::string& tempFolder, const std::string& uni
     return AddDelimiter(tempFolder, "B") + Sanitized(uninstallKeyName) + "-setup.log";
 }
 
-int RefuseUnattended(const CommandLine& line, const std::string& message) {
+int RefuseUnattended(const CommandLine& line, const std::string& message, int exitCode) {
     IniDocument log;
-    log.Load(line.parameter);
+    if (IsUninstallParameter(line.parameter)) log.Load(line.parameter);
     std::string key = log.Get("UnSetupRegistryKey", "Key", "");
     const std::string root = UninstallKeyPathOf("");
     std::string name = key.size() > root.size() && EqualsNoCase(key.substr(0, root.size()), root) ? key.substr(root.size()) : "";
@@ -173,10 +173,11 @@ int RefuseUnattended(const CommandLine& line, const std::string& message) {
         TheRunLog().Open(fallback);
     else
         TheRunLog().OpenOrFallBack(line.logFile, fallback);
-    TheRunLog().Write(std::string("Orvant Setup Nova: アンインストール (/S) ") + Narrow(GetCommandLineW()));
+    std::string mode = IsUninstallParameter(line.parameter) ? "アンインストール" : "インストール";
+    TheRunLog().Write("Orvant Setup Nova: " + mode + " (/S) " + Narrow(GetCommandLineW()));
     TheRunLog().Write(message);
-    TheRunLog().Write("終了コード: " + IntToStr(kExitFailed));
-    return kExitFailed;
+    TheRunLog().Write("終了コード: " + IntToStr(exitCode));
+    return exitCode;
 }
 
 int RunUnattended(const CommandLine& line) {
@@ -199,6 +200,8 @@ int RunUnattended(const CommandLine& line) {
     OpenLog(line);
     TheRunLog().Write(std::string("Orvant Setup Nova: ") + (g_state.SetupMode == "UNSETUP" ? "アンインストール" : "インストール") +
                       " (/S) " + Narrow(GetCommandLineW()));
+    if (fatal.empty() && g_state.SourceFolder == ExtractedDistributionFolder(g_state.WorkFolder))
+        TheRunLog().Write("セットアップファイルを " + g_state.SourceFolder + " に展開しました。");
     int code = kExitFailed;
     if (!fatal.empty()) {
         TheRunLog().Write(fatal);

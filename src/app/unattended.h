@@ -15,9 +15,9 @@ int UnattendedAnswer(const std::string& text, const std::string& title, unsigned
 // Add/Remove key name (characters that a file name cannot hold replaced by "_").
 std::string DefaultLogPath(const std::string& tempFolder, const std::string& uninstallKeyName);
 
-// An unattended uninstall that cannot run (DecideBitness refused it): the reason goes to the run's
-// log; returns the exit code.
-int RefuseUnattended(const CommandLine& line, const std::string& message);
+// An unattended run that cannot start (a damaged single file, an uninstall of the other build's
+// install without its uninstaller): the reason goes to the run's log; returns the exit code.
+int RefuseUnattended(const CommandLine& line, const std::string& message, int exitCode);
 
 // Runs the install or the uninstall the command line asks for; returns the exit code.
 int RunUnattended(const CommandLine& line);

@@ -208,3 +208,23 @@ std::string FolderName(const std::string& utf8Folder) {
     if (!name.empty() && name.back() == ':') return {};  // a drive
     return name;
 }
+
+bool MakeParentFolders(const std::string& utf8Path) {
+    // Every folder above the last component, from the top down; those that exist are left alone.
+    for (size_t at = 1; at < utf8Path.size(); ++at) {
+        if (!IsSeparator(utf8Path[at]) || IsSeparator(utf8Path[at - 1]) || utf8Path[at - 1] == ':') continue;
+        std::string folder = utf8Path.substr(0, at);
+#ifdef _WIN32
+        std::wstring wide = Wide(folder);
+        if (!CreateDirectoryW(wide.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
+            DWORD attributes = GetFileAttributesW(wide.c_str());
+            if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
+        }
+#else
+        struct stat info {};
+        if (mkdir(folder.c_str(), 0755) != 0 && (stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)))
+            return false;
+#endif
+    }
+    return true;
+}

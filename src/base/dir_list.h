@@ -41,5 +41,8 @@ std::string JoinPath(const std::string& folder, std::string_view relative);
 // The folder's own name, "." and ".." resolved; empty for a root or a folder that does not exist.
 std::string FolderName(const std::string& utf8Folder);
 
+// Makes every missing folder above the last component of the path; false when one cannot be made.
+bool MakeParentFolders(const std::string& utf8Path);
+
 // The order of ListFolderTree within one folder.
 bool DirNameLess(std::string_view a, std::string_view b);

@@ -86,8 +86,9 @@ std::vector<PlannedCopy> PlanCopies(const ScriptContext& context) {
         copy.parsed = ParseCopyEntry(ExpandMacros(entry.value));
         if (copy.parsed.diskChange) ++disk;
         copy.disk = disk;
-        copy.source = context.SourceFolder() + copy.parsed.sourceName;
-        copy.found = !copy.parsed.sourceName.empty() && FileExists(copy.source);
+        copy.source = context.ResolveSource(SourceQuery{copy.parsed.sourceName, copy.parsed.destination, disk});
+        copy.found = !copy.source.empty();
+        if (!copy.found) copy.source = context.SourceFolder() + copy.parsed.sourceName;
         copy.compressed = IsCompressedName(copy.source);
         copy.destination = copy.found && copy.compressed ? ExpandedDestination(copy.source, copy.parsed.destination)
                                                          : copy.parsed.destination;

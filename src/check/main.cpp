@@ -10,6 +10,7 @@
 #include "app/startup_rules.h"
 #include "base/cp932.h"
 #include "check/checks.h"
+#include "check/console.h"
 #include "check/messages.h"
 #include "edge/wide.h"
 #include "check/plan.h"
@@ -53,61 +54,18 @@ Options ParseOptions(const std::string& commandLine) {
     return options;
 }
 
-bool g_cp932 = false;
-
-// A console shows the text through its own wide API, whatever its code page; a file or pipe gets
-// UTF-8 (or code page 932 with /CP932), so that editors and build logs show it right.
-void Write(DWORD which, FILE* stream, const std::string& text) {
-    HANDLE handle = GetStdHandle(which);
-    DWORD mode = 0;
-    if (handle && handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode)) {
-        std::wstring wide = Wide(text);
-        DWORD written = 0;
-        WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
-        return;
-    }
-    std::string bytes = Utf8Of(text);
-    if (g_cp932) {
-        std::string cp932;
-        Utf8ToCp932(bytes, cp932);  // a character without a code page 932 form shows as "?"
-        bytes = cp932;
-    }
-    std::fwrite(bytes.data(), 1, bytes.size(), stream);
-    std::fflush(stream);
-}
-
-void Print(const std::string& text) { Write(STD_OUTPUT_HANDLE, stdout, text); }
-
-// The findings in the order of their lines, then a summary; returns the exit code.
-int Report(const ScriptContext& context, const std::string& shown) {
-    std::vector<Finding> findings = context.Findings();
-    std::stable_sort(findings.begin(), findings.end(),
-                     [](const Finding& a, const Finding& b) { return a.line < b.line; });
-    long errors = 0, warnings = 0;
-    for (const Finding& finding : findings) {
-        (finding.error ? errors : warnings) += 1;
-        Print(shown + "(" + IntToStr(finding.line) + "): " + (finding.error ? "error: " : "warning: ") + finding.text +
-              "\n");
-    }
-    if (findings.empty())
-        Print(Say(Msg::Clean, {shown}) + "\n");
-    else
-        Print(Say(Msg::Summary, {shown, IntToStr(errors), IntToStr(warnings)}) + "\n");
-    return errors > 0 ? 2 : warnings > 0 ? 1 : 0;
-}
-
 }  // namespace
 
 int main() {
     Options options = ParseOptions(Narrow(GetCommandLineW()));
     UseEnglish(options.english);
-    g_cp932 = options.cp932;
+    UseCodePage932Output(options.cp932);
     if (options.help) {
-        Print(Say(Msg::Usage));
+        PrintOut(Say(Msg::Usage));
         return 0;
     }
     if (options.wrong || options.path.empty()) {
-        Write(STD_ERROR_HANDLE, stderr, Say(Msg::Usage));
+        PrintError(Say(Msg::Usage));
         return 2;
     }
 
@@ -122,11 +80,11 @@ int main() {
 
     ScriptContext context;
     if (!context.Load(full, installFolder)) {
-        Print(shown + ": error: " + Say(FileExists(full) ? Msg::ScriptUnreadable : Msg::ScriptMissing) + "\n");
+        PrintOut(shown + ": error: " + Say(FileExists(full) ? Msg::ScriptUnreadable : Msg::ScriptMissing) + "\n");
         return 2;
     }
     RunChecks(context);
-    int exitCode = Report(context, shown);
-    if (options.plan) Print("\n" + BuildPlan(context, shown));
+    int exitCode = ReportFindings(context, shown);
+    if (options.plan) PrintOut("\n" + BuildPlan(context, shown));
     return exitCode;
 }

@@ -40,6 +40,12 @@ bool ScriptContext::Load(const std::string& scriptPath, const std::string& insta
 
 const std::string& ScriptContext::SourceFolder() const { return g_state.SourceFolder; }
 
+std::string ScriptContext::ResolveSource(const SourceQuery& query) const {
+    if (resolver_) return resolver_(query);
+    std::string path = SourceFolder() + query.sourceName;
+    return !query.sourceName.empty() && FileExists(path) ? path : std::string();
+}
+
 const std::string& ScriptContext::InstallFolder() const { return g_state.InstallFolder; }
 
 std::vector<ListEntry> ScriptContext::List(const std::string& section, const std::string& prefix) const {

@@ -2,6 +2,7 @@
 // An install script as SETUP.EXE will read it, with the program state that start-up would set for
 // it (folders, words, titles, the install folder), where each of its keys stands, and what the
 // checks found.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,16 @@ struct ListEntry {
     std::string value;
     int line = 0;
 };
+
+// Where a [CopyFile] entry's source is found: SETUP.EXE looks for the file-name part of the
+// target in its own folder (the default); the distribution builder also takes files from other
+// places of the folder it packs. Returns the file's path, or "" when there is none.
+struct SourceQuery {
+    std::string sourceName;   // the file-name part of the entry's target
+    std::string destination;  // the expanded destination (with the new name, if any)
+    long disk = 1;            // the disk the entry's source is on (1 + the "(Dch)" marks so far)
+};
+using SourceResolver = std::function<std::string(const SourceQuery& query)>;
 
 class ScriptContext {
 public:
@@ -46,6 +57,10 @@ public:
     // The line of the key SETUP.EXE reads, else of its section, else 1.
     int Line(const std::string& section, const std::string& key) const;
 
+    // Replaces the default lookup of [CopyFile] sources.
+    void SetSourceResolver(SourceResolver resolver) { resolver_ = std::move(resolver); }
+    std::string ResolveSource(const SourceQuery& query) const;
+
     void Error(int line, const std::string& text) { findings_.push_back(Finding{line, true, text}); }
     void Warning(int line, const std::string& text) { findings_.push_back(Finding{line, false, text}); }
     const std::vector<Finding>& Findings() const { return findings_; }
@@ -54,4 +69,5 @@ private:
     ScriptValues script_;
     std::string scriptPath_;
     std::vector<Finding> findings_;
+    SourceResolver resolver_;
 };
