@@ -1,7 +1,12 @@
 #!/usr/bin/env bash
-# Signs the programs we ship, SETUP.EXE and SETUPCHK.EXE, with Authenticode (SHA-256, osslsigncode).
+# Signs the programs we ship, SETUP.EXE, SETUPCHK.EXE and SETUPMAK.EXE, with Authenticode
+# (SHA-256, osslsigncode), and single-file distributions made by setupmak.
 #
 #   tools/sign.sh [--out DIR] [BUILD_DIR...]
+#   tools/sign.sh --file APP-SETUP.EXE...
+#
+# --file: signs each file in place (the signature covers every byte of it, its payload included,
+# so that a changed byte anywhere fails verification, as the payload's own check does).
 #
 # BUILD_DIR: the build trees whose programs are signed (default: build/x64 and build/i686, those
 # that are built). The signed copies go to BUILD_DIR/signed/ (with --out: DIR/<tree's name>/). The
@@ -26,13 +31,15 @@ unset SETUP_SIGN_PASSWORD
 
 out=
 trees=()
+files=()
 while [ $# -gt 0 ]; do
     case $1 in
         --out) out=$2; shift 2 ;;
+        --file) files+=("$2"); shift 2 ;;
         *) trees+=("$1"); shift ;;
     esac
 done
-if [ ${#trees[@]} -eq 0 ]; then
+if [ ${#trees[@]} -eq 0 ] && [ ${#files[@]} -eq 0 ]; then
     for tree in "$root/build/x64" "$root/build/i686"; do
         if [ -f "$tree/SETUP.EXE" ]; then trees+=("$tree"); fi
     done
@@ -54,13 +61,14 @@ fi
 
 # Signed copies of an earlier build must not pass for this one, whatever happens below.
 for tree in "${trees[@]}"; do
-    rm -f "$(signed_folder "$tree")"/SETUP.EXE* "$(signed_folder "$tree")"/SETUPCHK.EXE*
+    rm -f "$(signed_folder "$tree")"/SETUP.EXE* "$(signed_folder "$tree")"/SETUPCHK.EXE* \
+        "$(signed_folder "$tree")"/SETUPMAK.EXE*
 done
 if [ ${#key[@]} -eq 0 ]; then
     echo "not signed: no key given (SETUP_SIGN_PKCS12, or SETUP_SIGN_PKCS11_MODULE and SETUP_SIGN_PKCS11_KEY)"
     exit 0
 fi
-if [ ${#trees[@]} -eq 0 ]; then
+if [ ${#trees[@]} -eq 0 ] && [ ${#files[@]} -eq 0 ]; then
     echo "sign: no program built (tools/build.sh builds them)" >&2
     exit 1
 fi
@@ -73,25 +81,40 @@ else
     echo "note: no time stamp (SETUP_SIGN_TIMESTAMP_URL): the signatures end with the certificate"
 fi
 
-for tree in "${trees[@]}"; do
-    record=$(x86_64-w64-mingw32-windres -i "$tree/SETUP.EXE" -O rc)
+# The product name and URL of a program's version record (a single file has SETUP.EXE's).
+describe() {
+    local record
+    record=$(x86_64-w64-mingw32-windres -i "$1" -O rc 2>/dev/null) || true
     name=$(sed -n 's/^ *VALUE "ProductName", "\(.*\)"$/\1/p' <<<"$record")
     url=$(sed -n 's/^ *VALUE "URL", "\(.*\)"$/\1/p' <<<"$record")
     if [ -z "$name" ] || [ -z "$url" ]; then
-        echo "sign: $tree/SETUP.EXE has no ProductName or URL in its version record" >&2
+        echo "sign: $1 has no ProductName or URL in its version record" >&2
         exit 1
     fi
+}
+
+# Signs a file into another (written under another name first, so that a half-signed program
+# never appears).
+sign_into() {
+    if ! printf '%s' "$password" | osslsigncode sign "${key[@]}" -h sha256 -n "$name" -i "$url" \
+            "${timestamp[@]}" -in "$1" -out "$2.part" >/dev/null; then
+        rm -f "$2.part"
+        echo "sign: $1 could not be signed" >&2
+        exit 1
+    fi
+    mv "$2.part" "$2"
+    echo "signed: $2"
+}
+
+for tree in "${trees[@]}"; do
+    describe "$tree/SETUP.EXE"
     folder=$(signed_folder "$tree")
     mkdir -p "$folder"
-    for program in SETUP.EXE SETUPCHK.EXE; do
-        # Written under another name first, so that a half-signed program never appears.
-        if ! printf '%s' "$password" | osslsigncode sign "${key[@]}" -h sha256 -n "$name" -i "$url" \
-                "${timestamp[@]}" -in "$tree/$program" -out "$folder/$program.part" >/dev/null; then
-            rm -f "$folder/$program.part"
-            echo "sign: $tree/$program could not be signed" >&2
-            exit 1
-        fi
-        mv "$folder/$program.part" "$folder/$program"
-        echo "signed: $folder/$program"
+    for program in SETUP.EXE SETUPCHK.EXE SETUPMAK.EXE; do
+        [ -f "$tree/$program" ] && sign_into "$tree/$program" "$folder/$program"
     done
+done
+for file in "${files[@]}"; do
+    describe "$file"
+    sign_into "$file" "$file"
 done

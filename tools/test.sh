@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Installs the prerequisites, builds, and runs every test under Wine through CTest: the 64-bit
-# build (build/x64) under the machine's Wine and, at the same time, the 32-bit build (build/i686)
-# under the WoW64 Wine of the Debian 13 root. Each tree has a prefix, server and display of its
-# own. Extra arguments go to both ctest runs.
+# Installs the prerequisites, builds, and runs every test through CTest: the native Linux tools
+# (build/linux, no Wine), then the 64-bit build (build/x64) under the machine's Wine and, at the
+# same time, the 32-bit build (build/i686) under the WoW64 Wine of the Debian 13 root. Each Windows
+# tree has a prefix, server and display of its own. Extra arguments go to both Windows ctest runs.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 tools/setup-deps.sh || exit 1
@@ -20,6 +20,9 @@ stop_wine() {
 # stop at the end: the 32-bit programs' binds into the root go with their server.
 stop_wine
 trap stop_wine EXIT
+
+# The native tools first: no Wine, a few seconds.
+ctest --preset linux || exit 1
 
 log=build/i686/ctest.log
 ctest --preset i686 -j "${SETUP_JOBS:-2}" "$@" >"$log" 2>&1 &

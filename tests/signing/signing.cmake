@@ -27,4 +27,11 @@ SETUP_E2E_KEEP_UNINSTALLER=${SIGNING_WORK}/UNOVNOVA.EXE"
     TIMEOUT 300)
 
 add_test(NAME signing_uninstaller COMMAND bash ${SIGNING_SCRIPT} uninstaller ${CMAKE_BINARY_DIR})
+
+# A single file of the sample, made by the native builder with the signed SETUP.EXE and signed as
+# a whole: verified, refused when a payload byte changes, installed and removed unattended.
+set(SIGNING_SETUPMAK ${CMAKE_SOURCE_DIR}/build/linux/setupmak CACHE FILEPATH "The native distribution builder")
+add_test(NAME signing_single COMMAND bash ${SIGNING_SCRIPT} single ${CMAKE_BINARY_DIR} ${SIGNING_SETUPMAK})
+set_tests_properties(signing_single PROPERTIES FIXTURES_REQUIRED setup_signed RESOURCE_LOCK setup_e2e_desktop
+                     TIMEOUT 300)
 set_tests_properties(signing_uninstaller PROPERTIES FIXTURES_REQUIRED "setup_signed;setup_signed_roundtrip" TIMEOUT 60)

@@ -6,6 +6,10 @@
 #       sample distribution with the signed SETUP.EXE in BUILD_DIR/signing-test/sample-dist
 #   signing_test.sh uninstaller BUILD_DIR
 #       checks the uninstaller copy that the signed round trip kept (BUILD_DIR/signing-test/UNOVNOVA.EXE)
+#   signing_test.sh single BUILD_DIR SETUPMAK
+#       builds the sample into a single file with the signed SETUP.EXE, signs it as a whole, checks
+#       that a changed byte of its payload fails both the signature and the payload's own check,
+#       installs and uninstalls it unattended under Wine and checks the uninstaller copy it left
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 work=$(cd "$2" && pwd)/signing-test
@@ -79,13 +83,48 @@ sign)
     for program in "$work/token/$(basename "$2")"/*.EXE; do
         check "$program verifies against the test CA" verifies "$program"
     done
-    check "two signed programs of each tree, two by the token" test "$(ls "$work"/{signed,token}/*/*.EXE | wc -l)" = 6
+    check "three signed programs of each tree, three by the token" test "$(ls "$work"/{signed,token}/*/*.EXE | wc -l)" = 9
     check "without a key: one line says nothing is signed" test "$("$root/tools/sign.sh" --out "$work/unsigned" "$2")" = \
         "not signed: no key given (SETUP_SIGN_PKCS12, or SETUP_SIGN_PKCS11_MODULE and SETUP_SIGN_PKCS11_KEY)"
 
     # The signed round trip installs from the sample distribution with the signed program in it.
     cp -r "$2/sample-dist" "$work/sample-dist"
     cp "$work/signed/$(basename "$2")/SETUP.EXE" "$work/sample-dist/SETUP.EXE"
+    ;;
+single)
+    setupmak=$3
+    single=$work/SAMPLE-SETUP.EXE
+    signed=$work/signed/$(basename "$2")/SETUP.EXE
+    rm -rf "$work/single-dist" "$single"
+    cp -r "$2/sample-dist" "$work/single-dist"
+    cp "$signed" "$work/single-dist/SETUP.EXE"
+    check "setupmak packs the sample with the signed SETUP.EXE" "$setupmak" "$work/single-dist" "/OUT=$single"
+    check "tools/sign.sh --file signs the single file" env SETUP_SIGN_PKCS12="$work/signer.p12" \
+        SETUP_SIGN_PASSWORD="$(cat "$work/password")" "$root/tools/sign.sh" --file "$single"
+    check "the single file verifies against the test CA" verifies "$single"
+    check "setupmak finds its payload whole" "$setupmak" /LIST "$single"
+    # One byte of the payload changed: the signature and the payload's own check both refuse it.
+    cp "$single" "$work/changed.exe"
+    offset=$(($(stat -c %s "$signed") + 100))
+    byte=$(od -An -tu1 -j "$offset" -N1 "$work/changed.exe" | tr -d ' ')
+    printf "$(printf '\\%03o' $((byte ^ 255)))" | dd of="$work/changed.exe" bs=1 seek="$offset" conv=notrunc 2>/dev/null
+    check "a payload byte changed: the signature fails" bash -c "! osslsigncode verify -CAfile '$work/ca.pem' -in '$work/changed.exe' >/dev/null 2>&1"
+    check "a payload byte changed: the payload check fails" bash -c "! '$setupmak' /LIST '$work/changed.exe' >/dev/null"
+    # Installed and removed unattended; the uninstaller copy it leaves is the signed plain program.
+    source "$root/tools/wine-env.sh" "$2"
+    setup_wine_ready
+    [ "$(x86_64-w64-mingw32-objdump -f "$signed" | grep -c x86-64)" -gt 0 ] && uninstaller=UNOVNOVA64.EXE || uninstaller=UNOVNOVA.EXE
+    folder='C:\Program Files\Orvant Signed Single'
+    "$SETUP_WINE" "$single" /S "/D=$folder" </dev/null >/dev/null 2>&1
+    check "the signed single file installs the sample" test -f "$WINEPREFIX/drive_c/Program Files/Orvant Signed Single/SAMPLE.EXE"
+    cp "$WINEPREFIX/drive_c/windows/$uninstaller" "$work/single-uninstaller.exe"
+    check "its uninstaller copy is the signed SETUP.EXE, byte for byte" cmp "$work/single-uninstaller.exe" "$signed"
+    check "its uninstaller copy verifies against the test CA" verifies "$work/single-uninstaller.exe"
+    "$SETUP_WINE" "C:\\windows\\$uninstaller" /S "$folder\\UNSETUP.INI" </dev/null >/dev/null 2>&1
+    check "the quiet uninstall leaves only the shared library" test "$(ls "$WINEPREFIX/drive_c/Program Files/Orvant Signed Single")" = SAMPLE.DLL
+    rm -rf "$WINEPREFIX/drive_c/Program Files/Orvant Signed Single"
+    "$SETUP_WINE" reg delete 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\SharedDLLs' /v "$folder\\SAMPLE.DLL" /f \
+        </dev/null >/dev/null 2>&1 || true
     ;;
 uninstaller)
     copy=$work/UNOVNOVA.EXE
