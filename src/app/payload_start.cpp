@@ -68,6 +68,8 @@ std::string ExtractOwnPayload(const std::string& program, const std::string& wor
         if (!ForceFolders(FolderPart(path))) return nullptr;
         auto sink = std::make_unique<FileSink>();
         if (!sink->Create(path)) return nullptr;
+        // The install compares times to decide whether to overwrite: they are the distributor's.
+        sink->SetWriteTime(entry.writeTime);
         return sink;
     };
     PayloadStatus status = reader.ExtractAll(openSink, [&](uint64_t done, uint64_t total) {

@@ -13,6 +13,8 @@
 
 #include "base/utf.h"
 #else
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstdio>
 #endif
@@ -68,6 +70,12 @@ bool FileSource::Open(const std::string& utf8Path) {
     return true;
 }
 
+uint64_t FileSource::WriteTime() const {
+    FILETIME written{};
+    if (!handle_ || !GetFileTime(handle_, nullptr, nullptr, &written)) return 0;
+    return (static_cast<uint64_t>(written.dwHighDateTime) << 32) | written.dwLowDateTime;
+}
+
 bool FileSource::Read(uint64_t offset, void* buffer, size_t size) {
     if (!handle_ || offset > size_ || size_ - offset < size) return false;
     LARGE_INTEGER position;
@@ -116,6 +124,10 @@ WriteResult FileSink::Write(const void* data, size_t size) {
 
 WriteResult FileSink::Finish() {
     if (!handle_) return WriteResult::kError;
+    if (writeTime_ != 0) {
+        FILETIME written{static_cast<DWORD>(writeTime_), static_cast<DWORD>(writeTime_ >> 32)};
+        SetFileTime(handle_, nullptr, nullptr, &written);
+    }
     BOOL closed = CloseHandle(handle_);
     handle_ = nullptr;
     return closed ? WriteResult::kOk : WriteResult::kError;
@@ -148,6 +160,16 @@ bool FileSource::Open(const std::string& utf8Path) {
     handle_ = file;
     size_ = static_cast<uint64_t>(size);
     return true;
+}
+
+// Windows counts 100-ns units from 1601; the epoch of 1970 is 11,644,473,600 seconds later.
+constexpr uint64_t kEpochDifference = 11644473600ull;
+
+uint64_t FileSource::WriteTime() const {
+    struct stat info {};
+    if (!handle_ || fstat(fileno(File(handle_)), &info) != 0 || info.st_mtim.tv_sec < 0) return 0;
+    return (static_cast<uint64_t>(info.st_mtim.tv_sec) + kEpochDifference) * 10000000ull +
+           static_cast<uint64_t>(info.st_mtim.tv_nsec) / 100;
 }
 
 bool FileSource::Read(uint64_t offset, void* buffer, size_t size) {
@@ -183,6 +205,12 @@ WriteResult FileSink::Finish() {
         WriteResult result = WriteError();
         std::fclose(file);
         return result;
+    }
+    if (writeTime_ >= kEpochDifference * 10000000ull) {
+        uint64_t since1970 = writeTime_ - kEpochDifference * 10000000ull;
+        struct timespec times[2] = {{0, UTIME_OMIT},
+                                    {static_cast<time_t>(since1970 / 10000000ull), static_cast<long>(since1970 % 10000000ull) * 100}};
+        futimens(fileno(file), times);
     }
     errno = 0;
     return std::fclose(file) == 0 ? WriteResult::kOk : WriteError();

@@ -58,6 +58,8 @@ public:
     ~FileSource() override;
     bool Open(const std::string& utf8Path);
     uint64_t Size() const override { return size_; }
+    // The file's last-write time in 100-ns units since 1601, UTC (as Windows counts); 0 unknown.
+    uint64_t WriteTime() const;
     bool Read(uint64_t offset, void* buffer, size_t size) override;
 
 private:
@@ -74,9 +76,12 @@ public:
     FileSink& operator=(const FileSink&) = delete;
     ~FileSink() override;
     bool Create(const std::string& utf8Path);
+    // The last-write time the file gets when it is finished (units as FileSource::WriteTime).
+    void SetWriteTime(uint64_t time) { writeTime_ = time; }
     WriteResult Write(const void* data, size_t size) override;
     WriteResult Finish() override;
 
 private:
     void* handle_ = nullptr;
+    uint64_t writeTime_ = 0;
 };

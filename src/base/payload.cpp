@@ -165,14 +165,14 @@ PayloadStatus PayloadWriter::CopyStored(ByteSource& content, uint32_t& crc) {
     return ReadChunks(content, 0, content.Size(), kCopyBuffer, copy);
 }
 
-PayloadStatus PayloadWriter::AddFile(std::string_view name, ByteSource& content) {
+PayloadStatus PayloadWriter::AddFile(std::string_view name, ByteSource& content, uint64_t writeTime) {
     if (status_ != PayloadStatus::kOk) return status_;
     if (!out_) return PayloadStatus::kWriteError;  // no Begin, or after Finish
     std::string folded = FoldName(name);
     bool indexFull = indexSize_ + kMinIndexEntrySize + name.size() > kMaxIndexSize;
     if (!IsSafeEntryName(name) || foldedNames_.count(folded) || indexFull) return PayloadStatus::kBadName;
     uint64_t length = content.Size();
-    PayloadEntry entry{std::string(name), length, PayloadMethod::kStored, length, 0, written_};
+    PayloadEntry entry{std::string(name), length, PayloadMethod::kStored, length, 0, written_, writeTime};
 
     // First pass: deflate without writing, to learn whether it makes the file smaller.
     std::string kept;

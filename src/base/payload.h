@@ -50,6 +50,9 @@ struct PayloadEntry {
     uint64_t storedSize = 0;  // bytes in the file
     uint32_t crc = 0;         // CRC-32 of the content
     uint64_t offset = 0;      // of the stored bytes, from the start of the file
+    // The file's last-write time (100-ns units since 1601, UTC; 0 unknown): the install decides
+    // on it whether to overwrite an older file, so a single file keeps it as a folder does.
+    uint64_t writeTime = 0;
 };
 
 // Whether a name can be written under any folder without leaving it or naming a device: a
@@ -82,7 +85,7 @@ class PayloadWriter {
 public:
     // out receives the whole single file; Finish finishes it.
     PayloadStatus Begin(ByteSource& plainProgram, ByteSink& out);
-    PayloadStatus AddFile(std::string_view name, ByteSource& content);
+    PayloadStatus AddFile(std::string_view name, ByteSource& content, uint64_t writeTime = 0);
     PayloadStatus Finish();
 
 private:
@@ -121,7 +124,8 @@ public:
     const PayloadTrailer& Trailer() const { return trailer_; }
 
     // Writes the entries into sinks of openSink, in index order, checking each one's size and
-    // CRC-32 as it goes; progress counts content bytes. A sink is finished once its entry is
+    // CRC-32 as it goes; progress counts content bytes. (openSink gives a file sink the entry's
+    // last-write time, FileSink::SetWriteTime.) A sink is finished once its entry is
     // complete and correct; after a failure the last one is left unfinished (a file sink closes
     // when destroyed) with an incomplete file, which the caller removes.
     PayloadStatus ExtractAll(const OpenSink& openSink, const PayloadProgress& progress = {});

@@ -115,6 +115,7 @@ std::string EncodeIndex(const std::vector<PayloadEntry>& entries) {
         Put(out, e.storedSize, 8);
         Put(out, e.crc, 4);
         Put(out, e.offset, 8);
+        Put(out, e.writeTime, 8);
     }
     return out;
 }
@@ -137,7 +138,8 @@ bool DecodeIndex(std::string_view bytes, uint64_t count, std::vector<PayloadEntr
         uint64_t nameSize = 0, method = 0;
         std::string_view name;
         if (!in.Get(nameSize, 2) || !in.Take(name, nameSize) || !in.Get(method, 1) ||
-            !in.Get(e.size, 8) || !in.Get(e.storedSize, 8) || !in.Get(e.crc) || !in.Get(e.offset, 8))
+            !in.Get(e.size, 8) || !in.Get(e.storedSize, 8) || !in.Get(e.crc) || !in.Get(e.offset, 8) ||
+            !in.Get(e.writeTime, 8))
             return false;
         if (method > static_cast<uint8_t>(PayloadMethod::kDeflated)) return false;
         e.method = static_cast<PayloadMethod>(method);

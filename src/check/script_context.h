@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "install/script_values.h"
+#include "script/source_query.h"
 
 struct Finding {
     int line = 0;  // 1-based
@@ -22,14 +23,8 @@ struct ListEntry {
     int line = 0;
 };
 
-// Where a [CopyFile] entry's source is found: SETUP.EXE looks for the file-name part of the
-// target in its own folder (the default); the distribution builder also takes files from other
-// places of the folder it packs. Returns the file's path, or "" when there is none.
-struct SourceQuery {
-    std::string sourceName;   // the file-name part of the entry's target
-    std::string destination;  // the expanded destination (with the new name, if any)
-    long disk = 1;            // the disk the entry's source is on (1 + the "(Dch)" marks so far)
-};
+// Finds a [CopyFile] entry's source (script/source_query.h): the file's path, or "" when there is
+// none. The default looks in the script's folder, as SETUP.EXE does.
 using SourceResolver = std::function<std::string(const SourceQuery& query)>;
 
 class ScriptContext {

@@ -1,5 +1,6 @@
 #include "make/build_single.h"
 
+#include <cstdlib>
 #include <map>
 #include <set>
 
@@ -7,7 +8,7 @@
 #include "base/dir_list.h"
 #include "base/payload.h"
 #include "base/text.h"
-#include "check/script_context.h"
+#include "script/source_query.h"
 
 namespace {
 
@@ -45,6 +46,20 @@ bool SameFile(const std::string& a, const std::string& b) {
         if (x.compare(0, size, y, 0, size) != 0) return false;
     }
     return true;
+}
+
+// A file's last-write time as packed: the install decides on it whether to overwrite an older
+// file. Builds that must give the same bytes from fresh checkouts set SOURCE_DATE_EPOCH (seconds
+// since 1970), as reproducible builds do: later times are packed as that time.
+uint64_t PackedWriteTime(const FileSource& file) {
+    uint64_t time = file.WriteTime();
+    const char* epoch = std::getenv("SOURCE_DATE_EPOCH");
+    if (!epoch || !*epoch) return time;
+    char* end = nullptr;
+    unsigned long long seconds = std::strtoull(epoch, &end, 10);
+    if (*end != '\0') return time;
+    uint64_t limit = (seconds + 11644473600ull) * 10000000ull;
+    return time == 0 || time > limit ? limit : time;
 }
 
 }  // namespace
@@ -152,12 +167,13 @@ std::string WriteSingleFile(const std::string& plainProgram, const std::vector<P
         if (status != PayloadStatus::kOk) break;
         if (Folded(file.name) == "SETUP.INI") {
             MemorySource script(scriptBytes);
-            status = writer.AddFile(file.name, script);
+            FileSource original;
+            status = writer.AddFile(file.name, script, original.Open(file.path) ? PackedWriteTime(original) : 0);
             continue;
         }
         FileSource content;
         if (!content.Open(file.path)) return "a file cannot be read: " + file.path;
-        status = writer.AddFile(file.name, content);
+        status = writer.AddFile(file.name, content, PackedWriteTime(content));
         if (status == PayloadStatus::kBadName) return "a name no single file can carry: " + file.name;
     }
     if (status == PayloadStatus::kOk) status = writer.Finish();

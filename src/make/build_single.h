@@ -15,7 +15,10 @@
 // A single file has no disks: the packed script loses its "(Dch)" marks (nothing else of it
 // changes), so the install never asks for another disk. The folder itself stays as it is.
 //
-// The same folder gives the same bytes: entries in a fixed order, no time stamps.
+// The same folder gives the same bytes: entries in a fixed order, and no time of the build. Each
+// file's last-write time is packed (the install decides on it whether to overwrite an older
+// file); with SOURCE_DATE_EPOCH set, later times are packed as that time, so that fresh checkouts
+// of one commit give the same bytes too.
 #include <string>
 #include <vector>
 

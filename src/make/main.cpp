@@ -142,7 +142,9 @@ int Extract(const Options& options) {
         std::string path = JoinPath(options.extractTo, entry.name);
         if (!MakeParentFolders(path)) return nullptr;
         auto sink = std::make_unique<FileSink>();
-        return sink->Create(path) ? std::move(sink) : nullptr;
+        if (!sink->Create(path)) return nullptr;
+        sink->SetWriteTime(entry.writeTime);
+        return sink;
     };
     PayloadStatus status = reader.ExtractAll(openSink);
     FileSink plain;
