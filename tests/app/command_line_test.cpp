@@ -10,21 +10,6 @@
 #include "support/test_env.h"
 #include "uninstall/uninstall_run.h"
 
-namespace {
-
-// The run log is UTF-8; the program's texts are in the system code page here.
-std::string Utf8Of(const std::string& ansi) {
-    std::wstring wide(ansi.size(), L'\0');
-    wide.resize(MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), wide.data(),
-                                    static_cast<int>(wide.size())));
-    std::string utf8(wide.size() * 3, '\0');
-    utf8.resize(WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(),
-                                    static_cast<int>(utf8.size()), nullptr, nullptr));
-    return utf8;
-}
-
-}  // namespace
-
 TEST(CommandLineTest, SwitchesInAnyCaseAndTheFirstOtherParameterAsTheLog) {
     CommandLine line = ParseCommandLine("UNOVNOVA.EXE /s \"C:\\Program Files\\App\\UNSETUP.INI\" /NoRestart second");
     EXPECT_TRUE(line.unattended);
@@ -141,8 +126,9 @@ TEST(RunLogTest, AnUnwritableLogFallsBackToTheDefaultAndSaysSo) {
     ASSERT_TRUE(log.OpenOrFallBack(folder, folder + "fallback.log"));
     log.Write("一行目");
     std::string text = ReadTextFile(folder + "fallback.log");
-    EXPECT_NE(text.find(Utf8Of("ログファイル " + folder + " に書き込めないため、このファイルに記録します。")), std::string::npos)
+    // The run log is UTF-8, as the program's texts are.
+    EXPECT_NE(text.find("ログファイル " + folder + " に書き込めないため、このファイルに記録します。"), std::string::npos)
         << text;
-    EXPECT_NE(text.find(Utf8Of("一行目")), std::string::npos);
+    EXPECT_NE(text.find("一行目"), std::string::npos);
     EXPECT_EQ(log.Path(), folder + "fallback.log");
 }

@@ -6,6 +6,7 @@
 #include "app/startup_rules.h"
 #include "core/state.h"
 #include "edge/fileops.h"
+#include "edge/wide.h"
 #include "script/ini.h"
 #include "support/test_env.h"
 #include "sys/registry.h"
@@ -27,7 +28,7 @@ protected:
         ResetProgramState();
     }
     void Script(const std::string& text) {
-        ASSERT_TRUE(WriteTextFile(script_, text));
+        ASSERT_TRUE(WriteTextFile(script_, Cp932Bytes(text)));
         FlushIniCache(script_);
     }
     PreCheckResult PreChecks(const std::string& osName = "Windows XP") {
@@ -74,9 +75,9 @@ TEST_F(StartupRulesTest, WorkFolderTakesTheFirstFreeNumber) {
     EXPECT_EQ(CreateWorkFolder(folder_), folder_ + "OVTMP1\\");
     EXPECT_TRUE(FolderExists(folder_ + "OVTMP1\\"));
     EXPECT_EQ(CreateWorkFolder(folder_), folder_ + "OVTMP2\\");
-    RemoveDirectoryA((folder_ + "OVTMP1").c_str());
+    RemoveDirectoryW(Wide(folder_ + "OVTMP1").c_str());
     EXPECT_EQ(CreateWorkFolder(folder_), folder_ + "OVTMP1\\");
-    for (int n = 1; n <= 99; ++n) CreateDirectoryA((folder_ + "OVTMP" + std::to_string(n)).c_str(), nullptr);
+    for (int n = 1; n <= 99; ++n) CreateDirectoryW(Wide(folder_ + "OVTMP" + std::to_string(n)).c_str(), nullptr);
     EXPECT_EQ(CreateWorkFolder(folder_), folder_ + "OVTMP99\\") << "all taken: the 99th is used as it is";
 }
 
@@ -200,7 +201,7 @@ TEST_F(StartupRulesTest, PreviousVersionChecks) {
 TEST_F(StartupRulesTest, IdCheckFindsAnInstalledProgram) {
     std::string installed = folder_ + "INSTALLED\\";
     ForceFolders(installed);
-    ASSERT_TRUE(WriteTextFile(installed + "UNSETUP.INI", "[Title]\r\nUnSetup=旧アプリ\r\n"));
+    ASSERT_TRUE(WriteTextFile(installed + "UNSETUP.INI", Cp932Bytes("[Title]\r\nUnSetup=旧アプリ\r\n")));
     ASSERT_TRUE(WriteIniValue("OLDAPP", "Folder", installed, windows_ + "OVSET98.INI"));
     Script("[Caution]\r\nUnInstallCheckEx=IDCheck:NOSUCH\r\nUnInstallCheck=idcheck:OLDAPP\r\n");
     PreCheckResult warn = PreChecks();
@@ -213,6 +214,6 @@ TEST_F(StartupRulesTest, IdCheckFindsAnInstalledProgram) {
     EXPECT_TRUE(stop.stop);
     EXPECT_EQ(stop.text, "インストーラはチェック対象プログラム識別子を検出しました。\r\n【旧アプリ】\r\n"
                          "インストールを続行するためには、上記プログラムのアンインストールを行う必要があります。");
-    DeleteFileA((installed + "UNSETUP.INI").c_str());
+    DeleteFileW(Wide(installed + "UNSETUP.INI").c_str());
     EXPECT_NE(PreChecks().text.find("【不明なタイトル】"), std::string::npos);
 }

@@ -101,8 +101,8 @@ TEST(WizardStartTest, UninstallPageFromALog) {
     WizardHarness harness;
     std::string installed = ScratchFolder("wizard-installed");
     WriteTextFile(installed + "UNSETUP.INI",
-                  "[Title]\r\nUnSetup=テスト 削除\r\n[SetupFolder]\r\nFolder=" + installed +
-                      "\r\n[UnSetupOption]\r\nCheckBox=1,0,1,0\r\n[Extend]\r\nSetupString=導入\r\nUnSetupString=削除\r\n");
+                  Cp932Bytes("[Title]\r\nUnSetup=テスト 削除\r\n[SetupFolder]\r\nFolder=" + installed +
+                             "\r\n[UnSetupOption]\r\nCheckBox=1,0,1,0\r\n[Extend]\r\nSetupString=導入\r\nUnSetupString=削除\r\n"));
     ASSERT_TRUE(harness.Start(installed + "UNSETUP.INI"));
     EXPECT_EQ(g_state.SetupMode, "UNSETUP");
     EXPECT_EQ(frmMain->Caption(), "テスト 削除");
@@ -147,8 +147,8 @@ TEST(WizardStartTest, MissingLogIsFatal) {
 TEST(WizardPagesTest, AgreementReadmeOptions) {
     WizardHarness harness;
     harness.WriteScript(std::string(kScript) + "[EULA]\r\nFile=\\EULA.TXT\r\n[Readme]\r\nFile=README.TXT\r\nTitle=お読みください\r\n");
-    WriteTextFile(harness.Dist() + "EULA.TXT", "契約\r\n第1条\r\n");
-    WriteTextFile(harness.Dist() + "README.TXT", "読んでね\r\n");
+    WriteTextFile(harness.Dist() + "EULA.TXT", Cp932Bytes("契約\r\n第1条\r\n"));
+    WriteTextFile(harness.Dist() + "README.TXT", Cp932Bytes("読んでね\r\n"));
     ASSERT_TRUE(harness.Start());
     frmMain->btnEventClick();  // title -> agreement
     EXPECT_TRUE(PageVisible(frmMain->fraReadme));

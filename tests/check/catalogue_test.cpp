@@ -10,6 +10,7 @@
 #include "check/checker_run.h"
 #include "support/test_env.h"
 #include "edge/handles.h"
+#include "edge/wide.h"
 
 namespace {
 
@@ -18,13 +19,13 @@ std::string Checker() { return WindowsPathOf(EnvValue("SETUP_CHECK_EXE")); }
 
 std::vector<std::string> CaseNames() {
     std::vector<std::string> names;
-    WIN32_FIND_DATAA data;
-    FindHandle find(FindFirstFileA((CasesFolder() + "*").c_str(), &data));
+    WIN32_FIND_DATAW data;
+    FindHandle find(FindFirstFileW(Wide(CasesFolder() + "*").c_str(), &data));
     if (!find.Valid()) return names;
     do {
-        std::string name = data.cFileName;
+        std::string name = Narrow(data.cFileName);
         if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != "." && name != "..") names.push_back(name);
-    } while (FindNextFileA(find.Get(), &data));
+    } while (FindNextFileW(find.Get(), &data));
     return names;
 }
 
@@ -62,7 +63,7 @@ TEST(Checker, SampleDistributionChecksClean) {
     std::string sample = WindowsPathOf(EnvValue("SETUP_SAMPLE_DIST"));
     CheckerRun run = RunChecker(Checker(), "\"" + sample + "\"", {});
     ASSERT_TRUE(run.started) << run.startError;
-    EXPECT_EQ(OutputLines(run.output), Utf8Lines(sample + "\\SETUP.INI: 問題は見つかりませんでした\n"));
+    EXPECT_EQ(OutputLines(run.output), sample + "\\SETUP.INI: 問題は見つかりませんでした\n");
     EXPECT_EQ(run.exitCode, 0u);
 }
 

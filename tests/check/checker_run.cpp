@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "edge/handles.h"
+#include "edge/wide.h"
 
 CheckerRun RunChecker(const std::string& checker, const std::string& arguments, const std::string& folder) {
     CheckerRun run;
@@ -10,18 +11,19 @@ CheckerRun RunChecker(const std::string& checker, const std::string& arguments, 
     Handle readEnd, writeEnd;
     if (!CreatePipe(readEnd.Out(), writeEnd.Out(), &inherit, 0)) return run;
     SetHandleInformation(readEnd.Get(), HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOA startup{};
+    STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
     startup.hStdOutput = writeEnd.Get();
     startup.hStdError = writeEnd.Get();
     PROCESS_INFORMATION started{};
-    std::string line = "\"" + checker + "\" " + arguments;
+    std::wstring line = Wide("\"" + checker + "\" " + arguments);
     // Without a console of its own: the output goes to the pipe alone, and Wine starts no console
     // host beside it.
-    run.started = CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, DETACHED_PROCESS, nullptr,
-                                 folder.empty() ? nullptr : folder.c_str(), &startup, &started) != 0;
+    std::wstring workFolder = Wide(folder);
+    run.started = CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, DETACHED_PROCESS, nullptr,
+                                 folder.empty() ? nullptr : workFolder.c_str(), &startup, &started) != 0;
     if (!run.started) run.startError = GetLastError();
     writeEnd.Close();
     if (!run.started) return run;

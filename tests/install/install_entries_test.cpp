@@ -65,7 +65,7 @@ TEST_F(InstallEntriesTest, DiskChangePrefixIsExactAndLeadingOnly) {
 }
 
 TEST_F(InstallEntriesTest, BarInsideADoubleByteCharacterIsNoNewName) {
-    // ポ is 0x83 0x7C in code page 932: its trail byte looks like "|".
+    // ポ is 0x83 0x7C in code page 932, whose trail byte looks like "|": one character all the same.
     CopyEntry entry = ParseCopyEntry("C:\\APP\\ポート.TXT");
     EXPECT_EQ(entry.newName, "");
     EXPECT_EQ(entry.destination, "C:\\APP\\ポート.TXT");

@@ -7,6 +7,7 @@
 #include "install/completion.h"
 #include "install_fixture.h"
 #include "edge/fileops.h"
+#include "edge/wide.h"
 #include "script/ini.h"
 #include "sys/error_text.h"
 #include "sys/sys_helpers.h"
@@ -33,7 +34,7 @@ protected:
             size_t at = text.rfind(header);
             if (at == std::string::npos || text.find("\r\n", at) != std::string::npos) continue;
             std::string tail = text.substr(at + header.size());
-            rows.push_back(static_cast<int>(tail.size() / 2));  // "．" is two bytes
+            rows.push_back(static_cast<int>(tail.size() / std::string("．").size()));
         }
         return rows;
     }
@@ -61,10 +62,12 @@ TEST_F(InstallFinishTest, WritesUninstallerSettingsLogAndAddRemoveEntry) {
     EXPECT_EQ(ReadTextFile(win_ + places::Uninstaller()), "new uninstaller");
     EXPECT_EQ(ReadIniValue("ORVTESTINSTALL", "Folder", "", win_ + "OVSET98.INI"), app_);
 
-    // The log is the file that the same entries written key by key would have made.
+    // The log is the file that the same entries written key by key by the system's profile
+    // functions would have made, in code page 932.
     std::string expected = work_ + "EXPECTED.INI";
     auto put = [&](const char* section, const std::string& key, const std::string& value) {
-        WriteIniValue(section, key, value, expected);
+        WritePrivateProfileStringA(Cp932Bytes(section).c_str(), Cp932Bytes(key).c_str(), Cp932Bytes(value).c_str(),
+                                   Cp932Bytes(expected).c_str());
     };
     put("Information", "Message1", "Orvant Setup Nova UnSetup(UnInstall) Initialize File");
     put("Information", "Message2", "！！！　警告　！！！");
@@ -87,6 +90,7 @@ TEST_F(InstallFinishTest, WritesUninstallerSettingsLogAndAddRemoveEntry) {
     put("UnSetupRegistryKey", "Key", kTestUninstallKey);
     put("ProgramID", "ID", "ORVTESTINSTALL");
     put("Platform", "Bits", places::kThirtyTwoBit ? "32" : "64");
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, Cp932Bytes(expected).c_str());  // to the disk
     EXPECT_EQ(Log(), ReadTextFile(expected));
 
     EXPECT_EQ(RegistryText(HKEY_LOCAL_MACHINE, kTestUninstallKey, "DisplayName"), "オーバント テスト 1.0");
@@ -114,8 +118,8 @@ TEST_F(InstallFinishTest, UninstallerIsRefreshedOnlyByANewerProgram) {
     EXPECT_EQ(ReadTextFile(win_ + places::Uninstaller()), "new uninstaller");
 
     // No program to copy: nothing happens, no failure.
-    DeleteFileA((work_ + "SETUPB.EXE").c_str());
-    DeleteFileA((win_ + places::Uninstaller()).c_str());
+    DeleteFileW(Wide(work_ + "SETUPB.EXE").c_str());
+    DeleteFileW(Wide(win_ + places::Uninstaller()).c_str());
     result = Run();
     EXPECT_FALSE(PathExists(win_ + places::Uninstaller()));
     EXPECT_EQ(result.FailureCount, 0);
@@ -178,7 +182,7 @@ TEST_F(InstallFinishTest, ReinstallMergesWithTheEarlierLog) {
 
     // Second install: A.DAT again without "/S", a new file, the same association.
     g_state.RestoreRelateKeys = {};
-    DeleteFileA((work_ + "UNSETUPB.INI").c_str());
+    DeleteFileW(Wide(work_ + "UNSETUPB.INI").c_str());
     Source("A.DAT", "a2");
     Source("C.DAT", "c");
     Script("[MakeFolder]\r\nFolder1=(App)\r\n[CopyFile]\r\nFile1=(App)A.DAT\r\nFile2=(App)C.DAT\r\n"
@@ -209,8 +213,8 @@ TEST_F(InstallFinishTest, ReinstallOverAProtectedLogWithoutItsSnapshotKeepsEvery
     Script("[MakeFolder]\r\nFolder1=(App)\r\n[CopyFile]\r\nFile1=(App)A.DAT\r\n");
     ASSERT_EQ(Run().ended, InstallEnd::Completed);
     const std::string log = app_ + "UNSETUP.INI";
-    ASSERT_TRUE(SetFileAttributesA(log.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
-    DeleteFileA((work_ + "UNSETUPB.INI").c_str());
+    ASSERT_TRUE(SetFileAttributesW(Wide(log).c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+    DeleteFileW(Wide(work_ + "UNSETUPB.INI").c_str());
     ForceFolders(work_ + "UNSETUPB.INI\\");
 
     Source("B.DAT");
@@ -222,7 +226,7 @@ TEST_F(InstallFinishTest, ReinstallOverAProtectedLogWithoutItsSnapshotKeepsEvery
     EXPECT_EQ(ReadIniValue("DeleteFile", "File1", "", log), app_ + "A.DAT");
     EXPECT_EQ(ReadIniValue("DeleteFile", "File2", "", log), app_ + "UNSETUP.INI");
     EXPECT_EQ(ReadIniValue("DeleteFile", "File3", "", log), app_ + "B.DAT");
-    EXPECT_EQ(GetFileAttributesA(log.c_str()) & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM),
+    EXPECT_EQ(GetFileAttributesW(Wide(log).c_str()) & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM),
               0u);
 }
 
@@ -262,8 +266,9 @@ TEST_F(InstallFinishTest, LockedFileLeadsToTheRestartChoiceOfTheCompletionPage) 
     EXPECT_EQ(page.option2Caption, "いいえ、Windowsは再起動せずに、プログラムを実行します。(&N)");
     EXPECT_EQ(DecideFinalAction(page, false), FinalAction::Restart);
     EXPECT_EQ(DecideFinalAction(page, true), FinalAction::RunProgram);
-    EXPECT_EQ(CompletionStatusLines(g_state.SetupWord, g_state.UnSetupWord, result.SetupOnly).substr(0, 16),
-              "\r\n【処理完了】\r\n");
+    const std::string heading = "\r\n【処理完了】\r\n";
+    EXPECT_EQ(CompletionStatusLines(g_state.SetupWord, g_state.UnSetupWord, result.SetupOnly).substr(0, heading.size()),
+              heading);
 }
 
 }  // namespace

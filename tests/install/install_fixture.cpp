@@ -2,6 +2,7 @@
 
 #include "core/state.h"
 #include "edge/fileops.h"
+#include "edge/wide.h"
 #include "script/ini.h"
 #include "sys/registry.h"
 #include "sys/shared_dll.h"
@@ -16,12 +17,17 @@ namespace {
 void RemoveSharedCountsUnder(const std::string& folder) {
     RegistryKey key;
     if (key.Open(HKEY_LOCAL_MACHINE, kSharedDllsKey) != 0) return;
+    DWORD longest = 0;
+    if (RegQueryInfoKeyW(key.Handle(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &longest, nullptr,
+                         nullptr, nullptr) != ERROR_SUCCESS)
+        return;
     std::vector<std::string> names;
-    char name[1024];
+    std::wstring name(longest + 1, L'\0');
     for (DWORD i = 0;; ++i) {
-        DWORD length = sizeof(name);
-        if (RegEnumValueA(key.Handle(), i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-        names.emplace_back(name, length);
+        DWORD length = static_cast<DWORD>(name.size());
+        if (RegEnumValueW(key.Handle(), i, name.data(), &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        names.push_back(Narrow(std::wstring_view(name.data(), length)));
     }
     for (const std::string& value : names)
         if (value.compare(0, folder.size(), folder) == 0) key.DeleteValue(value);
@@ -103,7 +109,7 @@ void InstallRunTest::TearDown() {
 void InstallRunTest::Script(const std::string& sections, const std::string& titleLines, const std::string& extendLines) {
     std::string text = "[Extend]\r\nSetupSpeed=1\r\n" + extendLines + "[Title]\r\nUnSetupKey=OrvantTestInstall\r\n" +
                        titleLines + sections;
-    ASSERT_TRUE(WriteTextFile(g_state.ScriptPath, text));
+    ASSERT_TRUE(WriteTextFile(g_state.ScriptPath, Cp932Bytes(text)));
     FlushIniCache(g_state.ScriptPath);
 }
 
@@ -125,7 +131,7 @@ void InstallRunTest::SetFileHour(const std::string& path, int hours) {
     FILETIME localTime, utc;
     SystemTimeToFileTime(&local, &localTime);
     LocalFileTimeToFileTime(&localTime, &utc);
-    HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    HANDLE file = CreateFileW(Wide(path).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
     SetFileTime(file, nullptr, nullptr, &utc);
@@ -150,9 +156,27 @@ std::string CleanRunStatus(bool withFreeSpaceLine) {
 }
 
 bool ReadRegistryValue(HKEY root, const std::string& path, const std::string& name, DWORD& type, std::string& data) {
-    if (!RawGetValue(root, path, name, type, data)) return false;
-    if (type == REG_SZ || type == REG_EXPAND_SZ)
-        while (!data.empty() && data.back() == '\0') data.pop_back();
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(root, Wide(path).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    std::wstring wideName = Wide(name);
+    DWORD size = 0;
+    bool found = RegQueryValueExW(key, wideName.c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS;
+    std::string bytes(size, '\0');
+    if (found && size > 0)
+        found = RegQueryValueExW(key, wideName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(bytes.data()), &size) ==
+                ERROR_SUCCESS;
+    RegCloseKey(key);
+    if (!found) return false;
+    bytes.resize(size);
+    if (type != REG_SZ && type != REG_EXPAND_SZ) {
+        data = bytes;
+        return true;
+    }
+    // Strings are stored in UTF-16: read back as UTF-8, without their terminating zero.
+    std::wstring text(bytes.size() / sizeof(wchar_t), L'\0');
+    memcpy(text.data(), bytes.data(), text.size() * sizeof(wchar_t));
+    while (!text.empty() && text.back() == L'\0') text.pop_back();
+    data = Narrow(text);
     return true;
 }
 

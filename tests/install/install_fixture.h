@@ -25,7 +25,7 @@ protected:
     void TearDown() override;
 
     // Writes the script copy: "[Extend] SetupSpeed=1" and more Extend lines, "[Title] UnSetupKey"
-    // and more Title lines, then the given sections.
+    // and more Title lines, then the given sections; in code page 932, as a distributor's script is.
     void Script(const std::string& sections, const std::string& titleLines = "", const std::string& extendLines = "");
     // A file of the distribution.
     void Source(const std::string& name, const std::string& bytes = "data");
@@ -47,8 +47,8 @@ protected:
 // The status lines of a clean run, phases 2 to 8 and the finishing line.
 std::string CleanRunStatus(bool withFreeSpaceLine = true);
 
-// A registry value read back through the system calls: its type and its bytes (strings without
-// their terminating zero); false when absent.
+// A registry value read back through the system calls: its type and its bytes, strings as UTF-8
+// without their terminating zero; false when absent.
 bool ReadRegistryValue(HKEY root, const std::string& path, const std::string& name, DWORD& type, std::string& data);
 // A REG_SZ value, or "<absent>" / "<type n>".
 std::string RegistryText(HKEY root, const std::string& path, const std::string& name);

@@ -5,6 +5,7 @@
 #include "core/state.h"
 #include "install_fixture.h"
 #include "edge/fileops.h"
+#include "edge/wide.h"
 #include "script/ini.h"
 #include "sys/registry.h"
 #include "sys/shortcut.h"
@@ -133,6 +134,8 @@ TEST_F(InstallSettingsTest, IniEntriesAreWrittenWithTheirMacrosExpanded) {
     EXPECT_TRUE(StatusHas("INIファイルを設定しています．．．完了\r\n"));
     EXPECT_EQ(ReadIniValue("Options", "Path", "", app_ + "APP.INI"), app_);
     EXPECT_EQ(ReadIniValue("設定", "フォルダ", "", app_ + "Data\\日本語.INI"), win_);
+    // On disk in code page 932, as the system's profile functions write it.
+    EXPECT_EQ(ReadTextFile(app_ + "Data\\日本語.INI"), Cp932Bytes("[設定]\r\nフォルダ=" + win_ + "\r\n"));
     EXPECT_EQ(ReadIniValue("Gap", "Key", "<absent>", app_ + "APP.INI"), "<absent>");
 }
 
@@ -163,7 +166,8 @@ TEST_F(InstallSettingsTest, AssociationsAskAndRecordThePreviousType) {
     EXPECT_EQ(boxes_.Boxes()[0].text, "拡張子 *.orvins を\r\n" + app_ + "APP.EXE\r\nに関連付けします。よろしいですか？");
     EXPECT_EQ(boxes_.Boxes()[0].title, "関連付けの確認");
     EXPECT_EQ(boxes_.Boxes()[0].flags, 36u);
-    EXPECT_EQ(boxes_.Boxes()[1].text.substr(0, 17), "拡張子 *.orvno を");
+    const std::string second = "拡張子 *.orvno を";
+    EXPECT_EQ(boxes_.Boxes()[1].text.substr(0, second.size()), second);
     EXPECT_TRUE(StatusHas("関連付けを設定しています．．．完了\r\n"));
 
     EXPECT_EQ(RegistryText(HKEY_CLASSES_ROOT, "." + ext, ""), "orvins_auto_file");
@@ -187,7 +191,7 @@ TEST_F(InstallSettingsTest, AssociationRecordOfANewExtensionAndOfAnAlreadyRecord
     EXPECT_EQ(RegistryText(HKEY_CLASSES_ROOT, "orvins_auto_file\\shell\\edit\\command", ""), app_ + "APP.EXE /e %1");
 
     // Installed again (the earlier log set aside): the keys are rewritten, the first record stays.
-    DeleteFileA((app_ + "UNSETUP.INI").c_str());
+    DeleteFileW(Wide(app_ + "UNSETUP.INI").c_str());
     g_state.RestoreRelateKeys = {};
     g_state.RestoreRelateKeys[0] = "ORVINS,FirstType";
     Run();

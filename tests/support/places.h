@@ -16,6 +16,15 @@ namespace places {
 
 inline constexpr bool kThirtyTwoBit = sizeof(void*) == 4;
 
+// A UTF-8 name for the system's W functions (the black-box tests include this header without the
+// program's own conversion).
+inline std::wstring WideName(const std::string& utf8) {
+    std::wstring wide(utf8.size(), L'\0');
+    wide.resize(MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(),
+                                    static_cast<int>(wide.size())));
+    return wide;
+}
+
 // The uninstaller copy that an install by a program of this build leaves in the Windows folder.
 inline std::string Uninstaller() { return kThirtyTwoBit ? "UNOVNOVA.EXE" : "UNOVNOVA64.EXE"; }
 
@@ -42,8 +51,10 @@ inline std::string MachineKey(const std::string& key) { return kThirtyTwoBit ? T
 inline std::string StoredAs(HKEY root, const std::string& key, const char* value = nullptr) {
     auto holds = [&](const std::string& name) {
         HKEY handle;
-        if (RegOpenKeyExA(root, name.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, &handle) != ERROR_SUCCESS) return false;
-        bool found = !value || RegQueryValueExA(handle, value, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+        if (RegOpenKeyExW(root, WideName(name).c_str(), 0, KEY_READ | KEY_WOW64_64KEY, &handle) != ERROR_SUCCESS)
+            return false;
+        bool found = !value ||
+                     RegQueryValueExW(handle, WideName(value).c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
         RegCloseKey(handle);
         return found;
     };
@@ -60,7 +71,7 @@ inline std::string OnDisk(const std::string& name) {
     PVOID redirection = nullptr;
     BOOL off = Wow64DisableWow64FsRedirection(&redirection);
     auto exists = [&](const char* folder) {
-        return GetFileAttributesA((std::string(folder) + name).c_str()) != INVALID_FILE_ATTRIBUTES;
+        return GetFileAttributesW(WideName(folder + name).c_str()) != INVALID_FILE_ATTRIBUTES;
     };
     bool native = exists("C:\\windows\\system32\\"), wow = exists("C:\\windows\\syswow64\\");
     if (off) Wow64RevertWow64FsRedirection(redirection);

@@ -1,13 +1,15 @@
 #include "support/test_env.h"
 
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <vector>
 
+#include "base/cp932.h"
 #include "edge/fileops.h"
+#include "edge/handles.h"
+#include "edge/wide.h"
 #include "sys/server_host.h"
 
 std::string EnvValue(const std::string& name) {
@@ -38,49 +40,63 @@ void RemoveTree(const std::string& folder) {
     std::string base = folder;
     if (!base.empty() && base.back() == '\\') base.pop_back();
     // A link goes as itself: what it points to (a system folder, another test's files) stays.
-    DWORD attributes = GetFileAttributesA(base.c_str());
+    DWORD attributes = GetFileAttributesW(Wide(base).c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
         RemoveFolderLink(base);
         return;
     }
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((base + "\\*").c_str(), &data);
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW(Wide(base + "\\*").c_str(), &data);
     if (find != INVALID_HANDLE_VALUE) {
         do {
-            std::string name = data.cFileName;
+            std::string name = Narrow(data.cFileName);
             if (name == "." || name == "..") continue;
             std::string path = base + "\\" + name;
-            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            SetFileAttributesW(Wide(path).c_str(), FILE_ATTRIBUTE_NORMAL);
             if (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))
                 RemoveTree(path);
             else
-                DeleteFileA(path.c_str());
-        } while (FindNextFileA(find, &data));
+                DeleteFileW(Wide(path).c_str());
+        } while (FindNextFileW(find, &data));
         FindClose(find);
     }
-    RemoveDirectoryA(base.c_str());
+    RemoveDirectoryW(Wide(base).c_str());
 }
 
 std::string ScratchFolder(const std::string& name) {
-    char temp[MAX_PATH + 1] = {};
-    GetTempPathA(MAX_PATH, temp);
-    std::string folder = std::string(temp) + "orvtest\\" + name + "\\";
+    std::wstring temp(GetTempPathW(0, nullptr), L'\0');
+    temp.resize(GetTempPathW(static_cast<DWORD>(temp.size()), temp.data()));
+    std::string folder = Narrow(temp) + "orvtest\\" + name + "\\";
     RemoveTree(folder);
     ForceFolders(folder);
     return folder;
 }
 
 bool WriteTextFile(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
-    return static_cast<bool>(out);
+    FileHandle file(CreateFileW(Wide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid()) return false;
+    DWORD written = 0;
+    bool whole = bytes.empty() || (WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                                             nullptr) && written == bytes.size());
+    return file.Close() && whole;
 }
 
 std::string ReadTextFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
+    FileHandle file(CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, 0, nullptr));
+    std::string bytes;
+    if (!file.Valid()) return bytes;
+    char buffer[65536];
+    DWORD got = 0;
+    while (ReadFile(file.Get(), buffer, sizeof(buffer), &got, nullptr) && got > 0) bytes.append(buffer, got);
+    return bytes;
+}
+
+std::string Cp932Bytes(const std::string& utf8) {
+    std::string bytes;
+    if (!Utf8ToCp932(utf8, bytes)) ADD_FAILURE() << "code page 932 cannot hold this text: " << utf8;
+    return bytes;
 }
 
 MessageBoxRecorder::MessageBoxRecorder(int defaultAnswer) : defaultAnswer_(defaultAnswer) {
@@ -103,10 +119,7 @@ std::string UnixPathOf(const std::string& windowsPath) {
     auto call = reinterpret_cast<UnixNameCall>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
     if (!call) return "";
-    std::wstring wide(windowsPath.size() * 2 + 1, L'\0');
-    int length = MultiByteToWideChar(CP_ACP, 0, windowsPath.c_str(), -1, wide.data(), static_cast<int>(wide.size()));
-    if (length == 0) return "";
-    char* name = call(wide.c_str());
+    char* name = call(Wide(windowsPath).c_str());
     if (!name) return "";
     std::string unix = name;
     HeapFree(GetProcessHeap(), 0, name);
@@ -123,14 +136,12 @@ std::string Bare(std::string path) {
 bool RunUnix(const char* program, const std::vector<std::string>& arguments) {
     std::string commandLine = program;
     for (const std::string& argument : arguments) commandLine += " \"" + argument + "\"";
-    STARTUPINFOA startup = {};
+    std::wstring wideLine = Wide(commandLine);
+    STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process = {};
-    std::string windowsName = std::string("Z:") + program;
-    for (char& c : windowsName)
-        if (c == '/') c = '\\';
-    if (!CreateProcessA(windowsName.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process))
+    if (!CreateProcessW(Wide(WindowsPathOf(program)).c_str(), wideLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &process))
         return false;
     CloseHandle(process.hProcess);
     CloseHandle(process.hThread);
@@ -138,7 +149,7 @@ bool RunUnix(const char* program, const std::vector<std::string>& arguments) {
 }
 
 bool IsLinkNow(const std::string& path) {
-    DWORD attributes = GetFileAttributesA(Bare(path).c_str());
+    DWORD attributes = GetFileAttributesW(Wide(Bare(path)).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 

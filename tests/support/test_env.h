@@ -1,6 +1,6 @@
 #pragma once
 // Shared helpers of the test programs: scratch folders inside the Wine prefix, test data, and a
-// recorder that answers the program's message boxes.
+// recorder that answers the program's message boxes. Paths and texts are UTF-8, as in the program.
 #include <deque>
 #include <string>
 #include <vector>
@@ -11,7 +11,11 @@ std::string ScratchFolder(const std::string& name);
 void RemoveTree(const std::string& folder);
 // Writes bytes to a file, creating or replacing it.
 bool WriteTextFile(const std::string& path, const std::string& bytes);
+// The bytes of a file; empty when it cannot be read.
 std::string ReadTextFile(const std::string& path);
+// The code page 932 bytes of a UTF-8 text, as a distributor's script, an uninstall log or an INI
+// file holds them; a character code page 932 cannot hold fails the calling test.
+std::string Cp932Bytes(const std::string& utf8);
 // A Linux path (from the test's environment) as a Windows path on drive Z:.
 std::string WindowsPathOf(const std::string& unixPath);
 // Makes the folder a link to another folder, as a user (or a junction) can make one: under Wine a

@@ -35,7 +35,7 @@ WizardHarness::~WizardHarness() {
 }
 
 void WizardHarness::WriteScript(const std::string& text) {
-    WriteTextFile(dist_ + "SETUP.INI", text);
+    WriteTextFile(dist_ + "SETUP.INI", Cp932Bytes(text));
     FlushIniCache(dist_ + "SETUP.INI");
 }
 

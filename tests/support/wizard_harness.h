@@ -16,6 +16,7 @@ public:
 
     // The distribution folder (with a trailing backslash); the test writes SETUP.INI and files there.
     const std::string& Dist() const { return dist_; }
+    // Writes the distribution's SETUP.INI: the text in code page 932, as a distributor's script is.
     void WriteScript(const std::string& text);
     // Shows the wizard, which runs start-up on its activation; true once start-up is done.
     bool Start(const std::string& parameter = "");

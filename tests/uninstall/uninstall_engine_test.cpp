@@ -8,6 +8,7 @@
 #include "core/run_ui.h"
 #include "core/state.h"
 #include "edge/fileops.h"
+#include "edge/wide.h"
 #include "script/folders.h"
 #include "script/ini.h"
 #include "base/text.h"
@@ -73,8 +74,9 @@ protected:
         }
         ResetProgramState();
     }
+    // The uninstall log as the install writes it: code page 932.
     void Log(const std::string& body) {
-        ASSERT_TRUE(WriteTextFile(log_, body));
+        ASSERT_TRUE(WriteTextFile(log_, Cp932Bytes(body)));
         FlushIniCache(log_);
     }
     void File(const std::string& path, const std::string& text = "x") { ASSERT_TRUE(WriteTextFile(path, text)); }
@@ -252,8 +254,8 @@ TEST_F(UninstallEngineTest, LockedFileWithRestartDeletion) {
     std::string locked = app_ + "LOCKED.DLL", plain = app_ + "BUSY.DAT";
     File(locked);
     File(plain);
-    HANDLE holdLocked = CreateFileA(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    HANDLE holdPlain = CreateFileA(plain.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE holdLocked = CreateFileW(Wide(locked).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE holdPlain = CreateFileW(Wide(plain).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     Log("[DeleteFile]\r\nFile1=" + locked + ",/F\r\nFile2=" + plain + "\r\nFile3=" + app_ + "MISSING.TXT\r\n");
     UninstallOutcome outcome = Run();
     CloseHandle(holdLocked);
@@ -273,11 +275,11 @@ TEST_F(UninstallEngineTest, LockedFileWithRestartDeletion) {
     RegistryKey session;
     ASSERT_EQ(session.Open(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager"), 0);
     DWORD type = 0, size = 0;
-    ASSERT_EQ(RegQueryValueExA(session.Handle(), "PendingFileRenameOperations", nullptr, &type, nullptr, &size), 0);
-    std::string pending(size, '\0');
-    RegQueryValueExA(session.Handle(), "PendingFileRenameOperations", nullptr, &type,
+    ASSERT_EQ(RegQueryValueExW(session.Handle(), L"PendingFileRenameOperations", nullptr, &type, nullptr, &size), 0);
+    std::wstring pending(size / sizeof(wchar_t), L'\0');
+    RegQueryValueExW(session.Handle(), L"PendingFileRenameOperations", nullptr, &type,
                      reinterpret_cast<BYTE*>(pending.data()), &size);
-    EXPECT_NE(pending.find("LOCKED.DLL"), std::string::npos);
+    EXPECT_NE(Narrow(pending).find("LOCKED.DLL"), std::string::npos);
     session.DeleteValue("PendingFileRenameOperations");
 }
 
@@ -290,7 +292,7 @@ TEST_F(UninstallEngineTest, LockedFileWhoseDeletionCannotBeScheduledOffersNoRest
     ForceFolders(g_state.WindowsFolder + "WININIT.INI\\");
     std::string locked = app_ + "LOCKED.DLL";
     File(locked);
-    HANDLE hold = CreateFileA(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE hold = CreateFileW(Wide(locked).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     Log("[DeleteFile]\r\nFile1=" + locked + ",/F\r\n");
     MessageBoxRecorder boxes;
     UninstallOutcome outcome = Run();
@@ -342,7 +344,7 @@ TEST_F(UninstallEngineTest, ProtectedInstallFoldersAreLeftAlone) {
     Log("[DeleteFolder]\r\nFolder1=" + g_state.ProgramFilesFolder + "\r\n");
     engine.Run();
     EXPECT_TRUE(FileExists(marker));
-    DeleteFileA(marker.c_str());
+    DeleteFileW(Wide(marker).c_str());
 }
 
 // The same places however they are spelt: doubled separators, short names, "..", letter case.
@@ -400,8 +402,8 @@ TEST_F(UninstallEngineTest, ProtectionHoldsForEverySpellingOfAPlace) {
     own.Run();
     EXPECT_FALSE(FolderExists(pf + "OrvTest App\\"));
     EXPECT_TRUE(FileExists(keepPf));
-    DeleteFileA(keepPf.c_str());
-    DeleteFileA(keepRoot.c_str());
+    DeleteFileW(Wide(keepPf).c_str());
+    DeleteFileW(Wide(keepRoot).c_str());
 }
 
 // An install folder replaced by a link to another folder before the uninstall: nothing in the
