@@ -138,7 +138,10 @@ size_t DisplayWidth(const std::string& text) {
     size_t width = 0, at = 0;
     while (at < text.size()) {
         char32_t c = NextCodePoint(text, at);
-        width += c < 0x80 || (c >= 0xFF61 && c <= 0xFF9F) ? 1 : 2;
+        // One column per single code page 932 byte: ASCII, half-width katakana, and the bytes 0x80,
+        // 0xA0 and 0xFD-0xFF that the code page maps to U+0080 and U+F8F0-U+F8F3.
+        bool single = c <= 0x80 || (c >= 0xFF61 && c <= 0xFF9F) || (c >= 0xF8F0 && c <= 0xF8F3);
+        width += single ? 1 : 2;
     }
     return width;
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "edge/fileops.h"
+#include "edge/wide.h"
 #include "support/test_env.h"
 
 class FileOpsTest : public ::testing::Test {
@@ -42,18 +43,18 @@ TEST_F(FileOpsTest, ForceFoldersCreatesOnlyMissingLevels) {
     EXPECT_TRUE(FolderExists(folder_ + "A\\B\\"));
     EXPECT_TRUE(FileExists(folder_ + "A\\keep.txt"));
     EXPECT_TRUE(ForceFolders(folder_ + "A\\B")) << "nothing to create is success";
-    // Folder names whose characters end in the byte 0x5C must not be cut there.
+    // Folder names whose characters end in the byte 0x5C in code page 932 must not be cut there.
     std::string deep = folder_ + "表示\\ソフト\\データ";
     EXPECT_TRUE(ForceFolders(deep));
     EXPECT_TRUE(FolderExists(deep));
     // Exactly the two top-level folders, no stray one cut at a 0x5C trail byte.
     std::vector<std::string> names;
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((folder_ + "*").c_str(), &data);
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW(Wide(folder_ + "*").c_str(), &data);
     ASSERT_NE(find, INVALID_HANDLE_VALUE);
     do {
-        if (data.cFileName[0] != '.') names.push_back(data.cFileName);
-    } while (FindNextFileA(find, &data));
+        if (data.cFileName[0] != L'.') names.push_back(Narrow(data.cFileName));
+    } while (FindNextFileW(find, &data));
     FindClose(find);
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::string>{"A", "表示"}));

@@ -8,6 +8,7 @@
 #include "core/state.h"
 #include "script/folders.h"
 #include "base/text.h"
+#include "edge/wide.h"
 #include "support/places.h"
 
 namespace {
@@ -143,9 +144,9 @@ TEST_F(FoldersTest, MissingWindowsAndSystemFoldersAreFatalButTheRestGoesOn) {
 TEST_F(FoldersTest, RealSystemFoldersUnderWine) {
     g_state.PlatformKind = "NT";
     EXPECT_EQ(DetermineFolders(g_state, FolderSources::System()), "");
-    char temp[MAX_PATH + 1] = {};
-    DWORD length = GetTempPathA(MAX_PATH, temp);
-    EXPECT_EQ(g_state.TempFolder, std::string(temp, length)) << "exactly the returned length";
+    wchar_t temp[MAX_PATH + 1] = {};
+    DWORD length = GetTempPathW(MAX_PATH, temp);
+    EXPECT_EQ(g_state.TempFolder, Narrow(std::wstring_view(temp, length))) << "exactly the returned length";
     EXPECT_TRUE(EqualsNoCase(g_state.WindowsFolder, "C:\\windows\\"));
     // A 32-bit program is shown system32 too (its files land in syswow64), but gets the 32-bit
     // programs' Program Files folder.

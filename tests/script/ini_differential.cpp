@@ -5,9 +5,12 @@
 #include <random>
 #include <utility>
 
+#include "base/cp932.h"
+#include "base/utf.h"
+#include "edge/handles.h"
+#include "edge/wide.h"
 #include "script/ini.h"
 #include "script/ini_document.h"
-#include "edge/handles.h"
 
 namespace inidiff {
 namespace {
@@ -39,24 +42,32 @@ wchar_t WideOnly(char letter) {
     }
 }
 
+// The pieces' literals are UTF-8; the files hold them as code page 932 bytes.
+std::vector<std::string> Cp932List(std::vector<std::string> list) {
+    for (std::string& piece : list) piece = Cp932Of(piece);
+    return list;
+}
+
 // Name pieces: ASCII in both cases, double-byte characters whose trail byte is "\", "[", "]" or
 // "|" (ソ 表 能 ー ‐ ゾ ポ), full-width and Greek and Cyrillic letters that have a case, half-width
 // katakana, and full-width look-alikes of the syntax characters. ("=" is never a trail byte.)
-const std::vector<std::string> kNamePieces{
+const std::vector<std::string> kNamePieces = Cp932List({
     "a", "b", "K", "k", "Ab", "aB", "File", "FILE", "file", "x1", "Key2", "9", "(App)", ".", "_",
-    "ソ", "表", "能", "ー", "‐", "ゾ", "ポ", "Ａ", "ａ", "Α", "α", "Б", "б", "＝", "［", "］", "ｱ", "ｶﾞ", "キー"};
+    "ソ", "表", "能", "ー", "‐", "ゾ", "ポ", "Ａ", "ａ", "Α", "α", "Б", "б", "＝", "［", "］", "ｱ", "ｶﾞ", "キー"});
 // Bytes that no careful writer puts into a name: lone lead bytes, bytes outside code page 932,
 // the syntax characters themselves, a full-width space.
-const std::vector<std::string> kHostilePieces{"\x81", "\x80", "\xA0", "\xFE", "\xFF", "=", "[", "]", ";", "\"",
-                                              "'", "\\", "|", "　", "\xFD" "A", "\xFD" "B", "\xFD" "E", "\xFD" "F"};
-const std::vector<std::string> kValuePieces{"v", "値", "C:\\Program Files\\", "表\\", "0,0,0,0", "=", "[", "]", ";",
-                                            " ", "\t", "\"", "'", "x y", "ソ|ポ", "　", "1"};
+const std::vector<std::string> kHostilePieces = Cp932List({"\x81", "\x80", "\xA0", "\xFE", "\xFF", "=", "[", "]", ";",
+                                                         "\"", "'", "\\", "|", "　", "\xFD" "A", "\xFD" "B",
+                                                         "\xFD" "E", "\xFD" "F"});
+const std::vector<std::string> kValuePieces = Cp932List({"v", "値", "C:\\Program Files\\", "表\\", "0,0,0,0", "=", "[",
+                                                       "]", ";", " ", "\t", "\"", "'", "x y", "ソ|ポ", "　", "1"});
 // Blanks that the profile functions trim, and some that look like blanks but are not trimmed.
 const std::vector<std::string> kBlanks{" ", "  ", "\t", " \t", "\x0b", "\x0c", "\x1a"};
-const std::vector<std::string> kOtherBlanks{"　", "\xFD" "A", "\xFD" "B", "\xFD" "C", "\xFD" "D"};
+const std::vector<std::string> kOtherBlanks = Cp932List({"　", "\xFD" "A", "\xFD" "B", "\xFD" "C", "\xFD" "D"});
 const std::vector<std::string> kLineEnds{"\r\n", "\n", "\r", "\n\r", "\r\r\n", "\r\n\r\n"};
-const std::vector<std::string> kFallbacks{"", "d", "  d  ", "\"q\"", "'q'  ", "表 ", "\"", "a\x81 ", " ", "\"x'"};
-const std::vector<std::string> kAbsent{"absent", "zz", "", "File10000", "ソソ"};
+const std::vector<std::string> kFallbacks = Cp932List({"", "d", "  d  ", "\"q\"", "'q'  ", "表 ", "\"", "a\x81 ", " ",
+                                                     "\"x'"});
+const std::vector<std::string> kAbsent = Cp932List({"absent", "zz", "", "File10000", "ソソ"});
 
 bool IsLead(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
 
@@ -260,7 +271,8 @@ Lookup MakeLookup(Dice& dice, const Names& names) {
 }
 
 bool WriteFileBytes(const std::string& path, const std::string& bytes) {
-    FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    FileHandle file(
+        CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.Valid()) return false;
     DWORD written = 0;
     if (!bytes.empty() && !WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr))
@@ -268,16 +280,38 @@ bool WriteFileBytes(const std::string& path, const std::string& bytes) {
     return written == bytes.size() && file.Close();
 }
 
-// One call with a buffer that any answer fits: no value is cut, so the answer is the system's own.
-std::string SystemAnswer(const Lookup& lookup, const std::string& path, size_t fileSize) {
-    DWORD size = static_cast<DWORD>(2 * (fileSize + lookup.fallback.size()) + 16);
-    std::vector<char> buffer(size, '\0');
-    DWORD length = GetPrivateProfileStringA(lookup.section.c_str(), lookup.key.c_str(), lookup.fallback.c_str(),
-                                            buffer.data(), size, path.c_str());
-    return std::string(buffer.data(), length);
+}  // namespace
+
+std::string Cp932Of(const std::string& literal) {
+    std::string bytes;
+    size_t at = 0;
+    while (at < literal.size()) {
+        size_t start = at;
+        char32_t c = NextCodePoint(literal, at);
+        std::string character = literal.substr(start, at - start), encoded;
+        if (c == 0xFFFD && at - start == 1)
+            bytes += character;
+        else if (Utf8ToCp932(character, encoded))
+            bytes += encoded;
+        else
+            bytes += "?";
+    }
+    return bytes;
 }
 
-}  // namespace
+std::string SystemProfileString(const std::string& section, const std::string& key, const std::string& fallback,
+                                const std::string& path) {
+    std::wstring wideFallback = Wide(fallback), widePath = Wide(path);
+    // One call with a buffer that any answer fits (the platform may cut a quoted value that just
+    // overflows a buffer without saying so): no value is cut, so the answer is the system's own.
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    GetFileAttributesExW(widePath.c_str(), GetFileExInfoStandard, &data);
+    DWORD size = static_cast<DWORD>(2 * (data.nFileSizeLow + wideFallback.size()) + 16);
+    std::vector<wchar_t> buffer(size, L'\0');
+    DWORD length = GetPrivateProfileStringW(Wide(section).c_str(), Wide(key).c_str(), wideFallback.c_str(),
+                                            buffer.data(), size, widePath.c_str());
+    return Narrow(std::wstring_view(buffer.data(), length));
+}
 
 GeneratedFile Generate(std::uint64_t seed, int lookups) {
     Dice dice(seed);
@@ -325,8 +359,10 @@ std::optional<Difference> Compare(const std::string& path, const std::string& by
     IniDocument document;
     if (!document.Load(path)) return Difference{Lookup{}, "", "<the document could not load the file>"};
     for (const Lookup& lookup : lookups) {
-        std::string system = SystemAnswer(lookup, path, bytes.size());
-        std::string mine = document.Get(lookup.section, lookup.key, lookup.fallback);
+        std::string section = Cp932ToUtf8(lookup.section), key = Cp932ToUtf8(lookup.key),
+                    fallback = Cp932ToUtf8(lookup.fallback);
+        std::string system = SystemProfileString(section, key, fallback, path);
+        std::string mine = document.Get(section, key, fallback);
         if (system != mine) return Difference{lookup, system, mine};
     }
     return std::nullopt;

@@ -3,6 +3,10 @@
 // profile-string functions on the same file, compared. Shared by the script tests (a few thousand
 // files) and the benchmark program (a hundred thousand).
 //
+// The files are code page 932 bytes, as scripts and logs are; the system reads them in the test
+// prefix's code page 932 and is asked through its W functions, the document is asked with the
+// same names as UTF-8 (the names' bytes decoded explicitly), and both answers are compared as text.
+//
 // Every file comes from its own seed, so one failing file is replayed from its seed alone.
 #include <cstdint>
 #include <optional>
@@ -11,11 +15,21 @@
 
 namespace inidiff {
 
+// Names and default as code page 932 bytes.
 struct Lookup {
     std::string section;
     std::string key;
     std::string fallback;
 };
+
+// The code page 932 bytes of a test's literal: its UTF-8 characters encoded, any byte that is no
+// UTF-8 (a lone lead byte written as \x81) kept as it is.
+std::string Cp932Of(const std::string& literal);
+
+// What the system's GetPrivateProfileStringW answers (in UTF-8) for names given in UTF-8; no
+// answer is ever cut.
+std::string SystemProfileString(const std::string& section, const std::string& key, const std::string& fallback,
+                                const std::string& path);
 
 struct GeneratedFile {
     std::uint64_t seed = 0;
@@ -31,8 +45,8 @@ GeneratedFile Generate(std::uint64_t seed, int lookups);
 
 struct Difference {
     Lookup lookup;
-    std::string system;    // what GetPrivateProfileStringA returned
-    std::string document;  // what the document returned
+    std::string system;    // what GetPrivateProfileStringW returned, as UTF-8
+    std::string document;  // what the document returned (UTF-8)
 };
 
 // Writes the bytes to the file (a full path that nothing else uses) and answers every lookup both

@@ -1,11 +1,12 @@
-// The in-memory INI document against GetPrivateProfileStringA on generated files: every lookup
-// answers alike. A quick run here; bench/ini_differential_bench runs a hundred thousand files.
+// The in-memory INI document against GetPrivateProfileStringW on generated code page 932 files:
+// every lookup answers alike. A quick run here; bench/ini_differential_bench runs a hundred thousand files.
 // Replay a failure with SETUP_INI_DIFF_SEED=<seed> SETUP_INI_DIFF_FILES=1.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <string>
 
+#include "base/cp932.h"
 #include "script/ini_differential.h"
 #include "script/ini_document.h"
 #include "support/test_env.h"
@@ -34,8 +35,9 @@ TEST(IniDifferential, GeneratedFilesReadLikeTheProfileFunctions) {
         document.LoadBytes(file.bytes);
         for (const inidiff::Lookup& lookup : file.lookups) {
             ++lookups;
-            if (document.Get(lookup.section, lookup.key, lookup.fallback) != IniDocument().Get(lookup.section, lookup.key, lookup.fallback))
-                ++found;
+            std::string section = Cp932ToUtf8(lookup.section), key = Cp932ToUtf8(lookup.key),
+                        fallback = Cp932ToUtf8(lookup.fallback);
+            if (document.Get(section, key, fallback) != IniDocument().Get(section, key, fallback)) ++found;
         }
     }
     if (files >= 100) {

@@ -1,6 +1,8 @@
-// The in-memory INI document against the system's profile-string functions: every read answers
-// as GetPrivateProfileStringA does for the same file, and every sequence of changes leaves the
-// bytes that key-by-key WriteIniValue calls leave.
+// The in-memory INI document against the system's profile-string functions on code page 932
+// files: every read answers as GetPrivateProfileStringW does for the same file (in the test
+// prefix's code page 932), and every sequence of changes leaves the bytes that key-by-key
+// WritePrivateProfileStringW calls leave. Names, values and files are written here as UTF-8
+// literals and handed over as code page 932 bytes (the file) or their decoded text (the calls).
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -10,12 +12,19 @@
 #include <utility>
 #include <vector>
 
+#include "base/cp932.h"
+#include "base/utf.h"
+#include "edge/wide.h"
 #include "script/ini.h"
+#include "script/ini_differential.h"
 #include "script/ini_document.h"
 #include "support/test_env.h"
 
 namespace {
 
+using inidiff::Cp932Of;
+
+// Names as code page 932 bytes.
 struct Query {
     std::string section;
     std::string key;
@@ -95,7 +104,7 @@ std::vector<std::string> TrickyFiles() {
     longValue[0] = 'L';
     std::string longName(3000, 'n');
     std::string jpLong;
-    for (int i = 0; i < 400; ++i) jpLong += "表ソポ";
+    for (int i = 0; i < 400; ++i) jpLong += Cp932Of("表ソポ");
     return {
         // Blanks, quotes, lines without "=", comments, empty names.
         "top=T\r\n=emptytop\r\n[A]\r\nx=1\r\nx=2\r\n X = 3 \r\n[a]\r\ny=2\r\n[B]]x]\r\nb=1\r\n[]\r\n"
@@ -108,14 +117,14 @@ std::vector<std::string> TrickyFiles() {
         "[LF]\nl1=1\rl2=2\r\r\nl3=3\n\r\n\n[CR]\rc1=1\r[Last]\r\nz=9",
         "\r\n\r\n   \r\n[S]\r\n\r\n k = v \r\n\r\n",
         // Japanese names and values; trail bytes that look like "\", "|", "[", "]" and "=".
-        "[インストール]\r\nフォルダ=C:\\表示\\ソフト\\\r\n名前 = 　全角　\r\n[ポ|ー]\r\nキー=値|ポ\r\n"
-        "[　ＦＷ　]\r\n　k　=　v　\r\n[Ａ]\r\nａ=fw\r\n[ΑБ]\r\nα=greek\r\n[‐]]\r\nー=ー\r\n",
+        Cp932Of("[インストール]\r\nフォルダ=C:\\表示\\ソフト\\\r\n名前 = 　全角　\r\n[ポ|ー]\r\nキー=値|ポ\r\n"
+                "[　ＦＷ　]\r\n　k　=　v　\r\n[Ａ]\r\nａ=fw\r\n[ΑБ]\r\nα=greek\r\n[‐]]\r\nー=ー\r\n"),
         "[Long]\r\nvalue=" + longValue + "\r\n" + longName + "=named\r\njp=" + jpLong + "\r\n",
         // Zero bytes inside lines.
         std::string("[N]\r\nn1=a\0b\r\nn2=c\r\n\0zz=1\r\n=e\r\n\0k\r\n[M\0N]\r\nm=1\r\n", 46),
         // Bytes that are no complete characters in code page 932.
         "[Bad]\r\nlead=ab\x81\r\nhigh=\x80\xA0\xFD\xFE\xFF\r\nbadtrail=\x81\x20x\r\n\x82=k\r\n",
-        // Byte-order marks choose the encoding.
+        // Byte-order marks choose the encoding (these bytes are UTF-8 and UTF-16 as they stand).
         "\xEF\xBB\xBF[Utf8]\r\nkey=\xE8\xA1\xA8\xE7\xA4\xBA\r\n\xC3\xA9=latin\r\n",
         std::string("\xFF\xFE[\0W\0]\0\r\0\n\0k\0=\0v\0\r\0\n\0", 20),
         "",
@@ -126,9 +135,13 @@ std::vector<std::string> TrickyFiles() {
 
 // Random files from fragments that hit the same rules in unplanned combinations.
 std::string RandomFile(std::mt19937& random) {
-    static const std::vector<std::string> pieces{
-        "[A]", "[a]", "[ B ]", "[]", "[C]x", "[D", "k", "K", "k ", " k", "=", "==", "v", " v ",
-        "\"", "'", "\"v\"", ";", "表", "ソ", "ポ", "　", "\t", "\x1a", "x=y", "[表]", "ー", "\x81"};
+    static const std::vector<std::string> pieces = [] {
+        std::vector<std::string> list{"[A]", "[a]", "[ B ]", "[]", "[C]x", "[D", "k", "K", "k ", " k", "=", "==",
+                                      "v", " v ", "\"", "'", "\"v\"", ";", "表", "ソ", "ポ", "　", "\t", "\x1a",
+                                      "x=y", "[表]", "ー", "\x81"};
+        for (std::string& piece : list) piece = Cp932Of(piece);
+        return list;
+    }();
     static const std::vector<std::string> ends{"\r\n", "\n", "\r", "\r\n\r\n", "\n\r"};
     std::string file;
     int lines = std::uniform_int_distribution<int>(0, 14)(random);
@@ -159,8 +172,9 @@ protected:
         size_t n = 0;
         for (const Query& query : queries) {
             const std::string& fallback = defaults[n++ % defaults.size()];
-            std::string expected = ReadIniValue(query.section, query.key, fallback, path);
-            std::string actual = document.Get(query.section, query.key, fallback);
+            std::string section = Cp932ToUtf8(query.section), key = Cp932ToUtf8(query.key);
+            std::string expected = inidiff::SystemProfileString(section, key, fallback, path);
+            std::string actual = document.Get(section, key, fallback);
             ASSERT_EQ(Shown(actual), Shown(expected))
                 << context << ": [" << Shown(query.section) << "] " << Shown(query.key);
         }
@@ -201,7 +215,9 @@ TEST_F(IniDocumentTest, MissingAndUnreadableFilesReadAsEmpty) {
     EXPECT_EQ(document.Get("A", "k", "d"), "d");
 }
 
-// One change as the program's key-by-key writer makes it, and the same on the document.
+// One change as key-by-key profile writes make it, and the same on the document. The texts are
+// literals that may hold a lone lead byte (\x81): each side gets the text a script holding those
+// code page 932 bytes decodes to.
 struct Change {
     enum Kind { Set, DeleteKey, DeleteSection } kind;
     std::string section;
@@ -217,8 +233,8 @@ protected:
                           const std::string& context) {
         std::string path = folder_ + "KEYS.INI";
         std::string saved = folder_ + "ONCE.INI";
-        DeleteFileA(path.c_str());
-        DeleteFileA(saved.c_str());
+        DeleteFileW(Wide(path).c_str());
+        DeleteFileW(Wide(saved).c_str());
         FlushIniCache(path);
         IniDocument document;
         if (start) {
@@ -228,38 +244,40 @@ protected:
         std::vector<Query> touched;
         for (size_t i = 0; i < changes.size(); ++i) {
             const Change& change = changes[i];
+            std::string section = Cp932ToUtf8(Cp932Of(change.section)), key = Cp932ToUtf8(Cp932Of(change.key)),
+                        value = Cp932ToUtf8(Cp932Of(change.value));
+            std::wstring widePath = Wide(path);
             FlushIniCache(path);
             switch (change.kind) {
                 case Change::Set:
-                    WritePrivateProfileStringA(change.section.c_str(), change.key.c_str(),
-                                               change.value.c_str(), path.c_str());
-                    document.Set(change.section, change.key, change.value);
+                    WritePrivateProfileStringW(Wide(section).c_str(), Wide(key).c_str(), Wide(value).c_str(),
+                                               widePath.c_str());
+                    document.Set(section, key, value);
                     break;
                 case Change::DeleteKey:
-                    WritePrivateProfileStringA(change.section.c_str(), change.key.c_str(), nullptr,
-                                               path.c_str());
-                    document.DeleteKey(change.section, change.key);
+                    WritePrivateProfileStringW(Wide(section).c_str(), Wide(key).c_str(), nullptr, widePath.c_str());
+                    document.DeleteKey(section, key);
                     break;
                 case Change::DeleteSection:
-                    WritePrivateProfileStringA(change.section.c_str(), nullptr, nullptr, path.c_str());
-                    document.DeleteSection(change.section);
+                    WritePrivateProfileStringW(Wide(section).c_str(), nullptr, nullptr, widePath.c_str());
+                    document.DeleteSection(section);
                     break;
             }
             std::string where = context + ", change " + std::to_string(i) + " [" +
                                 Shown(change.section) + "] " + Shown(change.key) + "=" +
                                 Shown(change.value);
-            bool exists = GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+            bool exists = GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
             ASSERT_EQ(Shown(document.ToBytes()), exists ? Shown(ReadTextFile(path)) : std::string())
                 << where;
-            touched.push_back({change.section, change.key});
+            touched.push_back({Cp932Of(change.section), Cp932Of(change.key)});
             touched.push_back({"A", "k"});
             touched.push_back({"", "k"});
             ExpectSameReads(document, path, touched, where);
             if (HasFatalFailure()) return;
         }
-        bool exists = GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+        bool exists = GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
         ASSERT_EQ(document.Save(saved), 0u);
-        ASSERT_EQ(GetFileAttributesA(saved.c_str()) != INVALID_FILE_ATTRIBUTES, exists) << context;
+        ASSERT_EQ(GetFileAttributesW(Wide(saved).c_str()) != INVALID_FILE_ATTRIBUTES, exists) << context;
         if (exists) {
             EXPECT_EQ(Shown(ReadTextFile(saved)), Shown(ReadTextFile(path))) << context;
         }
@@ -357,19 +375,54 @@ TEST_F(IniDocumentWriteTest, DeletesKeysAndSectionsLikeTheProfileFunctions) {
 TEST_F(IniDocumentTest, SavingWritesOnceAndTheSystemReadsTheNewContentAtOnce) {
     std::string path = folder_ + "SAVED.INI";
     PutFile(path, "[Old]\r\nkey=old\r\n");
-    EXPECT_EQ(ReadIniValue("Old", "key", "", path), "old");  // now in the system's cache
+    EXPECT_EQ(inidiff::SystemProfileString("Old", "key", "", path), "old");  // now in the system's cache
 
     IniDocument document;
     document.Set("New", "キー", "値");
     ASSERT_EQ(document.Save(path), 0u);
-    EXPECT_EQ(ReadTextFile(path), "[New]\r\nキー=値\r\n");
-    EXPECT_EQ(ReadIniValue("Old", "key", "gone", path), "gone");
-    EXPECT_EQ(ReadIniValue("New", "キー", "", path), "値");
+    EXPECT_EQ(ReadTextFile(path), Cp932Of("[New]\r\nキー=値\r\n"));
+    EXPECT_EQ(inidiff::SystemProfileString("Old", "key", "gone", path), "gone");
+    EXPECT_EQ(inidiff::SystemProfileString("New", "キー", "", path), "値");
 
     IniDocument untouched;
     EXPECT_EQ(untouched.Save(folder_ + "NOTHING.INI"), 0u);
-    EXPECT_EQ(GetFileAttributesA((folder_ + "NOTHING.INI").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetFileAttributesW(Wide(folder_ + "NOTHING.INI").c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(document.Save(folder_ + "NoFolder\\X.INI"), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
+}
+
+// Text that code page 932 cannot hold turns the file into UTF-16 (little-endian, with its mark),
+// which keeps every character and which the system reads too.
+TEST_F(IniDocumentTest, TextBeyondCodePage932IsSavedAsUtf16) {
+    struct Case {
+        std::string start;  // UTF-8 text of a code page 932 file; empty: no file
+        std::string section, key, value;
+        std::string saved;  // the text of the saved file
+    } cases[] = {
+        {"", "SetupFolder", "Folder", "C:\\Users\\José\\", "[SetupFolder]\r\nFolder=C:\\Users\\José\\\r\n"},
+        {"", "A", "k", "😀", "[A]\r\nk=😀\r\n"},
+        {"[インストール]\r\nフォルダ=C:\\表\\\r\n", "インストール", "Owner", "José",
+         "[インストール]\r\nフォルダ=C:\\表\\\r\nOwner=José\r\n"},
+        {"[Users]\r\nx=1\r\n", "Users", "José", "表😀", "[Users]\r\nx=1\r\nJosé=表😀\r\n"},
+    };
+    std::string path = folder_ + "WIDE.INI";
+    for (const Case& c : cases) {
+        DeleteFileW(Wide(path).c_str());
+        IniDocument document;
+        if (!c.start.empty()) {
+            PutFile(path, Cp932Of(c.start));
+            ASSERT_TRUE(document.Load(path));
+        }
+        document.Set(c.section, c.key, c.value);
+        ASSERT_EQ(document.Save(path), 0u) << c.value;
+        std::u16string units = Utf8ToUtf16(c.saved);
+        std::string expected = "\xFF\xFE";
+        for (char16_t unit : units) expected += {static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)};
+        EXPECT_EQ(Shown(ReadTextFile(path)), Shown(expected)) << c.value;
+        IniDocument reread;
+        ASSERT_TRUE(reread.Load(path));
+        EXPECT_EQ(reread.Get(c.section, c.key, ""), c.value);
+        EXPECT_EQ(inidiff::SystemProfileString(c.section, c.key, "", path), c.value);
+    }
 }
 
 TEST_F(IniDocumentTest, ThousandsOfKeysKeepTheirOrderAndValues) {
@@ -379,7 +432,7 @@ TEST_F(IniDocumentTest, ThousandsOfKeysKeepTheirOrderAndValues) {
         ASSERT_EQ(document.Get("deletefile", "file" + std::to_string(n), ""), "C:\\App\\F" + std::to_string(n));
     std::string path = folder_ + "BIG.INI";
     ASSERT_EQ(document.Save(path), 0u);
-    EXPECT_EQ(ReadIniValue("DeleteFile", "File4321", "", path), "C:\\App\\F4321");
+    EXPECT_EQ(inidiff::SystemProfileString("DeleteFile", "File4321", "", path), "C:\\App\\F4321");
 }
 
 TEST_F(IniDocumentTest, OutlineNamesEveryLineAsAnEditorCountsAndWhichOnesAreRead) {

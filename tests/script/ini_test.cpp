@@ -1,7 +1,9 @@
-// Single INI values through the system's profile strings: long values, defaults, write-then-read.
+// Single INI values as the profile strings read and write them: long values, defaults,
+// write-then-read, code page 932 files.
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include "base/cp932.h"
 #include "script/ini.h"
 #include "support/test_env.h"
 
@@ -41,7 +43,9 @@ TEST_F(IniTest, NamesAndValuesTooLongForTheSystemNeverReachIt) {
 
 TEST_F(IniTest, AbsentKeysGiveTheDefaultAndEmptyValuesStayEmpty) {
     std::string file = folder_ + "SETUP.INI";
-    ASSERT_TRUE(WriteTextFile(file, "[Title]\r\nSetup=  \"テスト　アプリ\"  \r\nEmpty=\r\n"));
+    std::string bytes;  // a distributor's script: code page 932
+    ASSERT_TRUE(Utf8ToCp932("[Title]\r\nSetup=  \"テスト　アプリ\"  \r\nEmpty=\r\n", bytes));
+    ASSERT_TRUE(WriteTextFile(file, bytes));
     FlushIniCache(file);
     EXPECT_EQ(ReadIniValue("Title", "Setup", "x", file), "テスト　アプリ");
     EXPECT_EQ(ReadIniValue("Title", "Empty", "default", file), "");

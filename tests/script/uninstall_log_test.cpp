@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "base/cp932.h"
 #include "edge/fileops.h"
 #include "script/ini.h"
 #include "base/text.h"
@@ -16,6 +17,13 @@
 #include "support/test_env.h"
 
 namespace {
+
+// The log is code page 932 on disk: the bytes of a UTF-8 literal there.
+std::string Cp932(const std::string& text) {
+    std::string bytes;
+    EXPECT_TRUE(Utf8ToCp932(text, bytes)) << text;
+    return bytes;
+}
 
 std::string Shown(const std::string& text) {
     std::string out;
@@ -111,7 +119,7 @@ TEST_F(UninstallLogTest, NewInstallWritesEverySectionInOrder) {
         "[UnSetupRegistryKey]\r\nKey=SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\テスト アプリ\r\n"
         "[ProgramID]\r\nID=ORVTEST\r\n"
         "[Platform]\r\nBits=" + std::string(sizeof(void*) == 8 ? "64" : "32") + "\r\n";
-    EXPECT_EQ(Shown(WriteBothWays(content)), Shown(expected));
+    EXPECT_EQ(Shown(WriteBothWays(content)), Shown(Cp932(expected)));
     // A record without a previous file type keeps its comma when read back.
     EXPECT_EQ(ReadIniValue("RestoreRelate", "Key1", "", AppLog()), "tst,");
 }
@@ -122,11 +130,11 @@ TEST_F(UninstallLogTest, MinimalLogSkipsEmptyListsAndOptionButKeepsAnEmptyProgra
     content.SetupWord = "セットアップ";
     content.UnSetupWord = "削除";
     std::string log = WriteBothWays(content);
-    EXPECT_NE(log.find("Message4=書き換えた場合、削除動作の保証はできません。\r\n"), std::string::npos);
+    EXPECT_NE(log.find(Cp932("Message4=書き換えた場合、削除動作の保証はできません。\r\n")), std::string::npos);
     EXPECT_EQ(log.find("[DeleteFile]"), std::string::npos);
     EXPECT_EQ(log.find("[UnSetupOption]"), std::string::npos);
     EXPECT_EQ(log.find("[RestoreRelate]"), std::string::npos);
-    EXPECT_NE(log.find("[Extend]\r\nSetupString=セットアップ\r\nUnSetupString=削除\r\n"), std::string::npos);
+    EXPECT_NE(log.find(Cp932("[Extend]\r\nSetupString=セットアップ\r\nUnSetupString=削除\r\n")), std::string::npos);
     EXPECT_NE(log.find("[ProgramID]\r\nID=\r\n[Platform]\r\n"), std::string::npos);
 }
 
@@ -301,7 +309,7 @@ TEST_F(UninstallLogTest, UnusualItemsAreNumberedAsTheKeyByKeyWritesNumberThem) {
     content.Lists.RegistryLog.Append("'(Class)Quoted'");
     std::string log = WriteBothWays(content);
     // A path whose characters hold the byte of "|" (ポ) stays one entry.
-    EXPECT_NE(log.find("=C:\\Q\\ポ|ソ\\表.txt,/C\r\n"), std::string::npos) << Shown(log);
+    EXPECT_NE(log.find(Cp932("=C:\\Q\\ポ|ソ\\表.txt,/C\r\n")), std::string::npos) << Shown(log);
 }
 
 TEST_F(UninstallLogTest, ManyEntriesMatchTheKeyByKeyWriter) {
@@ -348,7 +356,7 @@ TEST_F(UninstallLogTest, LogSlotFindsTheSamePathOrTheFirstFreeNumber) {
     std::string file = root_ + "SLOTS.INI";
     std::string text = "[DeleteFile]\r\nFile1=C:\\A.TXT,/S\r\nFile2=,/C\r\nFile3=\"C:\\Q.TXT\"\r\nFile4=C:\\表.TXT\r\n"
                        "File5=\r\nFile6=C:\\LATE.TXT\r\n[Other]\r\nFile1=C:\\B.TXT\r\n";
-    ASSERT_TRUE(WriteTextFile(file, text));
+    ASSERT_TRUE(WriteTextFile(file, Cp932(text)));
     FlushIniCache(file);
     IniDocument log;
     ASSERT_TRUE(log.Load(file));
@@ -377,13 +385,14 @@ TEST_F(UninstallLogTest, WithoutAnEarlierLogNothingIsTakenOver) {
 TEST_F(UninstallLogTest, AWriteReplacesACachedEarlierLogCompletely) {
     std::string earlier = "[Title]\r\nUnSetup=Old\r\n[DeleteFile]\r\nFile1=C:\\OLD.TXT\r\nFile2=C:\\OLD2.TXT\r\n";
     ASSERT_TRUE(WriteTextFile(AppLog(), earlier));
-    EXPECT_EQ(ReadIniValue("DeleteFile", "File2", "", AppLog()), "C:\\OLD2.TXT");
+    EXPECT_EQ(ReferenceLogValue("DeleteFile", "File2", "", AppLog()), "C:\\OLD2.TXT");  // now cached
     UninstallLogContent content = BasicContent();
     content.Lists.FileLog.Append("C:\\NEW.TXT");
     std::string log = WriteBothWays(content, &earlier);
     EXPECT_EQ(log.find("OLD"), std::string::npos);
+    EXPECT_EQ(ReferenceLogValue("DeleteFile", "File2", "absent", AppLog()), "absent");
+    EXPECT_EQ(ReferenceLogValue("DeleteFile", "File1", "", AppLog()), "C:\\NEW.TXT");
     EXPECT_EQ(ReadIniValue("DeleteFile", "File2", "absent", AppLog()), "absent");
-    EXPECT_EQ(ReadIniValue("DeleteFile", "File1", "", AppLog()), "C:\\NEW.TXT");
     // A log that cannot be written is reported by its error code.
     EXPECT_EQ(WriteUninstallLog(content, root_ + "Missing\\UNSETUP.INI"), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
 }

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "base/cp932.h"
 #include "sys_helpers.h"
 
 namespace {
@@ -116,7 +117,8 @@ TEST(RegistryKeyTest, PathsWithOuterBackslashesAreRelativeToTheRoot) {
     RegistryKey opened;
     EXPECT_EQ(opened.Open(HKEY_CURRENT_USER, scratch.Path() + "\\Sub\\"), ERROR_SUCCESS);
     EXPECT_EQ(NormalizeKeyPath("\\A\\B\\"), "A\\B");
-    EXPECT_EQ(NormalizeKeyPath("A\\表"), "A\\表");  // a trail byte 0x5C is no backslash
+    EXPECT_EQ(NormalizeKeyPath("A\\表"), "A\\表");  // 表 ends in the byte "\" in code page 932 only
+    EXPECT_EQ(NormalizeKeyPath("A\\表\\"), "A\\表");
 }
 
 TEST(RegistryKeyTest, OpenFailsForMissingKeyAndKeyExistsSaysSo) {
@@ -207,8 +209,9 @@ TEST(RegistryErrorTest, KeyThatCannotBeCreatedRaisesWithTheKeyPath) {
     }
     EXPECT_FALSE(RawKeyExists(HKEY_CURRENT_USER, scratch.Path() + "\\Volatile\\Firm"));
     // The half-width katakana are single bytes in code page 932.
-    EXPECT_EQ(KeyCreateFailedText("K"),
-              "\xB7\xB0 K \x82\xCC\x8D\xEC\x90\xAC\x82\xC9\x8E\xB8\x94\x73\x82\xB5\x82\xDC\x82\xB5\x82\xBD");
+    std::string bytes;
+    EXPECT_TRUE(Utf8ToCp932(KeyCreateFailedText("K"), bytes));
+    EXPECT_EQ(bytes, "\xB7\xB0 K \x82\xCC\x8D\xEC\x90\xAC\x82\xC9\x8E\xB8\x94\x73\x82\xB5\x82\xDC\x82\xB5\x82\xBD");
 }
 
 TEST(RootMacroTest, RootsAreComparedExactly) {

@@ -5,12 +5,14 @@
 #include <gtest/gtest.h>
 
 #include "base/text.h"
+#include "edge/handles.h"
+#include "edge/wide.h"
 #include "support/test_env.h"
 
 namespace {
 
 const char* const kSessionManager = "System\\CurrentControlSet\\Control\\Session Manager";
-const char* const kPendingValue = "PendingFileRenameOperations";
+const wchar_t* const kPendingValue = L"PendingFileRenameOperations";
 
 struct RawKey {
     HKEY key = nullptr;
@@ -20,24 +22,29 @@ struct RawKey {
 };
 
 bool OpenRaw(HKEY root, const std::string& path, REGSAM access, RawKey& key) {
-    return RegOpenKeyExA(root, path.c_str(), 0, access, &key.key) == ERROR_SUCCESS;
+    return RegOpenKeyExW(root, Wide(path).c_str(), 0, access, &key.key) == ERROR_SUCCESS;
+}
+
+bool CreateRaw(HKEY root, const std::string& path, RawKey& key) {
+    return RegCreateKeyExW(root, Wide(path).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key.key, nullptr) ==
+           ERROR_SUCCESS;
 }
 
 void RawDeleteTreeUnder(HKEY parent, const std::string& name) {
     {
         RawKey key;
         if (!OpenRaw(parent, name, KEY_ALL_ACCESS, key)) return;
-        char child[512];
+        wchar_t child[512];
         for (;;) {
-            DWORD length = sizeof(child);
-            if (RegEnumKeyExA(key.key, 0, child, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-            std::string childName(child, length);
+            DWORD length = 512;
+            if (RegEnumKeyExW(key.key, 0, child, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+            std::string childName = Narrow(std::wstring_view(child, length));
             RawDeleteTreeUnder(key.key, childName);
             RawKey check;
             if (OpenRaw(key.key, childName, KEY_READ, check)) break;  // could not delete: stop
         }
     }
-    RegDeleteKeyA(parent, name.c_str());
+    RegDeleteKeyW(parent, Wide(name).c_str());
 }
 
 std::string EnvFolder(const char* name) {
@@ -61,37 +68,38 @@ bool RawKeyExists(HKEY root, const std::string& path) {
 
 bool RawCreateKey(HKEY root, const std::string& path) {
     RawKey key;
-    return RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key.key, nullptr) ==
-           ERROR_SUCCESS;
+    return CreateRaw(root, path, key);
 }
 
 bool RawSetDword(HKEY root, const std::string& path, const std::string& name, DWORD value) {
     RawKey key;
-    if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key.key, nullptr) !=
-        ERROR_SUCCESS)
-        return false;
-    return RegSetValueExA(key.key, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+    if (!CreateRaw(root, path, key)) return false;
+    return RegSetValueExW(key.key, Wide(name).c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
                           sizeof(value)) == ERROR_SUCCESS;
 }
 
 bool RawSetString(HKEY root, const std::string& path, const std::string& name, const std::string& value) {
     RawKey key;
-    if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key.key, nullptr) !=
-        ERROR_SUCCESS)
-        return false;
-    return RegSetValueExA(key.key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                          static_cast<DWORD>(value.size() + 1)) == ERROR_SUCCESS;
+    if (!CreateRaw(root, path, key)) return false;
+    std::wstring text = Wide(value);
+    return RegSetValueExW(key.key, Wide(name).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                          static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
 }
 
 bool RawGetValue(HKEY root, const std::string& path, const std::string& name, DWORD& type, std::string& data) {
     RawKey key;
     if (!OpenRaw(root, path, KEY_READ, key)) return false;
+    std::wstring wideName = Wide(name);
     DWORD size = 0;
-    if (RegQueryValueExA(key.key, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return false;
+    if (RegQueryValueExW(key.key, wideName.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return false;
     data.assign(size, '\0');
-    if (size == 0) return true;
-    return RegQueryValueExA(key.key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size) ==
-           ERROR_SUCCESS;
+    if (size != 0 && RegQueryValueExW(key.key, wideName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
+                                      &size) != ERROR_SUCCESS)
+        return false;
+    data.resize(size);
+    if (type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ)
+        data = Narrow(std::wstring_view(reinterpret_cast<const wchar_t*>(data.data()), data.size() / sizeof(wchar_t)));
+    return true;
 }
 
 bool RawGetDword(HKEY root, const std::string& path, const std::string& name, DWORD& value) {
@@ -104,7 +112,7 @@ bool RawGetDword(HKEY root, const std::string& path, const std::string& name, DW
 
 void RawDeleteValue(HKEY root, const std::string& path, const std::string& name) {
     RawKey key;
-    if (OpenRaw(root, path, KEY_ALL_ACCESS, key)) RegDeleteValueA(key.key, name.c_str());
+    if (OpenRaw(root, path, KEY_ALL_ACCESS, key)) RegDeleteValueW(key.key, Wide(name).c_str());
 }
 
 void RawDeleteTree(HKEY root, const std::string& path) { RawDeleteTreeUnder(root, path); }
@@ -113,7 +121,7 @@ std::vector<std::string> PendingRenames() {
     std::vector<std::string> entries;
     DWORD type = 0;
     std::string data;
-    if (!RawGetValue(HKEY_LOCAL_MACHINE, kSessionManager, kPendingValue, type, data)) return entries;
+    if (!RawGetValue(HKEY_LOCAL_MACHINE, kSessionManager, Narrow(kPendingValue), type, data)) return entries;
     // A list of zero-terminated strings; the list ends with an extra zero. Empty destinations
     // (deletions) are empty strings inside the list, so split by pairs of the known count.
     size_t at = 0;
@@ -145,43 +153,59 @@ void RemovePendingRenames(const std::string& containing) {
     RawKey key;
     if (!OpenRaw(HKEY_LOCAL_MACHINE, kSessionManager, KEY_ALL_ACCESS, key)) return;
     if (keptPairs == 0) {
-        RegDeleteValueA(key.key, kPendingValue);
+        RegDeleteValueW(key.key, kPendingValue);
         return;
     }
     kept += '\0';
-    RegSetValueExA(key.key, kPendingValue, 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(kept.data()),
-                   static_cast<DWORD>(kept.size()));
+    std::wstring list = Wide(kept);
+    RegSetValueExW(key.key, kPendingValue, 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(list.data()),
+                   static_cast<DWORD>(list.size() * sizeof(wchar_t)));
 }
 
 std::string SysBinary(const std::string& name) { return EnvFolder("SETUP_SYS_BIN") + "\\" + name; }
 
 std::string SysData(const std::string& name) { return EnvFolder("SETUP_SYS_DATA") + "\\" + name; }
 
-std::string FileBytes(const std::string& path) { return ReadTextFile(path); }
+std::string FileBytes(const std::string& path) {
+    FileHandle file(CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, 0, nullptr));
+    std::string bytes;
+    char buffer[4096];
+    DWORD read = 0;
+    while (file.Valid() && ReadFile(file.Get(), buffer, sizeof(buffer), &read, nullptr) && read > 0)
+        bytes.append(buffer, read);
+    return bytes;
+}
 
-bool MakeFile(const std::string& path, const std::string& bytes) { return WriteTextFile(path, bytes); }
+bool MakeFile(const std::string& path, const std::string& bytes) {
+    FileHandle file(
+        CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid()) return false;
+    DWORD written = 0;
+    bool ok = bytes.empty() ||
+              (WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+               written == bytes.size());
+    return file.Close() && ok;
+}
 
 bool ReadShortcut(const std::string& path, ShortcutInfo& info) {
-    IShellLinkA* link = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+    IShellLinkW* link = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                 reinterpret_cast<void**>(&link))))
         return false;
     IPersistFile* file = nullptr;
     bool ok = false;
     if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-        std::wstring wide(path.size() + 1, L'\0');
-        int length = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), static_cast<int>(wide.size()));
-        wide.resize(length > 0 ? static_cast<size_t>(length - 1) : 0);
-        if (SUCCEEDED(file->Load(wide.c_str(), STGM_READ))) {
-            char buffer[MAX_PATH * 4] = {};
-            link->GetPath(buffer, sizeof(buffer), nullptr, SLGP_RAWPATH);
-            info.target = buffer;
-            buffer[0] = '\0';
-            link->GetArguments(buffer, sizeof(buffer));
-            info.arguments = buffer;
-            buffer[0] = '\0';
-            link->GetWorkingDirectory(buffer, sizeof(buffer));
-            info.workFolder = buffer;
+        if (SUCCEEDED(file->Load(Wide(path).c_str(), STGM_READ))) {
+            wchar_t buffer[MAX_PATH * 4] = {};
+            link->GetPath(buffer, MAX_PATH * 4, nullptr, SLGP_RAWPATH);
+            info.target = Narrow(buffer);
+            buffer[0] = L'\0';
+            link->GetArguments(buffer, MAX_PATH * 4);
+            info.arguments = Narrow(buffer);
+            buffer[0] = L'\0';
+            link->GetWorkingDirectory(buffer, MAX_PATH * 4);
+            info.workFolder = Narrow(buffer);
             ok = true;
         }
         file->Release();
@@ -191,7 +215,7 @@ bool ReadShortcut(const std::string& path, ShortcutInfo& info) {
 }
 
 LockedFile::LockedFile(const std::string& path)
-    : handle_(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+    : handle_(CreateFileW(Wide(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                           FILE_ATTRIBUTE_NORMAL, nullptr)) {}
 
 LockedFile::~LockedFile() {

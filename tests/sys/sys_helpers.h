@@ -26,7 +26,7 @@ bool RawCreateKey(HKEY root, const std::string& path);
 bool RawSetDword(HKEY root, const std::string& path, const std::string& name, DWORD value);
 bool RawSetString(HKEY root, const std::string& path, const std::string& name, const std::string& value);
 bool RawGetDword(HKEY root, const std::string& path, const std::string& name, DWORD& value);
-// Type and bytes of a value; false when absent.
+// Type and bytes of a value, its strings as UTF-8 (zeros kept); false when absent.
 bool RawGetValue(HKEY root, const std::string& path, const std::string& name, DWORD& type, std::string& data);
 void RawDeleteValue(HKEY root, const std::string& path, const std::string& name);
 void RawDeleteTree(HKEY root, const std::string& path);

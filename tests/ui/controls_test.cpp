@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "app/grad_box.h"
+#include "base/cp932.h"
 #include "support/test_env.h"
 #include "ui/application.h"
 #include "ui/controls.h"
@@ -211,7 +212,10 @@ TEST_F(ControlsTest, CheckBoxAndRadioButtons) {
 TEST_F(ControlsTest, MemoLoadsLinesAndRecreatesForScrollBars) {
     std::string folder = ScratchFolder("ui-memo");
     std::string path = folder + "readme.txt";
-    ASSERT_TRUE(WriteTextFile(path, "一行目\n二行目\r\n三行目\rend"));
+    // A distributor's text file: code page 932.
+    std::string bytes;
+    ASSERT_TRUE(Utf8ToCp932("一行目\n二行目\r\n三行目\rend", bytes));
+    ASSERT_TRUE(WriteTextFile(path, bytes));
     GroupBox frame;
     frame.Create(form_, 8, 8, 473, 241, "使用許諾契約書");
     Memo memo;

@@ -75,9 +75,7 @@ TEST_F(FormTest, PropertiesAreTheWindowsOwn) {
     EXPECT_EQ(form.ClientWidth(), 320);
     EXPECT_EQ(form.ClientHeight(), 200);
     form.SetCaption("ファイル削除の確認");
-    char text[64] = {};
-    GetWindowTextA(form.Handle(), text, sizeof(text));
-    EXPECT_STREQ(text, "ファイル削除の確認");
+    EXPECT_EQ(ShownText(form.Handle()), "ファイル削除の確認");
     EXPECT_EQ(form.Caption(), "ファイル削除の確認");
 
     // Enabled is the real window state both ways: the program uses it as a flag.
@@ -475,13 +473,9 @@ TEST_F(FormTest, StandardErrorBox) {
     ScriptedSteps steps({[&] {
         HWND box = FindThreadWindow("#32770");
         if (!box) return false;
-        char title[128] = {};
-        GetWindowTextA(box, title, sizeof(title));
-        boxTitle = title;
+        boxTitle = ShownText(box);
         HWND text = GetDlgItem(box, 0xFFFF);
-        char buffer[128] = {};
-        if (text) GetWindowTextA(text, buffer, sizeof(buffer));
-        boxText = buffer;
+        if (text) boxText = ShownText(text);
         boxIcon = ShownIcon(box);
         PostMessageA(box, WM_COMMAND, IDOK, 0);
         return true;

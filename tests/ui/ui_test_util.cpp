@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <fstream>
 
+#include "edge/wide.h"
 #include "support/test_env.h"
 
 namespace {
@@ -105,9 +106,9 @@ struct FindData {
 
 BOOL CALLBACK FindOne(HWND hwnd, LPARAM data) {
     auto* find = reinterpret_cast<FindData*>(data);
-    char name[256] = {};
-    GetClassNameA(hwnd, name, sizeof(name));
-    if (find->className == name && IsWindowVisible(hwnd)) {
+    wchar_t name[256] = {};
+    GetClassNameW(hwnd, name, 256);
+    if (find->className == Narrow(name) && IsWindowVisible(hwnd)) {
         find->found = hwnd;
         return FALSE;
     }
@@ -115,14 +116,17 @@ BOOL CALLBACK FindOne(HWND hwnd, LPARAM data) {
 }
 
 BOOL CALLBACK CollectText(HWND hwnd, LPARAM data) {
-    auto* texts = reinterpret_cast<std::vector<std::string>*>(data);
-    int length = GetWindowTextLengthA(hwnd);
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    text.resize(static_cast<size_t>(GetWindowTextA(hwnd, text.data(), length + 1)));
-    texts->push_back(text);
+    reinterpret_cast<std::vector<std::string>*>(data)->push_back(ShownText(hwnd));
     return TRUE;
 }
 }  // namespace
+
+std::string ShownText(HWND hwnd) {
+    int length = GetWindowTextLengthW(hwnd);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(hwnd, text.data(), length + 1)));
+    return Narrow(text);
+}
 
 HWND FindThreadWindow(const std::string& className) {
     FindData data{className};
@@ -182,8 +186,8 @@ std::string BuildTreeFile(const std::string& name) {
 }
 
 FontFacts FontOf(HWND hwnd) {
-    auto font = reinterpret_cast<HFONT>(SendMessageA(hwnd, WM_GETFONT, 0, 0));
-    LOGFONTA lf{};
-    if (font) GetObjectA(font, sizeof(lf), &lf);
-    return FontFacts{lf.lfFaceName, lf.lfHeight, lf.lfItalic != 0, lf.lfCharSet};
+    auto font = reinterpret_cast<HFONT>(SendMessageW(hwnd, WM_GETFONT, 0, 0));
+    LOGFONTW lf{};
+    if (font) GetObjectW(font, sizeof(lf), &lf);
+    return FontFacts{Narrow(lf.lfFaceName), lf.lfHeight, lf.lfItalic != 0, lf.lfCharSet};
 }

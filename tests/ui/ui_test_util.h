@@ -59,6 +59,8 @@ std::vector<COLORREF> ClientPixels(HWND hwnd, const RECT& area);
 
 // The first visible top-level window of this thread with the class name.
 HWND FindThreadWindow(const std::string& className);
+// A window's text read through the system (independently of the form layer), as UTF-8.
+std::string ShownText(HWND hwnd);
 // The texts of the direct and nested children of a window.
 std::vector<std::string> ChildTexts(HWND parent);
 
