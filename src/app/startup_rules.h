@@ -1,13 +1,12 @@
 #pragma once
 // The decisions of start-up that do not need a window: Windows names, mode, work folder, script
 // copy, banner, proposed folder, shortcut boxes, options page message and the pre-checks.
-#include <windows.h>
-
 #include <string>
 #include <vector>
 
 #include "app/payload_start.h"
 #include "core/shortcut_boxes.h"
+#include "edge/platform.h"
 
 struct WindowsVersion {
     std::string PlatformKind;  // "NT", "notNT" or empty

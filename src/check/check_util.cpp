@@ -3,12 +3,10 @@
 #include <cstdio>
 
 #include "check/messages.h"
-#include "edge/wide.h"
 #include "edge/fileops.h"
 #include "script/folders.h"
 #include "base/text.h"
 #include "sys/expand.h"
-#include "edge/handles.h"
 #include "sys/registry.h"
 
 namespace {
@@ -71,12 +69,6 @@ std::string LittleEndianBytes(DWORD number) {
     return text;
 }
 
-std::string NameOnDisk(const std::string& path) {
-    WIN32_FIND_DATAW data;
-    FindHandle find(FindFirstFileW(Wide(path).c_str(), &data));
-    return find.Valid() ? Narrow(data.cFileName) : std::string();
-}
-
 std::vector<PlannedCopy> PlanCopies(const ScriptContext& context) {
     std::vector<PlannedCopy> copies;
     long disk = 1;
@@ -106,7 +98,7 @@ bool Installs(const std::vector<PlannedCopy>& copies, const std::string& path) {
 void CheckNameCase(ScriptContext& context, const std::string& section, const std::string& key, int line,
                    const std::string& path) {
     std::string onDisk = NameOnDisk(path);
-    std::string named = FileNamePart(path);
+    std::string named = PathFileName(path);
     if (!onDisk.empty() && onDisk != named) context.Warning(line, Say(Msg::WrongCase, {section, key, named, onDisk}));
 }
 

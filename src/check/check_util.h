@@ -1,11 +1,11 @@
 #pragma once
 // Small judgements the checks and the plan share: paths, registry roots, macro-like tokens.
-#include <windows.h>
-
 #include <string>
 #include <vector>
 
 #include "check/script_context.h"
+#include "edge/fileops.h"
+#include "edge/platform.h"
 #include "install/copy_entry.h"
 #include "install/shortcut_entry.h"
 
@@ -32,9 +32,6 @@ const char* BoxMacro(ShortcutBox box);
 
 // The four bytes of a 32-bit number as the registry gets them, least significant first: "00 01 00 00".
 std::string LittleEndianBytes(DWORD number);
-
-// The name under which the folder holds the file (found whatever its letter case); empty when absent.
-std::string NameOnDisk(const std::string& path);
 
 // A [CopyFile] entry as the copy phase will take it.
 struct PlannedCopy {

@@ -1,6 +1,7 @@
 #include "check/script_context.h"
 
 #include "app/startup_rules.h"
+#include "check/check_util.h"
 #include "check/known_names.h"
 #include "core/state.h"
 #include "edge/fileops.h"
@@ -18,9 +19,12 @@ bool ScriptContext::Load(const std::string& scriptPath, const std::string& insta
     g_state.PlatformKind = version.PlatformKind;
     g_state.OsName = version.OsName;
     g_state.SetupMode = "SETUP";
-    g_state.SourceFolder = AddDelimiter(FolderPart(scriptPath), "B");
+    g_state.SourceFolder = PathFolder(scriptPath);
     g_state.ScriptPath = scriptPath;
-    DetermineFolders(g_state, FolderSources::System());
+    DetermineFolders(g_state, folderSources_.specialFolder ? folderSources_ : FolderSources::System());
+    // A folder that is no Windows path (the native builder's, "/dist/") is never the install's
+    // source: a single file's distribution is read from the work folder in the temporary folder.
+    if (!IsFullPath(g_state.SourceFolder)) g_state.SourceDriveRoot = CopyHead(g_state.TempFolder, 2) + "\\";
 
     g_state.SetupWord = Read("Extend", "SetupString", "インストール");
     g_state.UnSetupWord = Read("Extend", "UnSetupString", "アンインストール");

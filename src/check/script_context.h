@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "install/script_values.h"
+#include "script/folders.h"
 #include "script/source_query.h"
 
 struct Finding {
@@ -52,6 +53,9 @@ public:
     // The line of the key SETUP.EXE reads, else of its section, else 1.
     int Line(const std::string& section, const std::string& key) const;
 
+    // Where Load takes the standard folders from (default: FolderSources::System()).
+    void SetFolderSources(FolderSources sources) { folderSources_ = std::move(sources); }
+
     // Replaces the default lookup of [CopyFile] sources.
     void SetSourceResolver(SourceResolver resolver) { resolver_ = std::move(resolver); }
     std::string ResolveSource(const SourceQuery& query) const;
@@ -65,4 +69,5 @@ private:
     std::string scriptPath_;
     std::vector<Finding> findings_;
     SourceResolver resolver_;
+    FolderSources folderSources_;
 };

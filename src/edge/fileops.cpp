@@ -132,12 +132,6 @@ DWORD FileAttributesOf(const std::string& path) {
     return TooLongForTheSystem(path) ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(Wide(path).c_str());
 }
 
-bool IsFileAttributes(DWORD attributes) {
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
-
-bool FileExists(const std::string& path) { return IsFileAttributes(FileAttributesOf(path)); }
-
 DWORD CopyFileOver(const std::string& source, const std::string& destination) {
     return CopyFileOver(source, destination, FileAttributesOf(destination));
 }
@@ -263,20 +257,6 @@ std::string SystemTemporaryFolder() {
 
 std::string FullPath(const std::string& path) { return path.empty() ? path : FullPathOf(path); }
 
-bool IsDeviceOrAdminSharePath(const std::string& path) {
-    std::string text = ReplaceAll(path, "/", "\\");
-    if (text.compare(0, 4, "\\\\.\\") == 0 || text.compare(0, 4, "\\\\?\\") == 0 ||
-        text.compare(0, 4, "\\??\\") == 0)
-        return true;
-    if (text.compare(0, 2, "\\\\") != 0) return false;
-    // \\server\share\...: a share whose name ends in "$" is one the system keeps for itself.
-    size_t shareStart = text.find('\\', 2);
-    if (shareStart == std::string::npos) return false;
-    size_t shareEnd = text.find('\\', shareStart + 1);
-    std::string share = text.substr(shareStart + 1, shareEnd == std::string::npos ? std::string::npos : shareEnd - shareStart - 1);
-    return !share.empty() && share.back() == '$';
-}
-
 std::string CanonicalPath(const std::string& path) {
     if (path.empty()) return path;
     std::string full = FullPathOf(CollapseSeparators(path));
@@ -302,8 +282,14 @@ std::string CanonicalPath(const std::string& path) {
     return canonical;
 }
 
-bool IsSameOrInside(const std::string& inner, const std::string& outer) {
-    std::string in = AddDelimiter(CanonicalPath(inner), "B");
-    std::string out = AddDelimiter(CanonicalPath(outer), "B");
-    return !out.empty() && in.compare(0, out.size(), out) == 0;
+std::string LocatePath(const std::string& path) { return PathExists(path) ? path : std::string(); }
+
+std::string NameOnDisk(const std::string& path) {
+    WIN32_FIND_DATAW data;
+    FindHandle find(FindFirstFileW(Wide(path).c_str(), &data));
+    return find.Valid() ? Narrow(data.cFileName) : std::string();
 }
+
+std::string PathFolder(const std::string& path) { return AddDelimiter(FolderPart(path), "B"); }
+
+std::string PathFileName(const std::string& path) { return FileNamePart(path); }

@@ -1,8 +1,22 @@
 #pragma once
 // The basic operations every part of the program uses: the message box and file/folder tests.
+//
+// Windows: fileops.cpp (and fileops_common.cpp, the part that is the same everywhere). On a system
+// that is no Windows (the native distribution builder) fileops_posix.cpp answers the questions the
+// shared script model asks (FolderExists, FileAttributesOf, FileExists, PathExists, ReadWholeFile,
+// CanonicalPath, LocatePath, NameOnDisk, PathFolder, PathFileName); it changes nothing on disk.
+// A path there is one of two kinds:
+// - a path of this system ("/dist/SETUP.INI"), in which "\" separates too (the script's relative
+//   names), found whatever its letter case as Windows finds it: a component missing in its own
+//   spelling is the entry of its folder that equals it in upper case (base/text.h UpperCase), the
+//   first in byte order when several do;
+// - a Windows path ("C:\...", "\\server\..."), a place on the machine the distribution is
+//   installed on: the folders and the few programs of Windows itself that a default installation
+//   has (edge/default_windows.h) are there, nothing else is.
 #include <functional>
 #include <string>
-#include <windows.h>
+
+#include "edge/platform.h"
 
 // Shows an application-modal box (all windows of the program disabled meanwhile) and returns the
 // pressed button: IDOK 1, IDCANCEL 2, IDYES 6, IDNO 7. The one way the program shows a message.
@@ -65,3 +79,15 @@ std::string FinalPathOf(const std::string& path);
 bool IsDeviceOrAdminSharePath(const std::string& path);
 // Whether the canonical place of inner is that of outer or lies below it.
 bool IsSameOrInside(const std::string& inner, const std::string& outer);
+
+// The path under which this system opens the file or folder the path names, letter case ignored
+// as on Windows: on Windows the path itself, elsewhere each component as its folder spells it.
+// Empty when nothing is there.
+std::string LocatePath(const std::string& path);
+// The name under which the folder holds the file (found whatever its letter case); empty when absent.
+std::string NameOnDisk(const std::string& path);
+// The folder of a path of this system, ending with a separator, and the name in it: on Windows
+// split at the last "\" or ":" (AddDelimiter(FolderPart(path), "B"), FileNamePart), elsewhere at
+// the last "/" or "\" (the folder is empty for a bare name).
+std::string PathFolder(const std::string& path);
+std::string PathFileName(const std::string& path);

@@ -10,6 +10,9 @@
 class InstallContext;
 class ScriptValues;
 
+// The uninstaller copy in the Windows folder: WindowsFolder + the build's UninstallerFileName.
+std::string UninstallerPath();
+
 // The Add/Remove Programs entry of the install.
 struct UninstallEntry {
     std::string keyPath;      // under HKEY_LOCAL_MACHINE: ...\Uninstall\ + [Title] UnSetupKey

@@ -1,9 +1,9 @@
 #pragma once
 // A "Value" of the install script's [Registry] section: its type prefix and data, decided before
 // anything is written.
-#include <windows.h>
-
 #include <string>
+
+#include "edge/platform.h"
 
 class RegistryKey;
 

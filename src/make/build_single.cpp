@@ -8,13 +8,16 @@
 #include "base/dir_list.h"
 #include "base/payload.h"
 #include "base/text.h"
+#include "edge/fileops.h"
 #include "script/source_query.h"
 
 namespace {
 
+// Found whatever the letter case of its name, as SETUP.EXE finds it on Windows (edge/fileops.h).
 bool FileThere(const std::string& path) {
+    std::string located = LocatePath(path);
     FileSource file;
-    return file.Open(path);
+    return !located.empty() && file.Open(located);
 }
 
 // The destination's path below the install folder, or "" when it lies elsewhere.
@@ -94,14 +97,17 @@ bool PlanPackedFiles(const std::string& distFolder, const std::vector<PackedFile
     std::map<std::string, std::string> byName;  // folded entry name -> path
     std::set<std::string> movedPaths;
     for (const PackedFile& source : sources) {
-        if (source.path == JoinPath(distFolder, source.name)) continue;  // in its place already
-        auto [at, added] = byName.emplace(Folded(source.name), source.path);
-        if (!added && at->second != source.path && !SameFile(at->second, source.path)) {
-            problem = "two different files would be packed as " + source.name + ": " + at->second + " and " + source.path;
+        // The file as this system names it, as the listing below names it.
+        std::string path = LocatePath(source.path);
+        if (path.empty()) path = source.path;
+        if (Folded(path) == Folded(JoinPath(distFolder, source.name))) continue;  // in its place already
+        auto [at, added] = byName.emplace(Folded(source.name), path);
+        if (!added && at->second != path && !SameFile(at->second, path)) {
+            problem = "two different files would be packed as " + source.name + ": " + at->second + " and " + path;
             return false;
         }
-        if (added) files.push_back(source);
-        movedPaths.insert(source.path);
+        if (added) files.push_back(PackedFile{source.name, path});
+        movedPaths.insert(path);
     }
     for (const DirEntry& entry : listing.entries) {
         if (entry.kind != DirEntryKind::kFile) continue;

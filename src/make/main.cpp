@@ -6,20 +6,34 @@
 //   setupmak /LIST APP-SETUP.EXE                       what a single file holds
 //   setupmak /X=FOLDER APP-SETUP.EXE                   extracts it as a folder distribution
 // Exit code: 0 done, 1 done with warnings, 2 not done.
+//
+// setupmak on Linux runs the same checks from the same sources. The distribution's files are
+// found whatever the letter case of their names, as SETUP.EXE finds them on Windows (each name
+// missing in its own spelling is the folder's entry that equals it in upper case). What the checks
+// ask of the user's machine is answered for a default 64-bit Windows 10 on C: with one user,
+// "User" (edge/default_windows.h), as the plain program gets it: (Win) C:\Windows\ and (Sys)
+// C:\Windows\system32\ for both bitnesses; (Prg) C:\Program Files\ for a 64-bit SETUP.EXE, and
+// C:\Program Files (x86)\ for a 32-bit one or one that cannot be read; (Tmp) and the user's
+// folders below C:\Users\User\; the all users' desktop and documents below C:\Users\Public\ and
+// their Start menu below C:\ProgramData\; no registry value. SETUPMAK.EXE takes the folders of
+// the Windows it runs on.
 #include <string>
 #include <vector>
 
 #include "base/byte_stream.h"
 #include "base/dir_list.h"
 #include "base/payload.h"
+#include "base/pe_info.h"
 #include "base/text.h"
 #include "check/check_util.h"
 #include "check/checks.h"
 #include "check/console.h"
 #include "check/messages.h"
 #include "check/script_context.h"
+#include "edge/fileops.h"
 #include "make/build_single.h"
 #include "make/new_script.h"
+#include "script/folders.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -160,13 +174,25 @@ int Extract(const Options& options) {
     return 0;
 }
 
+// The bitness of the plain program; 32 when it cannot be read.
+int ProgramBits(const std::string& program) {
+    PeInfo info;
+    return ReadPeInfoFromFile(program, info) && info.bits == 64 ? 64 : 32;
+}
+
 int Build(const Options& options) {
     std::string script = JoinPath(options.path, "SETUP.INI");
+    std::string plain = options.plain.empty() ? JoinPath(options.path, "SETUP.EXE") : options.plain;
+    if (std::string located = LocatePath(plain); !located.empty()) plain = located;
     ScriptContext context;
     std::vector<PackedFile> sources;
     context.SetSourceResolver([&](const SourceQuery& query) {
         return ResolveBuilderSource(options.path, context.InstallFolder(), query);
     });
+    // The checks take the folders the plain program gets: on Windows this machine's, elsewhere
+    // those of a default Windows installation for the program's bitness (C:\Program Files\ for a
+    // 64-bit SETUP.EXE, C:\Program Files (x86)\ for a 32-bit one).
+    context.SetFolderSources(FolderSources::ForProgram(ProgramBits(plain)));
     if (!context.Load(script, "")) {
         PrintOut(script + ": error: " + Say(Msg::ScriptMissing) + "\n");
         return 2;
@@ -185,13 +211,8 @@ int Build(const Options& options) {
         PrintOut(options.path + ": error: " + problem + "\n");
         return 2;
     }
-    FileSource scriptFile;
     std::string bytes;
-    if (scriptFile.Open(script)) {
-        bytes.resize(static_cast<size_t>(scriptFile.Size()));
-        if (!scriptFile.Read(0, bytes.data(), bytes.size())) bytes.clear();
-    }
-    std::string plain = options.plain.empty() ? JoinPath(options.path, "SETUP.EXE") : options.plain;
+    if (ReadWholeFile(script, bytes) != 0) bytes.clear();
     problem = WriteSingleFile(plain, files, WithoutDiskChanges(bytes), options.out);
     if (!problem.empty()) {
         PrintOut(options.out + ": error: " + problem + "\n");

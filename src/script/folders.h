@@ -18,7 +18,12 @@ struct FolderSources {
     std::function<std::string()> programFilesDirFromRegistry;   // HKLM ...\CurrentVersion ProgramFilesDir
     std::function<bool(const std::string& path)> fileExists;
     std::function<bool(const std::string& folder)> folderExists;
+    // The running system's. On a system that is no Windows (the native distribution builder):
+    // those of a default Windows installation (edge/default_windows.h) as a 32-bit program gets them.
     static FolderSources System();
+    // The folders a program of that bitness (32 or 64) would get: on Windows this machine's own
+    // (System()), elsewhere a default Windows installation's.
+    static FolderSources ForProgram(int programBits);
 };
 
 // Determines every folder value of the state in the documented order. Returns the fatal-error lines

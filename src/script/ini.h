@@ -3,6 +3,10 @@
 // program's own INI document (the file is loaded, changed and saved in one piece).
 #include <string>
 
+// Where the system's profile functions look for a file: a name without any folder is in the
+// Windows folder, everything else as given.
+std::string ProfileFile(const std::string& file);
+
 // Reads a value of any length; an absent key gives the default.
 std::string ReadIniValue(const std::string& section, const std::string& key,
                          const std::string& defaultValue, const std::string& file);

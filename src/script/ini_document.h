@@ -22,11 +22,11 @@
 // - Set appends a new section or key at the end; a key set again keeps its place; the value's
 //   leading blanks are dropped. Saving writes "[name]" and "key=value" lines ending in CR LF,
 //   without blank lines; comments and unusual lines come back the way the platform rewrites them.
-#include <windows.h>
-
 #include <string>
 #include <unordered_map>
 #include <vector>
+
+#include "edge/platform.h"
 
 class IniDocument {
 public:

@@ -4,9 +4,9 @@
 #include <unordered_map>
 
 #include "base/text.h"
-#include "edge/fileops.h"
-#include "edge/wide.h"
 #include "sys/registry.h"
+
+// Taking over and writing the log on disk is in uninstall_log_windows.cpp.
 
 namespace {
 
@@ -107,10 +107,6 @@ void WriteList(IniDocument& log, const RemovalList& items, const LogList& list, 
     }
 }
 
-void AppendList(const IniDocument& log, const LogList& list, RemovalList& items) {
-    for (const std::string& value : ReadNumberedList(log, list)) items.Append(value);
-}
-
 }  // namespace
 
 std::string RemovalList::Text() const {
@@ -132,31 +128,6 @@ bool MergeRestoreRelate(RestoreRelateSlots& slots, const std::string& record) {
         if (EqualsNoCase(GetField(slot, ",", 1), extension)) return false;
     }
     return false;
-}
-
-void TakeOverEarlierLog(const std::string& logPath, const std::string& backupPath,
-                        RestoreRelateSlots& slots, RemovalLists& lists) {
-    // A failed copy is not reported: the lists then come from the log itself, so that nothing of
-    // the earlier install is forgotten when the new log replaces the old one.
-    bool copied = FileExists(logPath) && CopyFileOver(logPath, backupPath) == 0;
-
-    IniDocument log;
-    log.Load(logPath);
-    for (long n = 1; n <= 20; ++n) {
-        std::string record = log.Get(kRestoreRelateList.Section, NumberedKey(kRestoreRelateList.KeyPrefix, n), "");
-        if (!record.empty()) MergeRestoreRelate(slots, record);
-    }
-
-    IniDocument snapshot;
-    if (copied)
-        snapshot.Load(backupPath);
-    else
-        snapshot = log;
-    AppendList(snapshot, kFolderList, lists.FolderLog);
-    AppendList(snapshot, kFileList, lists.FileLog);
-    AppendList(snapshot, kShortcutList, lists.ShortcutLog);
-    AppendList(snapshot, kRegistryList, lists.RegistryLog);
-    AppendList(snapshot, kAddDeleteList, lists.AddDeleteLog);
 }
 
 long LogSlot(const std::string& item, const std::string& section, const std::string& keyPrefix,
@@ -222,17 +193,6 @@ LogBitness ReadLogBitness(const IniDocument& log) {
     if (bits == "32") return LogBitness::ThirtyTwo;
     if (bits == "64") return LogBitness::SixtyFour;
     return LogBitness::Unknown;
-}
-
-DWORD WriteUninstallLog(const UninstallLogContent& content, const std::string& logPath) {
-    if (IsSetupOnly(content.UnSetupTitle)) return ERROR_SUCCESS;
-    // The new log replaces an earlier one whatever its attributes: a read-only, hidden or system
-    // log would refuse the write and keep the old lists.
-    DWORD attributes = GetFileAttributesW(Wide(logPath).c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
-        (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)))
-        SetFileAttributesW(Wide(logPath).c_str(), FILE_ATTRIBUTE_NORMAL);
-    return BuildUninstallLog(content).Save(logPath);
 }
 
 std::vector<std::string> ReadNumberedList(const IniDocument& log, const LogList& list) {

@@ -2,12 +2,11 @@
 // The uninstall log UNSETUP.INI: the install run's removal lists, how their entries are numbered
 // and merged with the log of an earlier install, how the whole log is written at the end of the
 // run, and how the uninstall run reads it back.
-#include <windows.h>
-
 #include <array>
 #include <string>
 #include <vector>
 
+#include "edge/platform.h"
 #include "script/ini_document.h"
 
 // The log in the install folder, and the snapshot of an earlier one in the work folder.

@@ -9,6 +9,10 @@ extern const char* const kAutoExtName;  // "AUTO.EXT"
 // records for itself, in upper case (the source's own name when it records none or cannot be
 // read); any other destination stays.
 std::string ExpandedDestination(const std::string& source, const std::string& destination);
+// The name the compressed file records for itself, as the system's expansion library gives it:
+// the path with the last character of its name restored (dropped when none is recorded), or the
+// path as it is for a file that is not compressed; empty when the file cannot be read.
+std::string RecordedName(const std::string& source);
 
 // Expands (or copies, when it is not compressed) the source into the fixed temporary file
 // TempFolder + "EXPAND.OVT" and returns that path + "," + the final destination. A destination

@@ -8,6 +8,9 @@
 // names besides, in both views: both program files folders with their common files, both system
 // folders, the profiles, application data and program data folders.
 std::vector<std::string> GuardedFolders();
+// The folders that the system names once and for all, whichever process asks (all but the
+// state's): on a system that is no Windows those of a default Windows installation.
+const std::vector<std::string>& SystemRootFolders();
 
 // A folder that no removal may take or empty: a drive or share root, a device path or an
 // administrative share, a guarded folder or one that contains a guarded folder, however it is

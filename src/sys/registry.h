@@ -5,10 +5,10 @@
 // Key paths may be written with a leading or trailing backslash ("\SOFTWARE\...\SharedDLLs",
 // "(Local)\Software\Firm\App\"); such a path is taken relative to the root key, as scripts and
 // logs expect.
-#include <windows.h>
-
 #include <stdexcept>
 #include <string>
+
+#include "edge/platform.h"
 
 // Raised where a run cannot go on without the registry: a key that cannot be created or a value
 // that cannot be written. The text is what the user is shown.

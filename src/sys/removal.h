@@ -2,9 +2,9 @@
 // Removal of files, folders and registry keys, and deletion at the next start of Windows.
 // Results are Windows error codes (0 = success) unless said otherwise; nothing here shows a message
 // except a failed scheduling of a deletion at restart.
-#include <windows.h>
-
 #include <string>
+
+#include "edge/platform.h"
 
 // The window that owns the shell's delete operations (the wizard); NULL until set.
 void SetOperationOwnerWindow(HWND owner);
@@ -42,3 +42,7 @@ std::string ShortPathOf(const std::string& path);
 // the Windows folder, nothing for any other kind. False (after a message) when it could not be
 // arranged.
 bool DeleteAtRestart(const std::string& path);
+// Adds "name=value" to the [Rename] section of WININIT.INI in the Windows folder, which Windows
+// 95/98/Me carries out at its next start: "Nul=path" deletes, "destination=source" moves. False
+// (after a message) when the file could not be read or written.
+bool AddWininitRename(const std::string& name, const std::string& value);

@@ -162,11 +162,6 @@ bool UninstallEngine::KeptOnPurpose(const std::string& folder, const std::string
     return true;
 }
 
-bool UninstallEngine::IsProtectedInstallFolder(const std::string& folder) {
-    // Decided on the place the folder names, however it is spelt or linked.
-    return folder.size() <= 3 || IsProtectedFolder(folder);
-}
-
 UninstallOutcome UninstallEngine::Run() {
     outcome_ = UninstallOutcome{};
     // A log that names no install folder (a broken or foreign file) shows a lone "\" on the page:
