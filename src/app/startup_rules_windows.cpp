@@ -44,6 +44,7 @@ std::string PrepareProgramState(const std::string& programFile, const std::strin
         if (!failure.empty()) return fatal + failure;
         g_state.SourceFolder = ExtractedDistributionFolder(g_state.WorkFolder);
         g_state.SourceDriveRoot = CopyHead(g_state.SourceFolder, 2) + "\\";
+        g_state.SourcesAreOurs = true;
     } else {
         CopyFileOver(programFile, g_state.WorkFolder + "SETUPB.EXE");
     }

@@ -15,6 +15,9 @@ struct ProgramState {
     std::string ScriptPath;
     std::string WorkFolder;
     std::string SourceFolder;
+    // The sources were extracted from the program's own payload into the work folder, which goes
+    // at the end: the copy may move a file it needs once instead of copying it.
+    bool SourcesAreOurs = false;
     std::string SetupWord = "インストール";
     std::string UnSetupWord = "アンインストール";
     std::string SetupTitle = "Orvant Setup";

@@ -1,5 +1,7 @@
 #include "edge/fileops.h"
 
+#include <aclapi.h>
+
 #include <vector>
 
 #include "edge/wide.h"
@@ -153,6 +155,43 @@ DWORD CopyFileOver(const std::string& source, const std::string& destination, DW
         SetFileAttributesW(to.c_str(), FILE_ATTRIBUTE_ARCHIVE);
     if (!copied && error == 0) error = ERROR_GEN_FAILURE;
     return copied ? 0 : error;
+}
+
+namespace {
+
+// Replaces the permissions a file brought along with those its folder hands down: a file moved
+// from the user's temporary folder would otherwise stay readable by that user alone.
+DWORD InheritFolderPermissions(const std::wstring& path) {
+    ACL empty;
+    if (!InitializeAcl(&empty, sizeof(empty), ACL_REVISION)) return GetLastError();
+    return SetNamedSecurityInfoW(const_cast<wchar_t*>(path.c_str()), SE_FILE_OBJECT,
+                                 DACL_SECURITY_INFORMATION | UNPROTECTED_DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                                 &empty, nullptr);
+}
+
+}  // namespace
+
+DWORD MoveFileOver(const std::string& source, const std::string& destination, DWORD before) {
+    if (TooLongForTheSystem(source) || TooLongForTheSystem(destination)) return ERROR_FILENAME_EXCED_RANGE;
+    const DWORD kPlain = FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NORMAL;
+    std::wstring from = Wide(source), to = Wide(destination);
+    // The move would keep a source's attributes; ours are plain, and the copy is there for others.
+    DWORD sourceAttributes = GetFileAttributesW(from.c_str());
+    if (sourceAttributes == INVALID_FILE_ATTRIBUTES) return GetLastError();
+    if (sourceAttributes & ~kPlain) return ERROR_NOT_SUPPORTED;
+    bool existed = before != INVALID_FILE_ATTRIBUTES;
+    if (existed && (before & ~kPlain)) SetFileAttributesW(to.c_str(), FILE_ATTRIBUTE_ARCHIVE);
+    // Without MOVEFILE_COPY_ALLOWED: across volumes it is a copy, which the caller makes anyway.
+    if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        DWORD error = GetLastError();
+        if (existed && (before & ~kPlain)) SetFileAttributesW(to.c_str(), before);
+        return error ? error : ERROR_GEN_FAILURE;
+    }
+    DWORD error = InheritFolderPermissions(to);
+    if (error == ERROR_SUCCESS) return 0;
+    // A file others could not read goes back, and the caller copies it; when it cannot go back it
+    // stays, since the file in place is worth more than its permissions.
+    return MoveFileExW(to.c_str(), from.c_str(), 0) ? error : 0;
 }
 
 namespace {

@@ -1,6 +1,10 @@
 // Phase 7 of the install run: the [CopyFile] entries.
 #include <windows.h>
 
+#include <map>
+#include <set>
+#include <vector>
+
 #include "core/state.h"
 #include "install/copy_entry.h"
 #include "install/install_context.h"
@@ -84,8 +88,25 @@ bool UpdateProgress(InstallContext& run, long entryNumber) {
     return true;
 }
 
+// The sources the copy may move instead of copying: extracted from our own payload, named by one
+// entry alone, and of a size counted beforehand (the progress needs it once the file is gone).
+std::set<std::string> MovableSources(const InstallContext& run, const std::vector<std::string>& values) {
+    if (!g_state.SourcesAreOurs) return {};
+    std::vector<std::string> sources;
+    std::map<std::string, int> uses;
+    for (const std::string& value : values) {
+        sources.push_back(UpperCase(g_state.SourceFolder + ParseCopyEntry(ExpandMacros(value)).sourceName));
+        ++uses[sources.back()];
+    }
+    std::set<std::string> movable;
+    for (size_t i = 0; i < sources.size(); ++i) {
+        if (uses[sources[i]] == 1 && i < run.entrySizes.size() && run.entrySizes[i] >= 0) movable.insert(sources[i]);
+    }
+    return movable;
+}
+
 // One entry whose source exists; false when the run ended.
-bool CopyOne(InstallContext& run, const CopyEntry& entry, std::string source, long entryNumber) {
+bool CopyOne(InstallContext& run, const CopyEntry& entry, std::string source, long entryNumber, bool movable) {
     InstallResult& r = run.result;
     std::string destination = entry.destination;
     std::string originalSource = source;
@@ -107,7 +128,11 @@ bool CopyOne(InstallContext& run, const CopyEntry& entry, std::string source, lo
     if (HasSharedFlag(entry)) ChangeSharedCount(destination, true);
     if (HasAlwaysWriteFlag(entry)) wanted = true;
     if (existing != INVALID_FILE_ATTRIBUTES) existing = FileAttributesOf(destination);
-    DWORD result = wanted ? CopyFileOver(source, destination, existing) : 0;
+    DWORD result = 0;
+    if (wanted) {
+        bool moved = movable && temporary.empty() && MoveFileOver(source, destination, existing) == 0;
+        if (!moved) result = CopyFileOver(source, destination, movable ? FileAttributesOf(destination) : existing);
+    }
     ++r.ProcessedCount;
     if (HasRegisterFlag(entry) && FileExists(destination)) RegisterServer(destination, true);
 
@@ -136,7 +161,9 @@ bool RunCopyPhase(InstallContext& run) {
     run.OpenStep("ファイルをコピーしています．．．");
     r.ProcessedCount = 0;
     long entryNumber = 0;
-    for (const std::string& value : run.NumberedList("CopyFile", "File")) {
+    std::vector<std::string> values = run.NumberedList("CopyFile", "File");
+    std::set<std::string> movable = MovableSources(run, values);
+    for (const std::string& value : values) {
         ++entryNumber;
         CopyEntry entry = ParseCopyEntry(ExpandMacros(value));
         std::string source = g_state.SourceFolder + entry.sourceName;
@@ -150,7 +177,7 @@ bool RunCopyPhase(InstallContext& run) {
             g_state.StatusTail = "一部失敗";
             ++r.FailureCount;
             ++r.ProcessedCount;
-        } else if (!CopyOne(run, entry, source, entryNumber)) {
+        } else if (!CopyOne(run, entry, source, entryNumber, movable.count(UpperCase(source)) != 0)) {
             return false;
         }
         if (!UpdateProgress(run, entryNumber)) return false;

@@ -6,6 +6,7 @@
 #include "core/state.h"
 #include "install_fixture.h"
 #include "edge/fileops.h"
+#include "edge/wide.h"
 #include "sys/error_text.h"
 #include "sys/registry.h"
 #include "sys/shared_dll.h"
@@ -40,6 +41,7 @@ TEST_F(InstallRunTest, CleanRunShowsEveryPhaseLineAndRecordsWhatItDid) {
     EXPECT_EQ(g_state.InstallDriveRoot, "C:\\");
     EXPECT_EQ(ReadTextFile(app_ + "APP.EXE"), "program");
     EXPECT_EQ(ReadTextFile(app_ + "Data\\DATA.DAT"), "data");
+    EXPECT_TRUE(FileExists(dist_ + "APP.EXE"));  // a distributor's folder is only read
 
     // Sizes: 7 + 4 bytes; progress by bytes.
     EXPECT_TRUE(result.SizesKnown);
@@ -117,6 +119,36 @@ TEST_F(InstallRunTest, CompressedSourcesAreExpandedWithAndWithoutNewName) {
     // Progress counts the compressed sizes that were summed at the start.
     EXPECT_EQ(result.CopiedBytes, result.TotalBytes);
     EXPECT_EQ(ui_.labels.back(), "100%(3/3)");
+}
+
+// Sources extracted from the program's own payload are moved when one entry alone needs them, and
+// the moved file is what a copy would have made: content, time, plain attributes, over a
+// read-only file. Others are copied and stay.
+TEST_F(InstallRunTest, OwnSourcesNeededOnceAreMovedTheRestCopied) {
+    Source("ONCE.DAT", "once");
+    Source("TWICE.DAT", "twice");
+    SourceFromData("INSTDOC.TX_", "INSTDOC.TX_");
+    ForceFolders(app_ + "Again\\");
+    WriteTextFile(app_ + "ONCE.DAT", "old");
+    SetFileHour(app_ + "ONCE.DAT", 1);
+    SetFileAttributesW(Wide(app_ + "ONCE.DAT").c_str(), FILE_ATTRIBUTE_READONLY);
+    long sourceTime = FileDosDateTime(dist_ + "ONCE.DAT");
+    Script("[CopyFile]\r\nFile1=(App)ONCE.DAT\r\nFile2=(App)TWICE.DAT\r\nFile3=(App)Again\\TWICE.DAT\r\n"
+           "File4=(App)INSTDOC.TX_|DOC.TXT\r\n");
+    g_state.SourcesAreOurs = true;
+    InstallResult result = Run();
+
+    EXPECT_EQ(result.FailureCount, 0) << result.FailureDetail;
+    EXPECT_EQ(ReadTextFile(app_ + "ONCE.DAT"), "once");
+    EXPECT_FALSE(FileExists(dist_ + "ONCE.DAT"));
+    EXPECT_EQ(FileDosDateTime(app_ + "ONCE.DAT"), sourceTime);
+    EXPECT_EQ(FileAttributesOf(app_ + "ONCE.DAT") & FILE_ATTRIBUTE_READONLY, 0u);
+    EXPECT_EQ(ReadTextFile(app_ + "TWICE.DAT"), "twice");
+    EXPECT_EQ(ReadTextFile(app_ + "Again\\TWICE.DAT"), "twice");
+    EXPECT_TRUE(FileExists(dist_ + "TWICE.DAT"));
+    EXPECT_TRUE(FileExists(dist_ + "INSTDOC.TX_"));
+    EXPECT_TRUE(FileExists(app_ + "DOC.TXT"));
+    EXPECT_EQ(result.CopiedBytes, result.TotalBytes);
 }
 
 TEST_F(InstallRunTest, DiskChangesAskForDiskTwoThenThreeUntilTheSourceIsThere) {
