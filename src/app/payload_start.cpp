@@ -1,6 +1,7 @@
 #include "app/payload_start.h"
 
 #include <memory>
+#include <set>
 
 #include "base/byte_stream.h"
 #include "base/payload.h"
@@ -62,10 +63,17 @@ std::string ExtractOwnPayload(const std::string& program, const std::string& wor
     if (!ForceFolders(folder)) return Fatal("作業フォルダの作成失敗");
 
     const PayloadEntry* current = nullptr;
+    // Each folder is made once: looking up every part of a path again for each of thousands of
+    // files would cost more than writing them.
+    std::set<std::string> made{UpperCase(folder)};
     auto openSink = [&](const PayloadEntry& entry) -> std::unique_ptr<ByteSink> {
         current = &entry;
         std::string path = folder + entry.name;
-        if (!ForceFolders(FolderPart(path))) return nullptr;
+        std::string parent = FolderPart(path);
+        if (made.count(UpperCase(parent)) == 0) {
+            if (!ForceFolders(parent)) return nullptr;
+            made.insert(UpperCase(parent));
+        }
         auto sink = std::make_unique<FileSink>();
         if (!sink->Create(path)) return nullptr;
         // The install compares times to decide whether to overwrite: they are the distributor's.
