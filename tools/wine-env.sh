@@ -5,14 +5,27 @@
 # own: a prefix "wineprefix-<dpi>dpi" with that system DPI (HKCU\Control
 # Panel\Desktop LogPixels, read by each Wine process when it starts), its own server and display.
 # So the tests at 96 dpi never see the setting, and the two kinds can run side by side.
+# With SETUP_WINE_CODEPAGE=1252 likewise: a prefix "wineprefix-cp1252" of an English system (Wine
+# takes ANSI code page 1252 from LC_ALL=C.UTF-8). With SETUP_WINE_VARIANT=jose as well: its user's
+# temporary folder and desktop are named outside code page 932 (C:\users\José\Temp,
+# C:\users\José\Desktop), in a prefix "wineprefix-cp1252-jose".
 
 SETUP_BUILD_DIR=$(cd "$1" && pwd)
 SETUP_WINE_DPI=${SETUP_WINE_DPI:-96}
+SETUP_WINE_CODEPAGE=${SETUP_WINE_CODEPAGE:-932}
+SETUP_WINE_VARIANT=${SETUP_WINE_VARIANT:-}
 SETUP_WINE_SUFFIX=
 [ "$SETUP_WINE_DPI" = 96 ] || SETUP_WINE_SUFFIX="-${SETUP_WINE_DPI}dpi"
+[ "$SETUP_WINE_CODEPAGE" = 932 ] || SETUP_WINE_SUFFIX="$SETUP_WINE_SUFFIX-cp$SETUP_WINE_CODEPAGE"
+[ -z "$SETUP_WINE_VARIANT" ] || SETUP_WINE_SUFFIX="$SETUP_WINE_SUFFIX-$SETUP_WINE_VARIANT"
 export WINEPREFIX="$SETUP_BUILD_DIR/wineprefix$SETUP_WINE_SUFFIX"
-export LC_ALL=ja_JP.UTF-8
-export LANG=ja_JP.UTF-8
+if [ "$SETUP_WINE_CODEPAGE" = 1252 ]; then
+    export LC_ALL=C.UTF-8
+    export LANG=C.UTF-8
+else
+    export LC_ALL=ja_JP.UTF-8
+    export LANG=ja_JP.UTF-8
+fi
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe=d"
 export WINEARCH=win64
@@ -50,9 +63,10 @@ setup_display() {
 }
 
 # Registry settings of the prefix: virtual desktop (no 2 s waits without a window manager),
-# Japanese fonts for the Windows font names, Windows version; the display scale of a scaled prefix.
+# Japanese fonts for the Windows font names, Windows version; the display scale of a scaled prefix;
+# the user folders of the "jose" prefix.
 setup_prefix_registry() {
-    local reg="$SETUP_BUILD_DIR/prefix-settings.reg"
+    local reg="$SETUP_BUILD_DIR/prefix-settings$SETUP_WINE_SUFFIX.reg"
     iconv -f UTF-8 -t UTF-16LE >"$reg.body" <<'REG'
 Windows Registry Editor Version 5.00
 
@@ -75,9 +89,25 @@ Windows Registry Editor Version 5.00
 [HKEY_CURRENT_USER\Software\Wine\DllOverrides]
 "winemenubuilder.exe"=""
 REG
-    if [ -n "$SETUP_WINE_SUFFIX" ]; then
+    if [ "$SETUP_WINE_DPI" != 96 ]; then
         printf '\n[HKEY_CURRENT_USER\\Control Panel\\Desktop]\n"LogPixels"=dword:%08x\n' "$SETUP_WINE_DPI" |
             iconv -f UTF-8 -t UTF-16LE >>"$reg.body"
+    fi
+    if [ "$SETUP_WINE_VARIANT" = jose ]; then
+        # Honoured by processes that a server started after this write (setup_prefix waits for it).
+        mkdir -p "$WINEPREFIX/drive_c/users/José/Temp" "$WINEPREFIX/drive_c/users/José/Desktop"
+        iconv -f UTF-8 -t UTF-16LE >>"$reg.body" <<'REG'
+
+[HKEY_CURRENT_USER\Environment]
+"TEMP"="C:\\users\\José\\Temp"
+"TMP"="C:\\users\\José\\Temp"
+
+[HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Explorer\User Shell Folders]
+"Desktop"="C:\\users\\José\\Desktop"
+
+[HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders]
+"Desktop"="C:\\users\\José\\Desktop"
+REG
     fi
     { printf '\xff\xfe'; cat "$reg.body"; } >"$reg"
     rm -f "$reg.body"
@@ -162,10 +192,10 @@ setup_wine_ready() {
     flock -u 7
 }
 
-# Stops the servers and displays of the build tree, those of the scaled prefixes too.
+# Stops the servers and displays of the build tree, those of the scaled and other prefixes too.
 setup_wine_stop() {
     local prefix pidfile
-    for prefix in "$SETUP_BUILD_DIR"/wineprefix "$SETUP_BUILD_DIR"/wineprefix-*dpi; do
+    for prefix in "$SETUP_BUILD_DIR"/wineprefix "$SETUP_BUILD_DIR"/wineprefix-*; do
         [ -d "$prefix" ] || continue
         WINEPREFIX="$prefix" "$SETUP_WINESERVER" -k </dev/null >/dev/null 2>&1 || true
         WINEPREFIX="$prefix" "$SETUP_WINESERVER" -w </dev/null >/dev/null 2>&1 || true

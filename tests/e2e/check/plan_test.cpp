@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <set>
 #include <string>
@@ -13,6 +12,7 @@
 
 #include "app/control_ids.h"
 #include "check/checker_run.h"
+#include "edge/wide.h"
 #include "runs/runs_support.h"
 
 using namespace runs;
@@ -39,15 +39,10 @@ bool StartsWith(const std::string& text, const std::string& head) { return text.
 // The part of an effect line before its notes.
 std::string WithoutNotes(const std::string& text) { return text.substr(0, text.find("  (")); }
 
-std::string Upper(std::string text) {
-    CharUpperBuffA(text.data(), static_cast<DWORD>(text.size()));
-    return text;
-}
-
-std::string ReadIniString(const std::string& section, const std::string& key, const std::string& file) {
-    char value[4096] = {};
-    GetPrivateProfileStringA(section.c_str(), key.c_str(), "", value, sizeof(value), file.c_str());
-    return value;
+std::string Upper(const std::string& text) {
+    std::wstring wide = Wide(text);
+    CharUpperBuffW(wide.data(), static_cast<DWORD>(wide.size()));
+    return Narrow(wide);
 }
 
 HKEY RootNamed(const std::string& name) {
@@ -69,15 +64,15 @@ void ExpectValue(const std::string& what) {
     std::string data = rest.substr(type.size() + 1);
     size_t slash = path.find('\\');
     RegValue value = ReadValue(RootNamed(path.substr(0, slash)), path.substr(slash + 1), name);
-    ASSERT_TRUE(value.exists) << e2e::Utf8(what);
+    ASSERT_TRUE(value.exists) << what;
     if (type == "REG_SZ") {
-        EXPECT_EQ(value.type, static_cast<DWORD>(REG_SZ)) << e2e::Utf8(what);
-        EXPECT_EQ(value.data, data) << e2e::Utf8(what);
+        EXPECT_EQ(value.type, static_cast<DWORD>(REG_SZ)) << what;
+        EXPECT_EQ(value.data, data) << what;
     } else if (type == "REG_DWORD") {
-        ASSERT_EQ(value.type, static_cast<DWORD>(REG_DWORD)) << e2e::Utf8(what);
+        ASSERT_EQ(value.type, static_cast<DWORD>(REG_DWORD)) << what;
         DWORD number = 0;
         memcpy(&number, value.data.data(), sizeof(number));
-        EXPECT_EQ(std::to_string(number), data) << e2e::Utf8(what);
+        EXPECT_EQ(std::to_string(number), data) << what;
     } else {
         ADD_FAILURE() << "the sample writes no value of type " << type;
     }
@@ -119,10 +114,10 @@ protected:
         ASSERT_TRUE(Press(status, IDC_STATUS_BTN_ABORT, "次へ(&N)"));
         ASSERT_TRUE(FinishOnCompletionPage(setup, wizard, "インストール完了(&E)", false));
         HWND sample = nullptr;
-        ASSERT_TRUE(e2e::WaitUntil([&] { return (sample = FindWindowA("OrvantSampleApp", nullptr)) != nullptr; },
+        ASSERT_TRUE(e2e::WaitUntil([&] { return (sample = FindWindowW(L"OrvantSampleApp", nullptr)) != nullptr; },
                                    "the program the plan starts", [] { return std::string("no window"); }));
-        PostMessageA(sample, WM_CLOSE, 0, 0);
-        EXPECT_TRUE(e2e::WaitUntil([] { return FindWindowA("OrvantSampleApp", nullptr) == nullptr; },
+        PostMessageW(sample, WM_CLOSE, 0, 0);
+        EXPECT_TRUE(e2e::WaitUntil([] { return FindWindowW(L"OrvantSampleApp", nullptr) == nullptr; },
                                    "the sample to close", [] { return std::string("still open"); }));
     }
 
@@ -140,7 +135,7 @@ void PlanOfSample::ExpectPlanHolds(const std::string& plan, const std::string& d
         if (StartsWith(line, "  ini ")) changed.insert(Upper(line.substr(6, line.find(" [") - 6)));
     std::string section;
     for (const std::string& line : Lines(plan)) {
-        SCOPED_TRACE(e2e::Utf8(line));
+        SCOPED_TRACE(line);
         if (!StartsWith(line, "  ")) {
             section = line;
             continue;
@@ -172,10 +167,11 @@ void PlanOfSample::ExpectPlanHolds(const std::string& plan, const std::string& d
         } else if (tag == "value") {
             ExpectValue(what);
         } else if (tag == "ini") {
+            // INI files hold code page 932 bytes.
             size_t open = what.find(" ["), close = what.find("] ", open), equals = what.find('=', close);
-            EXPECT_EQ(ReadIniString(what.substr(open + 2, close - open - 2), what.substr(close + 2, equals - close - 2),
-                                    what.substr(0, open)),
-                      what.substr(equals + 1));
+            EXPECT_TRUE(e2e::SameCp932(e2e::IniValue(what.substr(0, open), what.substr(open + 2, close - open - 2),
+                                                     what.substr(close + 2, equals - close - 2)),
+                                       what.substr(equals + 1)));
         } else if (tag == "log") {
             EXPECT_EQ(what, log);
         } else if (tag == "start") {
@@ -186,7 +182,7 @@ void PlanOfSample::ExpectPlanHolds(const std::string& plan, const std::string& d
             std::string logSection = entry.substr(1, entry.find(']') - 1);
             size_t keyAt = entry.find("] ") + 2;
             std::string key = entry.substr(keyAt, entry.find('=') - keyAt);
-            EXPECT_EQ(ReadIniString(logSection, key, log), entry.substr(entry.find('=') + 1));
+            EXPECT_TRUE(e2e::SameCp932(e2e::IniValue(log, logSection, key), entry.substr(entry.find('=') + 1)));
             logEntries.insert(logSection + " " + key);
         } else {
             ADD_FAILURE() << "the sample's plan has no " << tag << " lines";
@@ -196,7 +192,7 @@ void PlanOfSample::ExpectPlanHolds(const std::string& plan, const std::string& d
     for (auto [list, prefix] : {std::pair{"DeleteFile", "File"}, std::pair{"AddDeleteFile", "File"},
                                 std::pair{"DeleteShortCut", "File"}, std::pair{"DeleteFolder", "Folder"},
                                 std::pair{"DeleteRegistry", "Key"}, std::pair{"RestoreRelate", "Key"}}) {
-        for (int n = 1; !ReadIniString(list, prefix + std::to_string(n), log).empty(); ++n)
+        for (int n = 1; !e2e::IniValue(log, list, prefix + std::to_string(n)).empty(); ++n)
             EXPECT_TRUE(logEntries.count(std::string(list) + " " + prefix + std::to_string(n))) << list << n;
     }
     // Nothing in the install folder that the plan does not name (its names are plain ASCII).
@@ -207,10 +203,11 @@ void PlanOfSample::ExpectPlanHolds(const std::string& plan, const std::string& d
 TEST_F(PlanOfSample, NamesEveryEffectOfTheInstall) {
     std::string dist = e2e::SampleDistribution("check-plan");
     ASSERT_FALSE(dist.empty());
-    CheckerRun run = RunChecker(e2e::WindowsPath(std::getenv("SETUP_E2E_CHECK_EXE")),
-                                "/EN /PLAN /CP932 \"/D=" + folder_ + "\" \"" + dist + "\"", {});
+    // The plan in UTF-8, SETUPCHK's output when it writes to a pipe.
+    CheckerRun run = RunChecker(e2e::WindowsPath(e2e::EnvironmentVariable("SETUP_E2E_CHECK_EXE")),
+                                "/EN /PLAN \"/D=" + folder_ + "\" \"" + dist + "\"", {});
     ASSERT_TRUE(run.started) << run.startError;
-    ASSERT_EQ(run.exitCode, 0u) << e2e::Utf8(run.output);
+    ASSERT_EQ(run.exitCode, 0u) << run.output;
 
     e2e::TargetProcess setup;
     e2e::Window wizard = InstallUntilDone(setup, dist);

@@ -2,10 +2,12 @@
 
 #include <cstdio>
 
+#include "base/cp932.h"
+
 namespace e2e {
 
 void Fail(const std::string& message, const Where& where) {
-    ADD_FAILURE_AT(where.file_name(), static_cast<int>(where.line())) << Utf8(message);
+    ADD_FAILURE_AT(where.file_name(), static_cast<int>(where.line())) << message;
 }
 
 bool PollUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
@@ -35,28 +37,20 @@ bool WaitUntil(const std::function<bool()>& condition, const std::function<std::
     return false;
 }
 
-std::string Utf8(const std::string& cp932) {
-    if (cp932.empty()) return {};
-    int wideLength = MultiByteToWideChar(932, 0, cp932.data(), static_cast<int>(cp932.size()), nullptr, 0);
-    if (wideLength <= 0) return cp932;
-    std::wstring wide(wideLength, L'\0');
-    MultiByteToWideChar(932, 0, cp932.data(), static_cast<int>(cp932.size()), wide.data(), wideLength);
-    int length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
-    if (length <= 0) return cp932;
-    std::string utf8(length, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, utf8.data(), length, nullptr, nullptr);
-    return utf8;
+std::string Cp932(std::string_view utf8) {
+    std::string bytes;
+    // A "?" in place of a character could match a program that lost it: such a text is no
+    // expectation for a code page 932 file.
+    if (!Utf8ToCp932(utf8, bytes)) ADD_FAILURE() << "not code page 932 text: " << Quoted(std::string(utf8));
+    return bytes;
 }
 
 std::string Quoted(const std::string& text) {
+    // UTF-8: no byte of a multi-byte character looks like a control character.
     std::string quoted = "\"";
-    for (size_t i = 0; i < text.size(); ++i) {
-        unsigned char c = static_cast<unsigned char>(text[i]);
-        // A lead byte and its trail byte stay together: a trail byte may look like "\".
-        if (IsDBCSLeadByteEx(932, c) && i + 1 < text.size()) {
-            quoted += text.substr(i, 2);
-            ++i;
-        } else if (c == '\r') {
+    for (char ch : text) {
+        unsigned char c = static_cast<unsigned char>(ch);
+        if (c == '\r') {
             quoted += "\\r";
         } else if (c == '\n') {
             quoted += "\\n";
@@ -67,7 +61,7 @@ std::string Quoted(const std::string& text) {
             std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
             quoted += escaped;
         } else {
-            quoted += static_cast<char>(c);
+            quoted += ch;
         }
     }
     return quoted + "\"";
@@ -81,19 +75,24 @@ std::string CaptionPart(const std::string& caption) {
 
 ::testing::AssertionResult SameText(const std::string& actual, const std::string& expected) {
     if (actual == expected) return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "text is " << Utf8(Quoted(actual)) << ", expected "
-                                         << Utf8(Quoted(expected));
+    return ::testing::AssertionFailure() << "text is " << Quoted(actual) << ", expected " << Quoted(expected);
+}
+
+::testing::AssertionResult SameCp932(const std::string& actualBytes, const std::string& expected) {
+    if (actualBytes == Cp932(expected)) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "code page 932 bytes read " << Quoted(Cp932ToUtf8(actualBytes))
+                                         << ", expected " << Quoted(expected);
 }
 
 ::testing::AssertionResult Contains(const std::string& text, const std::string& part) {
     if (text.find(part) != std::string::npos) return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << Utf8(Quoted(part)) << " is not in " << Utf8(Quoted(text));
+    return ::testing::AssertionFailure() << Quoted(part) << " is not in " << Quoted(text);
 }
 
 ::testing::AssertionResult EndsWith(const std::string& text, const std::string& tail) {
     if (text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0)
         return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << Utf8(Quoted(text)) << " does not end with " << Utf8(Quoted(tail));
+    return ::testing::AssertionFailure() << Quoted(text) << " does not end with " << Quoted(tail);
 }
 
 }  // namespace e2e

@@ -1,6 +1,8 @@
 #pragma once
 // Shared pieces of the black-box driver: default waits, failures reported at the test's own line,
-// polling, and text helpers for readable failure messages.
+// polling, and text helpers for readable failure messages. Text is UTF-8 throughout; the driver
+// reads and writes the program's windows, files and registry through the system's W functions,
+// so that it sees them right whatever the system's code page.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -9,6 +11,7 @@
 #include <functional>
 #include <source_location>
 #include <string>
+#include <string_view>
 #include <type_traits>
 
 namespace e2e {
@@ -24,8 +27,7 @@ inline constexpr DWORD kPollInterval = 20;
 // Longest time one message to the target may take (reading a text, typing).
 inline constexpr DWORD kMessageTimeout = 2000;
 
-// Adds a non-fatal gtest failure at the caller's line. The message is code page 932 text and is
-// reported as UTF-8, so that the log reads on a Linux terminal.
+// Adds a non-fatal gtest failure at the caller's line.
 void Fail(const std::string& message, const Where& where);
 
 // Tries the condition until it holds or the time-out has passed; it is tried at least once, and
@@ -42,25 +44,29 @@ bool WaitUntil(const std::function<bool()>& condition, const std::function<std::
                const std::function<std::string()>& seen, DWORD timeoutMs = kWait,
                Where where = Where::current());
 
-// Code page 932 bytes as UTF-8 (for messages only).
-std::string Utf8(const std::string& cp932);
+// The UTF-8 text as code page 932 bytes, as scripts, uninstall logs and INI files hold it; a text
+// that code page 932 cannot hold is a failure of the test.
+std::string Cp932(std::string_view utf8);
 // The text in double quotes, with line ends shown as \r and \n.
 std::string Quoted(const std::string& text);
 // " " and the quoted caption, or nothing for an empty caption (which matches any).
 std::string CaptionPart(const std::string& caption);
-// Compares two code page 932 texts; a mismatch is explained in readable UTF-8:
+// Compares two texts; a mismatch shows both quoted:
 // EXPECT_TRUE(e2e::SameText(box.Title(), "終了確認"));
 ::testing::AssertionResult SameText(const std::string& actual, const std::string& expected);
+// Compares the bytes of a code page 932 file (or a part of one) with the code page 932 form of the
+// expected text; a mismatch shows both decoded.
+::testing::AssertionResult SameCp932(const std::string& actualBytes, const std::string& expected);
 
-// Whether the text holds the part; a mismatch shows both in readable UTF-8.
+// Whether the text holds the part; a mismatch shows both.
 ::testing::AssertionResult Contains(const std::string& text, const std::string& part);
-// Whether the text ends with the tail; a mismatch shows both in readable UTF-8.
+// Whether the text ends with the tail; a mismatch shows both.
 ::testing::AssertionResult EndsWith(const std::string& text, const std::string& tail);
 
-// A value as a failure message shows it: texts quoted (code page 932, shown as UTF-8), truth
-// values as true/false, numbers as numbers.
-inline std::string Shown(const std::string& text) { return Utf8(Quoted(text)); }
-inline std::string Shown(const char* text) { return Utf8(Quoted(text)); }
+// A value as a failure message shows it: texts quoted, truth values as true/false, numbers as
+// numbers.
+inline std::string Shown(const std::string& text) { return Quoted(text); }
+inline std::string Shown(const char* text) { return Quoted(text); }
 inline std::string Shown(bool value) { return value ? "true" : "false"; }
 template <class T>
     requires std::is_arithmetic_v<T>

@@ -4,6 +4,7 @@
 #include "driver/common.h"
 #include "driver/display_scale.h"
 #include "driver/environment.h"
+#include "driver/files.h"
 #include "driver/message_box.h"
 #include "driver/png.h"
 #include "driver/screenshot.h"

@@ -1,6 +1,6 @@
 #include "driver/environment.h"
 
-#include <cstdlib>
+#include "edge/wide.h"
 
 namespace e2e {
 
@@ -17,24 +17,16 @@ std::string WithoutBackslash(std::string folder) {
 }
 
 std::string RequiredVariable(const char* name, const Where& where) {
-    const char* value = std::getenv(name);
-    if (value && *value) return WindowsPath(value);
+    std::string value = EnvironmentVariable(name);
+    if (!value.empty()) return WindowsPath(value);
     Fail(std::string("the environment variable ") + name + " is not set (run the test through CTest)", where);
     return {};
 }
 
-// Last path separator; a byte after a lead byte is never taken for one.
-size_t LastSeparator(const std::string& path) {
-    size_t last = std::string::npos;
-    for (size_t i = 0; i < path.size(); ++i) {
-        if (IsDBCSLeadByteEx(932, static_cast<unsigned char>(path[i])) && i + 1 < path.size()) {
-            ++i;
-            continue;
-        }
-        if (path[i] == '\\' || path[i] == ':') last = i;
-    }
-    return last;
-}
+// Last path separator (in UTF-8 no byte of another character looks like one).
+size_t LastSeparator(const std::string& path) { return path.find_last_of("\\:"); }
+
+DWORD Attributes(const std::string& path) { return GetFileAttributesW(Wide(path).c_str()); }
 
 }  // namespace
 
@@ -44,6 +36,15 @@ std::string WindowsPath(const std::string& path) {
     for (char& c : windows)
         if (c == '/') c = '\\';
     return windows;
+}
+
+std::string EnvironmentVariable(const std::string& name) {
+    std::wstring wideName = Wide(name);
+    DWORD length = GetEnvironmentVariableW(wideName.c_str(), nullptr, 0);
+    if (length == 0) return {};
+    std::wstring value(length, L'\0');
+    value.resize(GetEnvironmentVariableW(wideName.c_str(), value.data(), length));
+    return Narrow(value);
 }
 
 std::string FolderOf(const std::string& path) {
@@ -64,38 +65,42 @@ std::string ScreenshotFolder(Where where) {
 bool MakeFolders(const std::string& folder) {
     std::string path = WithoutBackslash(folder);
     if (path.empty()) return false;
-    DWORD attributes = GetFileAttributesA(path.c_str());
+    DWORD attributes = Attributes(path);
     if (attributes != INVALID_FILE_ATTRIBUTES) return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     std::string parent = FolderOf(path);
     if (!parent.empty() && parent.size() < path.size()) MakeFolders(parent);
-    return CreateDirectoryA(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+    return CreateDirectoryW(Wide(path).c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
 void RemoveFolder(const std::string& folder) {
     std::string base = WithoutBackslash(folder);
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((base + "\\*").c_str(), &data);
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW(Wide(base + "\\*").c_str(), &data);
     if (find != INVALID_HANDLE_VALUE) {
         do {
-            std::string name = data.cFileName;
+            std::string name = Narrow(data.cFileName);
             if (name == "." || name == "..") continue;
-            std::string path = base + "\\" + name;
-            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            std::wstring path = Wide(base + "\\" + name);
+            SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
             if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveFolder(path);
+                RemoveFolder(Narrow(path));
             else
-                DeleteFileA(path.c_str());
-        } while (FindNextFileA(find, &data));
+                DeleteFileW(path.c_str());
+        } while (FindNextFileW(find, &data));
         FindClose(find);
     }
-    RemoveDirectoryA(base.c_str());
+    RemoveDirectoryW(Wide(base).c_str());
+}
+
+std::string TempFolder() {
+    DWORD length = GetTempPathW(0, nullptr);
+    std::wstring temp(length + 1, L'\0');
+    temp.resize(GetTempPathW(length + 1, temp.data()));
+    return WithBackslash(Narrow(temp));
 }
 
 std::string ScratchFolder(const std::string& name) {
-    DWORD length = GetTempPathA(0, nullptr);
-    std::string temp(length + 1, '\0');
-    temp.resize(GetTempPathA(length + 1, temp.data()));
-    std::string folder = WithBackslash(temp) + "e2e\\" + name + "\\";
+    std::string folder = TempFolder() + "e2e\\" + name + "\\";
     RemoveFolder(folder);
     MakeFolders(folder);
     return folder;
@@ -121,14 +126,14 @@ std::string MakeDistribution(const std::string& name, const std::string& example
 }
 
 std::string SampleDistribution(const std::string& name, Where where) {
-    const char* built = std::getenv("SETUP_E2E_SAMPLE_DIST");
-    if (!built || !*built) {
+    std::string built = EnvironmentVariable("SETUP_E2E_SAMPLE_DIST");
+    if (built.empty()) {
         Fail("SampleDistribution: SETUP_E2E_SAMPLE_DIST is not set", where);
         return {};
     }
     std::string folder = ScratchFolder(name);
     if (!CopyFolder(built, folder)) {
-        Fail("SampleDistribution: " + std::string(built) + " could not be copied into " + folder, where);
+        Fail("SampleDistribution: " + built + " could not be copied into " + folder, where);
         return {};
     }
     return folder;
@@ -138,7 +143,7 @@ bool CopyInto(const std::string& file, const std::string& folder) {
     std::string source = WindowsPath(file);
     size_t separator = LastSeparator(source);
     std::string name = separator == std::string::npos ? source : source.substr(separator + 1);
-    return CopyFileA(source.c_str(), (WithBackslash(WindowsPath(folder)) + name).c_str(), FALSE) != 0;
+    return CopyFileW(Wide(source).c_str(), Wide(WithBackslash(WindowsPath(folder)) + name).c_str(), FALSE) != 0;
 }
 
 bool CopyFolder(const std::string& from, const std::string& to) {
@@ -146,33 +151,30 @@ bool CopyFolder(const std::string& from, const std::string& to) {
     std::string target = WithoutBackslash(WindowsPath(to));
     if (!MakeFolders(target)) return false;
     bool complete = true;
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((source + "\\*").c_str(), &data);
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW(Wide(source + "\\*").c_str(), &data);
     if (find == INVALID_HANDLE_VALUE) return false;
     do {
-        std::string name = data.cFileName;
+        std::string name = Narrow(data.cFileName);
         if (name == "." || name == "..") continue;
         if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
             complete = CopyFolder(source + "\\" + name, target + "\\" + name) && complete;
         else
-            complete = CopyFileA((source + "\\" + name).c_str(), (target + "\\" + name).c_str(), FALSE) && complete;
-    } while (FindNextFileA(find, &data));
+            complete = CopyFileW(Wide(source + "\\" + name).c_str(), Wide(target + "\\" + name).c_str(), FALSE) &&
+                       complete;
+    } while (FindNextFileW(find, &data));
     FindClose(find);
     return complete;
 }
 
 ScopedEnvironment::ScopedEnvironment(const std::string& name, const std::string& value) : name_(name) {
-    DWORD length = GetEnvironmentVariableA(name.c_str(), nullptr, 0);
-    existed_ = length != 0;
-    if (existed_) {
-        previous_.assign(length, '\0');
-        previous_.resize(GetEnvironmentVariableA(name.c_str(), previous_.data(), length));
-    }
-    SetEnvironmentVariableA(name.c_str(), value.c_str());
+    existed_ = GetEnvironmentVariableW(Wide(name).c_str(), nullptr, 0) != 0;
+    previous_ = EnvironmentVariable(name);
+    SetEnvironmentVariableW(Wide(name).c_str(), Wide(value).c_str());
 }
 
 ScopedEnvironment::~ScopedEnvironment() {
-    SetEnvironmentVariableA(name_.c_str(), existed_ ? previous_.c_str() : nullptr);
+    SetEnvironmentVariableW(Wide(name_).c_str(), existed_ ? Wide(previous_).c_str() : nullptr);
 }
 
 }  // namespace e2e

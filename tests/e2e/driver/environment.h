@@ -6,6 +6,9 @@
 
 namespace e2e {
 
+// A variable of the test's environment (UTF-8), or "" when it is not set.
+std::string EnvironmentVariable(const std::string& name);
+
 // A Linux path ("/a/b") as its drive Z: path ("Z:\a\b"); a Windows path is returned unchanged.
 std::string WindowsPath(const std::string& path);
 // The folder part of a path, with its trailing backslash.
@@ -29,6 +32,8 @@ std::string MakeDistribution(const std::string& name, const std::string& example
 // files, one of them compressed) copied into a fresh folder %TEMP%\e2e\<name>\; its path with a
 // trailing backslash, or an empty text and a failure.
 std::string SampleDistribution(const std::string& name, Where where = Where::current());
+// The temporary folder (%TEMP%) with a trailing backslash.
+std::string TempFolder();
 // A fresh, empty folder %TEMP%\e2e\<name>\ inside the prefix, with a trailing backslash.
 std::string ScratchFolder(const std::string& name);
 // Copies a folder tree into another (created when missing). Returns whether every file was copied.

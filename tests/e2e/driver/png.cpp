@@ -5,6 +5,8 @@
 #include <array>
 #include <cstdlib>
 
+#include "edge/wide.h"
+
 namespace e2e {
 
 namespace {
@@ -191,12 +193,13 @@ bool WritePng(const Image& image, const std::string& path) {
         image.rgb.size() != static_cast<size_t>(image.width) * static_cast<size_t>(image.height) * 3)
         return false;
     std::vector<std::uint8_t> png = EncodePng(image);
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file =
+        CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     DWORD written = 0;
     bool ok = WriteFile(file, png.data(), static_cast<DWORD>(png.size()), &written, nullptr) && written == png.size();
     CloseHandle(file);
-    if (!ok) DeleteFileA(path.c_str());
+    if (!ok) DeleteFileW(Wide(path).c_str());
     return ok;
 }
 

@@ -97,6 +97,15 @@ bool CaptureSettled(const std::function<bool(Image&)>& capture, Image& image) {
     return true;
 }
 
+// The runs in a prefix of another system code page or user (SETUP_WINE_CODEPAGE and
+// SETUP_WINE_VARIANT, see tools/wine-env.sh) name their pictures by it, beside the others.
+std::string PrefixSuffix() {
+    std::string suffix, codePage = EnvironmentVariable("SETUP_WINE_CODEPAGE");
+    if (!codePage.empty() && codePage != "932") suffix += "-cp" + codePage;
+    if (std::string variant = EnvironmentVariable("SETUP_WINE_VARIANT"); !variant.empty()) suffix += "-" + variant;
+    return suffix;
+}
+
 }  // namespace
 
 bool CaptureScreen(Image& image) {
@@ -140,7 +149,7 @@ std::string Screenshot(const std::string& name, Where where) {
     std::string prefix;
     if (const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info())
         prefix = std::string(test->test_suite_name()) + "." + test->name() + "-";
-    std::string path = folder + SafeFileName(prefix + name) + ScaleSuffix() + ".png";
+    std::string path = folder + SafeFileName(prefix + name) + ScaleSuffix() + PrefixSuffix() + ".png";
     return SaveScreenshot(path, where) ? path : std::string();
 }
 

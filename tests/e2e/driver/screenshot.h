@@ -19,8 +19,9 @@ bool CaptureSettledScreen(Image& image);
 bool CaptureSettledClient(HWND window, Image& image);
 
 // Saves the settled screen as <ScreenshotFolder>\<suite>.<test>-<name>.png (at a display scale
-// other than 96 dpi <suite>.<test>-<name>-<dpi>dpi.png, beside it) and returns the file's path; a
-// failure (and an empty path) when it cannot be saved.
+// other than 96 dpi <suite>.<test>-<name>-<dpi>dpi.png, in the prefix of code page 1252
+// <suite>.<test>-<name>-cp1252.png and of its user José …-cp1252-jose.png, beside it) and returns
+// the file's path; a failure (and an empty path) when it cannot be saved.
 std::string Screenshot(const std::string& name, Where where = Where::current());
 // The same into a file the caller names.
 bool SaveScreenshot(const std::string& path, Where where = Where::current());

@@ -1,6 +1,7 @@
 #include "driver/target_process.h"
 
 #include "driver/environment.h"
+#include "edge/wide.h"
 
 namespace e2e {
 
@@ -56,8 +57,8 @@ bool TargetProcess::StartCommandLine(const std::string& commandLine, const std::
     return Launch({}, commandLine, WindowsPath(workingFolder), where);
 }
 
-bool TargetProcess::Launch(const std::string& applicationName, std::string commandLine, const std::string& folder,
-                           const Where& where) {
+bool TargetProcess::Launch(const std::string& applicationName, const std::string& commandLine,
+                           const std::string& folder, const Where& where) {
     Close();
     program_ = applicationName.empty() ? commandLine : applicationName;
     // The virtual desktop (Wine's explorer.exe) is started by the first process that needs it; it
@@ -65,13 +66,13 @@ bool TargetProcess::Launch(const std::string& applicationName, std::string comma
     GetDesktopWindow();
     // Everything the program starts (a checker, the program launched at the end) belongs to the
     // job and ends with it.
-    job_ = CreateJobObjectA(nullptr, nullptr);
+    job_ = CreateJobObjectW(nullptr, nullptr);
     if (job_) {
         JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
         limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
         SetInformationJobObject(job_, JobObjectExtendedLimitInformation, &limits, sizeof limits);
     }
-    STARTUPINFOA startup{};
+    STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     if (showState_ != kNoShowState) {
         startup.dwFlags = STARTF_USESHOWWINDOW;
@@ -83,10 +84,12 @@ bool TargetProcess::Launch(const std::string& applicationName, std::string comma
     // error. Such a start is tried again; every other failure counts.
     bool started = false;
     DWORD error = 0;
+    const std::wstring application = Wide(applicationName), workingFolder = Wide(folder);
     for (int attempt = 0; attempt < 3 && !started; ++attempt) {
-        started = CreateProcessA(applicationName.empty() ? nullptr : applicationName.c_str(), commandLine.data(),
-                                 nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
-                                 folder.empty() ? nullptr : folder.c_str(), &startup, &info) != 0;
+        std::wstring line = Wide(commandLine);  // CreateProcessW may write into it
+        started = CreateProcessW(application.empty() ? nullptr : application.c_str(), line.data(), nullptr, nullptr,
+                                 FALSE, CREATE_SUSPENDED, nullptr,
+                                 workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup, &info) != 0;
         error = started ? 0 : GetLastError();
         if (error != ERROR_INTERNAL_ERROR) break;
     }

@@ -67,7 +67,7 @@ public:
     std::string DescribeWindows() const;
 
 private:
-    bool Launch(const std::string& applicationName, std::string commandLine, const std::string& folder,
+    bool Launch(const std::string& applicationName, const std::string& commandLine, const std::string& folder,
                 const Where& where);
     void Close();
 

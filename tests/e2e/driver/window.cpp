@@ -2,29 +2,31 @@
 
 #include <commctrl.h>
 
+#include "edge/wide.h"
+
 namespace e2e {
 
 namespace {
 
 std::string ClassOf(HWND hwnd) {
     // Class names are at most 256 characters; the call truncates safely.
-    char name[257] = {};
-    GetClassNameA(hwnd, name, sizeof name);
-    return name;
+    wchar_t name[257] = {};
+    GetClassNameW(hwnd, name, 257);
+    return Narrow(name);
 }
 
 std::string StoredCaption(HWND hwnd) {
-    int length = GetWindowTextLengthA(hwnd);
+    int length = GetWindowTextLengthW(hwnd);
     if (length <= 0) return {};
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    int copied = GetWindowTextA(hwnd, text.data(), length + 1);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    int copied = GetWindowTextW(hwnd, text.data(), length + 1);
     text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
-    return text;
+    return Narrow(text);
 }
 
 bool SendWithTimeout(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, DWORD timeoutMs,
                      DWORD_PTR& result) {
-    return SendMessageTimeoutA(hwnd, message, wParam, lParam, SMTO_ABORTIFHUNG, timeoutMs, &result) != 0;
+    return SendMessageTimeoutW(hwnd, message, wParam, lParam, SMTO_ABORTIFHUNG, timeoutMs, &result) != 0;
 }
 
 BOOL CALLBACK CollectChild(HWND hwnd, LPARAM lParam) {
@@ -40,21 +42,19 @@ std::string WindowText(HWND hwnd) {
     if (!hwnd || !IsWindow(hwnd)) return {};
     // Only an edit field keeps its text apart from the window's caption; every other window's text
     // is read without sending the program a message (which waits while it sleeps in a loop).
-    char className[32] = {};
-    GetClassNameA(hwnd, className, sizeof(className));
-    if (lstrcmpiA(className, "Edit") != 0) return StoredCaption(hwnd);
+    if (_stricmp(ClassOf(hwnd).c_str(), "Edit") != 0) return StoredCaption(hwnd);
     // The text may grow between asking its length and reading it: retry with the larger size.
     for (int attempt = 0; attempt < 3; ++attempt) {
         DWORD_PTR length = 0;
         if (!SendWithTimeout(hwnd, WM_GETTEXTLENGTH, 0, 0, kMessageTimeout, length)) break;
-        std::string text(length + 1, '\0');
+        std::wstring text(length + 1, L'\0');
         DWORD_PTR copied = 0;
         if (!SendWithTimeout(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
                              kMessageTimeout, copied))
             break;
         if (copied + 1 < text.size() || attempt == 2) {
             text.resize(copied < length ? copied : length);
-            return text;
+            return Narrow(text);
         }
     }
     return StoredCaption(hwnd);
@@ -109,7 +109,7 @@ std::string Window::Describe() const {
     if (!Exists()) return text + " (destroyed)";
     text += " ";
     text += Quoted(Text());
-    if (GetWindowLongPtrA(hwnd_, GWL_STYLE) & WS_CHILD) {
+    if (GetWindowLongPtrW(hwnd_, GWL_STYLE) & WS_CHILD) {
         text += " id ";
         text += std::to_string(Id());
         Window top = TopLevel();
@@ -188,7 +188,7 @@ Window Window::ControlByIndex(const std::string& className, int index, DWORD tim
 bool Window::Usable() const {
     if (!Exists() || !IsWindowVisible(hwnd_)) return false;
     // A user cannot use a control of a disabled window (a modal box stands in front of it).
-    for (HWND h = hwnd_; h; h = (GetWindowLongPtrA(h, GWL_STYLE) & WS_CHILD) ? GetParent(h) : nullptr)
+    for (HWND h = hwnd_; h; h = (GetWindowLongPtrW(h, GWL_STYLE) & WS_CHILD) ? GetParent(h) : nullptr)
         if (!IsWindowEnabled(h)) return false;
     return true;
 }
@@ -214,7 +214,7 @@ bool Window::RequireUsable(const char* action, DWORD timeoutMs, const Where& whe
 
 bool Window::Click(DWORD timeoutMs, Where where) const {
     if (!RequireUsable("Click", timeoutMs, where)) return false;
-    if (PostMessageA(hwnd_, BM_CLICK, 0, 0)) return true;
+    if (PostMessageW(hwnd_, BM_CLICK, 0, 0)) return true;
     Fail("Click: BM_CLICK could not be posted to " + Describe(), where);
     return false;
 }
@@ -228,12 +228,13 @@ bool Window::SetChecked(bool checked, DWORD timeoutMs, Where where) const {
 
 bool Window::Type(const std::string& text, DWORD timeoutMs, Where where) const {
     if (!RequireUsable("Type", timeoutMs, where)) return false;
-    if (_stricmp(className_.c_str(), "Edit") == 0 && (GetWindowLongPtrA(hwnd_, GWL_STYLE) & ES_READONLY)) {
+    if (_stricmp(className_.c_str(), "Edit") == 0 && (GetWindowLongPtrW(hwnd_, GWL_STYLE) & ES_READONLY)) {
         Fail("Type: " + Describe() + " is read-only", where);
         return false;
     }
     DWORD_PTR result = 0;
-    if (!SendMessageTimeoutA(hwnd_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_NORMAL,
+    std::wstring wide = Wide(text);
+    if (!SendMessageTimeoutW(hwnd_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()), SMTO_NORMAL,
                              timeoutMs, &result)) {
         Fail("Type: " + Describe() + " did not take the text " + Quoted(text) + " within " +
                  std::to_string(timeoutMs) + " ms",
@@ -256,16 +257,16 @@ bool Window::PressKey(int virtualKey, Where where) const {
     HWND target = hwnd_;
     if (GetGUIThreadInfo(GetWindowThreadProcessId(hwnd_, nullptr), &info) && info.hwndFocus)
         target = info.hwndFocus;
-    UINT scan = MapVirtualKeyA(static_cast<UINT>(virtualKey), MAPVK_VK_TO_VSC);
+    UINT scan = MapVirtualKeyW(static_cast<UINT>(virtualKey), MAPVK_VK_TO_VSC);
     LPARAM down = 1 | (static_cast<LPARAM>(scan) << 16);
     LPARAM up = down | (1LL << 30) | (1LL << 31);
     Window receiver(target);
-    if (!PostMessageA(target, WM_KEYDOWN, static_cast<WPARAM>(virtualKey), down)) {
+    if (!PostMessageW(target, WM_KEYDOWN, static_cast<WPARAM>(virtualKey), down)) {
         Fail("PressKey: the key could not be posted to " + receiver.Describe(), where);
         return false;
     }
     // The key may already have closed the window; then there is nobody left to release it to.
-    PostMessageA(target, WM_KEYUP, static_cast<WPARAM>(virtualKey), up);
+    PostMessageW(target, WM_KEYUP, static_cast<WPARAM>(virtualKey), up);
     return true;
 }
 
@@ -275,26 +276,26 @@ bool Window::PressAltF4(Where where) const {
         Fail("PressAltF4: " + Describe() + " does not exist", where);
         return false;
     }
-    UINT scan = MapVirtualKeyA(VK_F4, MAPVK_VK_TO_VSC);
+    UINT scan = MapVirtualKeyW(VK_F4, MAPVK_VK_TO_VSC);
     // Bit 29: the Alt key is down.
     LPARAM down = 1 | (static_cast<LPARAM>(scan) << 16) | (1LL << 29);
     LPARAM up = down | (1LL << 30) | (1LL << 31);
-    if (!PostMessageA(top, WM_SYSKEYDOWN, VK_F4, down)) {
+    if (!PostMessageW(top, WM_SYSKEYDOWN, VK_F4, down)) {
         Fail("PressAltF4: the key could not be posted to " + Describe(), where);
         return false;
     }
-    PostMessageA(top, WM_SYSKEYUP, VK_F4, up);  // the window may be gone already
+    PostMessageW(top, WM_SYSKEYUP, VK_F4, up);  // the window may be gone already
     return true;
 }
 
 bool Window::SystemClose(Where where) const {
-    if (Exists() && PostMessageA(hwnd_, WM_SYSCOMMAND, SC_CLOSE, 0)) return true;
+    if (Exists() && PostMessageW(hwnd_, WM_SYSCOMMAND, SC_CLOSE, 0)) return true;
     Fail("SystemClose: " + Describe() + " does not exist", where);
     return false;
 }
 
 bool Window::PostClose(Where where) const {
-    if (Exists() && PostMessageA(hwnd_, WM_CLOSE, 0, 0)) return true;
+    if (Exists() && PostMessageW(hwnd_, WM_CLOSE, 0, 0)) return true;
     Fail("PostClose: " + Describe() + " does not exist", where);
     return false;
 }

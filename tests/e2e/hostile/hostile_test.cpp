@@ -14,6 +14,7 @@
 #include "app/control_ids.h"
 #include "support/places.h"
 #include "app/exit_codes.h"
+#include "edge/wide.h"
 #include "runs/runs_support.h"
 
 using namespace runs;
@@ -34,31 +35,25 @@ std::string Garbage(size_t size, unsigned seed) {
     return bytes;
 }
 
-// A name of about the given size in bytes, with double-byte characters whose trail byte is "\".
+// A name of about the given size in code page 932 bytes, with double-byte characters whose trail
+// byte there is "\".
 std::string LongName(size_t size) {
     std::string name;
-    while (name.size() < size) name += "表ソLong";
+    for (size_t bytes = 0; bytes < size; bytes += 8) name += "表ソLong";  // 8 bytes in code page 932
     return name;
 }
 
-std::string Utf8Of(const std::string& cp932) {
-    int length = MultiByteToWideChar(932, 0, cp932.data(), static_cast<int>(cp932.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(932, 0, cp932.data(), static_cast<int>(cp932.size()), wide.data(), length);
-    int size = WideCharToMultiByte(CP_UTF8, 0, wide.data(), length, nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), length, utf8.data(), size, nullptr, nullptr);
-    return utf8;
-}
-
-// What the details page shows of a line longer than 1,024 bytes: its whole characters up to that
-// length, and an ellipsis.
+// What the details page shows of a line longer than 1,024 bytes of code page 932: its whole
+// characters up to that length, and an ellipsis.
 std::string ShownCut(const std::string& line) {
-    size_t end = 0;
+    size_t end = 0, width = 0;
     while (end < line.size()) {
-        size_t width = IsDBCSLeadByte(static_cast<BYTE>(line[end])) ? 2 : 1;
-        if (end + width > 1024) break;
-        end += width;
+        size_t next = end + 1;
+        while (next < line.size() && (static_cast<unsigned char>(line[next]) & 0xC0) == 0x80) ++next;
+        size_t bytes = e2e::Cp932(line.substr(end, next - end)).size();
+        if (width + bytes > 1024) break;
+        width += bytes;
+        end = next;
     }
     return line.substr(0, end) + "…";
 }
@@ -66,20 +61,11 @@ std::string ShownCut(const std::string& line) {
 // The system's message for the error that the call leaves.
 std::string ErrorTextOf(BOOL succeeded) { return SystemText(succeeded ? ERROR_SUCCESS : GetLastError()); }
 
-// A path of the test's text as the program hands it to the system's wide functions.
-std::wstring WidePath(const std::string& path) {
-    std::wstring wide(path.size() + 1, L'\0');
-    wide.resize(MultiByteToWideChar(932, 0, path.data(), static_cast<int>(path.size()), wide.data(),
-                                    static_cast<int>(wide.size())));
-    return wide;
-}
-
 int CountWorkFolders() {
-    char temp[MAX_PATH + 1] = {};
-    GetTempPathA(MAX_PATH, temp);
+    std::string temp = e2e::TempFolder();
     int count = 0;
     for (int n = 1; n <= 99; ++n)
-        if (FolderExists(std::string(temp) + "OVTMP" + std::to_string(n) + "\\")) ++count;
+        if (FolderExists(temp + "OVTMP" + std::to_string(n) + "\\")) ++count;
     return count;
 }
 
@@ -98,8 +84,10 @@ protected:
         DeleteKeyLater(HKEY_CURRENT_USER, kVictimKey);
         ASSERT_TRUE(WriteBytes(victim, "victim\r\n"));
         HKEY key = nullptr;
-        ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kVictimKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr), 0);
-        RegSetValueExA(key, "Data", 0, REG_SZ, reinterpret_cast<const BYTE*>("victim"), 7);
+        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, Wide(kVictimKey).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                  &key, nullptr),
+                  0);
+        RegSetValueExW(key, L"Data", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"victim"), 7 * sizeof(wchar_t));
         RegCloseKey(key);
     }
     void TearDown() override {
@@ -160,7 +148,7 @@ TEST_P(UnreadableScript, ShowsTheFatalPageAndChangesNothing) {
     std::string logFolder = ProgramFilesFolder() + "OrvantHostile Unreadable\\";
     RemoveFolderLater(logFolder);
     ASSERT_TRUE(e2e::MakeFolders(logFolder));
-    ASSERT_TRUE(WriteBytes(logFolder + "UNSETUP.INI", CrLf({"[SetupFolder]", "Folder=" + logFolder})));
+    ASSERT_TRUE(WriteBytes(logFolder + "UNSETUP.INI", e2e::Cp932(CrLf({"[SetupFolder]", "Folder=" + logFolder}))));
     std::string parameter;
     std::optional<HeldFile> held;
     switch (GetParam()) {
@@ -168,8 +156,8 @@ TEST_P(UnreadableScript, ShowsTheFatalPageAndChangesNothing) {
             held.emplace(dist + "SETUP.INI");
             break;
         case Unreadable::ScriptIsAFolder:
-            ASSERT_TRUE(DeleteFileA((dist + "SETUP.INI").c_str()));
-            ASSERT_TRUE(CreateDirectoryA((dist + "SETUP.INI").c_str(), nullptr));
+            ASSERT_TRUE(DeleteFileW(Wide(dist + "SETUP.INI").c_str()));
+            ASSERT_TRUE(CreateDirectoryW(Wide(dist + "SETUP.INI").c_str(), nullptr));
             break;
         case Unreadable::LockedLog:
             parameter = logFolder + "UNSETUP.INI";
@@ -236,7 +224,7 @@ struct ScriptCase {
     std::string name;
     std::string title;                                           // the setup title the wizard shows
     std::string uninstallKey;                                    // the Add/Remove key the install makes
-    std::function<std::string()> script;                         // SETUP.INI as written
+    std::function<std::string()> script;                         // SETUP.INI as written (bytes)
     std::vector<std::pair<std::string, std::string>> files;      // further files of the distribution
     std::vector<std::string> installed;                          // files in the install folder afterwards
     std::function<std::string(const std::string& dist, const std::string& folder)> details;  // or none
@@ -254,8 +242,9 @@ std::vector<ScriptCase> ScriptCases() {
     return {
         {"Truncated", "Runs 途切れ", "OrvantHostileCut",
          [] {
-             std::string script = Header("Runs 途切れ", "OrvantHostileCut") +
-                                  CrLf({"[CopyFile]", "File1=(App)A.TXT", "File2=(App)B.TXT", "File3=(App)C.TXT"});
+             std::string script =
+                 e2e::Cp932(Header("Runs 途切れ", "OrvantHostileCut") +
+                            CrLf({"[CopyFile]", "File1=(App)A.TXT", "File2=(App)B.TXT", "File3=(App)C.TXT"}));
              return script.substr(0, script.find("File2=(App)B") + 12);
          },
          {{"A.TXT", "a\r\n"}, {"B.TXT", "b\r\n"}, {"C.TXT", "c\r\n"}},
@@ -265,8 +254,8 @@ std::vector<ScriptCase> ScriptCases() {
         {"Garbage", "Orvant Setup", "Orvant Setup", [] { return Garbage(4096, 12); }, {}, {}, nullptr, {}},
         {"Utf8WithMark", "Runs ＵＴＦ８　表示", "OrvantHostileUtf8",
          [] {
-             return "\xEF\xBB\xBF" + Utf8Of(Header("Runs ＵＴＦ８　表示", "OrvantHostileUtf8") +
-                                            CrLf({"[CopyFile]", "File1=(App)説明書.TXT", "File2=(App)表示ソフト.TXT"}));
+             return "\xEF\xBB\xBF" + Header("Runs ＵＴＦ８　表示", "OrvantHostileUtf8") +
+                    CrLf({"[CopyFile]", "File1=(App)説明書.TXT", "File2=(App)表示ソフト.TXT"});
          },
          {{"説明書.TXT", "manual\r\n"}, {"表示ソフト.TXT", "display\r\n"}},
          {"説明書.TXT", "表示ソフト.TXT"},
@@ -274,10 +263,10 @@ std::vector<ScriptCase> ScriptCases() {
          {}},
         {"MegabyteValues", "Runs 巨大値", "OrvantHostileHuge",
          [megabyte] {
-             return Header("Runs 巨大値", "OrvantHostileHuge") +
-                    CrLf({"Program=" + megabyte, "[TopMessage]", "Message1=" + megabyte, "[CopyFile]",
-                           "File1=(App)A.TXT", "File2=(App)" + megabyte,
-                           "File3=(App)A.TXT|..\\" + kVictimFileName + std::string(65536, 'x')});
+             return e2e::Cp932(Header("Runs 巨大値", "OrvantHostileHuge") +
+                               CrLf({"Program=" + megabyte, "[TopMessage]", "Message1=" + megabyte, "[CopyFile]",
+                                     "File1=(App)A.TXT", "File2=(App)" + megabyte,
+                                     "File3=(App)A.TXT|..\\" + kVictimFileName + std::string(65536, 'x')}));
          },
          {{"A.TXT", "a\r\n"}},
          {"A.TXT"},
@@ -293,7 +282,7 @@ std::vector<ScriptCase> ScriptCases() {
              for (int n = 1; n <= 10000; ++n) lines.push_back("File" + std::to_string(n) + "=(App)KEPT" + std::to_string(n) + ".DAT,/L");
              lines.push_back("File10001=(App)MADE10001.DAT");
              lines.push_back("File10002=(App)MADE10002.DAT");
-             return Header("Runs 一万件", "OrvantHostileMany") + CrLf(lines);
+             return e2e::Cp932(Header("Runs 一万件", "OrvantHostileMany") + CrLf(lines));
          },
          {{"A.TXT", "a\r\n"}},
          {"A.TXT"},
@@ -301,18 +290,17 @@ std::vector<ScriptCase> ScriptCases() {
          {"MADE10001.DAT", "MADE10002.DAT"}},
         {"PathsBeyondMaxPath", "Runs 長いパス", "OrvantHostileLong",
          [tooLong] {
-             return Header("Runs 長いパス", "OrvantHostileLong") +
-                    CrLf({"[MakeFolder]", "Folder1=(App)" + tooLong, "[CopyFile]", "File1=(App)A.TXT",
-                           "File2=(App)A.TXT|" + tooLong + ".TXT"});
+             return e2e::Cp932(Header("Runs 長いパス", "OrvantHostileLong") +
+                               CrLf({"[MakeFolder]", "Folder1=(App)" + tooLong, "[CopyFile]", "File1=(App)A.TXT",
+                                     "File2=(App)A.TXT|" + tooLong + ".TXT"}));
          },
          {{"A.TXT", "a\r\n"}},
          {"A.TXT"},
          // Each block holds the system's message for what the same call does here.
          [tooLong](const std::string& dist, const std::string& folder) {
              std::string subfolder = folder + tooLong + "\\", copy = folder + tooLong + ".TXT";
-             std::string folderError = ErrorTextOf(CreateDirectoryW(WidePath(subfolder).c_str(), nullptr));
-             std::string copyError =
-                 ErrorTextOf(CopyFileW(WidePath(dist + "A.TXT").c_str(), WidePath(copy).c_str(), FALSE));
+             std::string folderError = ErrorTextOf(CreateDirectoryW(Wide(subfolder).c_str(), nullptr));
+             std::string copyError = ErrorTextOf(CopyFileW(Wide(dist + "A.TXT").c_str(), Wide(copy).c_str(), FALSE));
              return "<Folder> " + subfolder + "\r\n" + folderError + "\r\n<File> " + copy + "\r\n" + copyError + "\r\n";
          },
          {}},
@@ -356,7 +344,7 @@ TEST_P(HostileScript, InstallsWhatItCanAndTheUninstallRemovesIt) {
     std::sort(expected.begin(), expected.end());
     std::string listing;
     for (const std::string& name : expected) listing += name + "\n";
-    EXPECT_EQ(Listing(folder), e2e::Utf8(listing));
+    EXPECT_EQ(Listing(folder), listing);
     for (const std::string& name : c.madeLater) ASSERT_TRUE(WriteBytes(folder + name, "made by the program\r\n"));
 
     UninstallQuietly(RegString(HKEY_LOCAL_MACHINE, key, "UninstallString"), c.title);
@@ -372,7 +360,7 @@ INSTANTIATE_TEST_SUITE_P(Scripts, HostileScript, ::testing::Range<size_t>(0, Scr
 struct LogCase {
     std::string name;
     std::string title;                                             // the uninstall page's title
-    std::function<std::string(const std::string& folder)> log;     // UNSETUP.INI in the folder
+    std::function<std::string(const std::string& folder)> log;     // UNSETUP.INI in the folder (bytes)
     std::vector<std::string> files;                                // in the folder besides the log
     std::vector<std::string> left;                                 // in the folder afterwards
     bool folderGone;                                               // the folder itself removed
@@ -390,10 +378,10 @@ std::vector<LogCase> LogCases() {
     return {
         {"TruncatedLog", "Runs 途切れ削除",
          [](const std::string& f) {
-             std::string log = LogHeader("Runs 途切れ削除", f) +
-                               CrLf({"[DeleteFile]", "File1=" + f + "A.TXT", "File2=" + f + "B.TXT",
-                                      "File3=" + f + "C.TXT", "File4=" + f + "UNSETUP.INI"});
-             return log.substr(0, log.find("File3=") + 6 + f.size() + 1);
+             std::string log = e2e::Cp932(LogHeader("Runs 途切れ削除", f) +
+                                          CrLf({"[DeleteFile]", "File1=" + f + "A.TXT", "File2=" + f + "B.TXT",
+                                                "File3=" + f + "C.TXT", "File4=" + f + "UNSETUP.INI"}));
+             return log.substr(0, log.find("File3=") + 6 + e2e::Cp932(f).size() + 1);
          },
          {"A.TXT", "B.TXT", "C.TXT"},
          {"C.TXT", "UNSETUP.INI"},
@@ -406,9 +394,9 @@ std::vector<LogCase> LogCases() {
          {"A.TXT", "UNSETUP.INI"}, false, nullptr, true},
         {"Utf8Log", "Runs ＵＴＦ８削除",
          [](const std::string& f) {
-             return "\xEF\xBB\xBF" + Utf8Of(LogHeader("Runs ＵＴＦ８削除", f) +
-                                            CrLf({"[DeleteFile]", "File1=" + f + "説明書.TXT", "File2=" + f + "表示ソフト.TXT",
-                                                   "File3=" + f + "UNSETUP.INI"}));
+             return "\xEF\xBB\xBF" + LogHeader("Runs ＵＴＦ８削除", f) +
+                    CrLf({"[DeleteFile]", "File1=" + f + "説明書.TXT", "File2=" + f + "表示ソフト.TXT",
+                          "File3=" + f + "UNSETUP.INI"});
          },
          {"説明書.TXT", "表示ソフト.TXT"},
          {},
@@ -416,12 +404,12 @@ std::vector<LogCase> LogCases() {
          nullptr},
         {"MegabyteLog", "Runs 巨大値削除",
          [megabyte](const std::string& f) {
-             return LogHeader("Runs 巨大値削除", f) +
-                    CrLf({"[DeleteFile]", "File1=" + f + "..\\" + kVictimFileName + std::string(65536, 'x'),
-                           "File2=" + f + megabyte, "File3=" + f + "A.TXT", "File4=" + f + "UNSETUP.INI",
-                           "[DeleteShortCut]", "File1=" + f + megabyte + ".lnk", "[DeleteRegistry]",
-                           "Key1=(Cuser)" + std::string(kVictimKey) + "\\" + std::string(65535, 'x'),
-                           "Key2=(Cuser)" + megabyte, "[ProgramID]", "ID=" + megabyte});
+             return e2e::Cp932(LogHeader("Runs 巨大値削除", f) +
+                               CrLf({"[DeleteFile]", "File1=" + f + "..\\" + kVictimFileName + std::string(65536, 'x'),
+                                     "File2=" + f + megabyte, "File3=" + f + "A.TXT", "File4=" + f + "UNSETUP.INI",
+                                     "[DeleteShortCut]", "File1=" + f + megabyte + ".lnk", "[DeleteRegistry]",
+                                     "Key1=(Cuser)" + std::string(kVictimKey) + "\\" + std::string(65535, 'x'),
+                                     "Key2=(Cuser)" + megabyte, "[ProgramID]", "ID=" + megabyte}));
          },
          {"A.TXT"},
          {},
@@ -438,7 +426,7 @@ std::vector<LogCase> LogCases() {
              for (int n = 1; n <= 10000; ++n) lines.push_back("File" + std::to_string(n) + "=" + f + "KEPT" + std::to_string(n) + ".DAT,/L");
              lines.push_back("File10001=" + f + "A.TXT");
              lines.push_back("File10002=" + f + "UNSETUP.INI");
-             return LogHeader("Runs 一万件削除", f) + CrLf(lines);
+             return e2e::Cp932(LogHeader("Runs 一万件削除", f) + CrLf(lines));
          },
          {"A.TXT"},
          {},
@@ -446,9 +434,9 @@ std::vector<LogCase> LogCases() {
          nullptr},
         {"PathsBeyondMaxPathLog", "Runs 長いパス削除",
          [tooLong](const std::string& f) {
-             return LogHeader("Runs 長いパス削除", f + tooLong + "\\") +
-                    CrLf({"[DeleteFile]", "File1=" + f + tooLong + "\\X.TXT", "File2=" + f + "A.TXT",
-                           "File3=" + f + "UNSETUP.INI", "[DeleteFolder]", "Folder1=" + f + tooLong + "\\"});
+             return e2e::Cp932(LogHeader("Runs 長いパス削除", f + tooLong + "\\") +
+                               CrLf({"[DeleteFile]", "File1=" + f + tooLong + "\\X.TXT", "File2=" + f + "A.TXT",
+                                     "File3=" + f + "UNSETUP.INI", "[DeleteFolder]", "Folder1=" + f + tooLong + "\\"}));
          },
          {"A.TXT"},
          {},
@@ -489,7 +477,7 @@ TEST_P(HostileLog, RemovesWhatItNamesAndNothingElse) {
 
     std::string listing;
     for (const std::string& name : c.left) listing += name + "\n";
-    EXPECT_EQ(Listing(folder), e2e::Utf8(listing));
+    EXPECT_EQ(Listing(folder), listing);
     EXPECT_EQ(FolderExists(folder), !c.folderGone);
     // Apart from the install folder, the machine is as it was.
     e2e::RemoveFolder(folder);

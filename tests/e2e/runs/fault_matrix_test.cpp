@@ -8,6 +8,7 @@
 #include "app/control_ids.h"
 #include "support/places.h"
 #include "app/exit_codes.h"
+#include "edge/wide.h"
 #include "runs/runs_support.h"
 
 using namespace runs;
@@ -25,7 +26,7 @@ protected:
         RemoveFolderLater(folder);
         DeleteKeyLater(HKEY_LOCAL_MACHINE, UninstallKey());
         RemoveRecordedProgramLater(key);
-        EXPECT_FALSE(FolderExists(folder)) << "a previous run left " << e2e::Utf8(folder);
+        EXPECT_FALSE(FolderExists(folder)) << "a previous run left " << folder;
     }
     std::string Title() const { return "Runs " + name_; }
     std::string UninstallKey() const { return std::string(kUninstallRoot) + "\\" + key_; }
@@ -41,17 +42,21 @@ protected:
         return TakeSnapshot({ProgramFilesFolder() + "*", windows + "*", "T:\\*"}, {},
                             {windows + places::Uninstaller(), windows + "OVSET98.INI"});
     }
-    // The files that the install folder's log lists for removal, in order.
+    // The files that the install folder's log lists for removal, in order, as stored (code page
+    // 932 bytes).
     std::vector<std::string> LoggedFiles() const {
         std::vector<std::string> files;
         std::string log = folder_ + "UNSETUP.INI";
         for (int n = 1;; ++n) {
-            char value[1024] = {};
-            GetPrivateProfileStringA("DeleteFile", ("File" + std::to_string(n)).c_str(), "", value, sizeof value,
-                                     log.c_str());
-            if (!*value) return files;
+            std::string value = e2e::IniValue(log, "DeleteFile", "File" + std::to_string(n));
+            if (value.empty()) return files;
             files.push_back(value);
         }
+    }
+    // Paths as a code page 932 log stores them.
+    static std::vector<std::string> Stored(std::vector<std::string> paths) {
+        for (std::string& path : paths) path = e2e::Cp932(path);
+        return paths;
     }
     // The install after the start button: the failure question answered Yes, the details page
     // checked with the given test and left, then the progress window's "次へ(&N)" and the end.
@@ -91,7 +96,7 @@ TEST_F(FaultMatrix, UnusualDestinationsAndAnUnreadableSource) {
                                            {"HIDDEN.TXT", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM}}) {
         ASSERT_TRUE(WriteBytes(folder_ + name, "old\r\n"));
         ASSERT_TRUE(MakeOld(folder_ + name));
-        ASSERT_TRUE(SetFileAttributesA((folder_ + name).c_str(), attributes));
+        ASSERT_TRUE(SetFileAttributesW(Wide(folder_ + name).c_str(), attributes));
     }
     {
         HeldFile busy(dist + "BUSY.TXT");
@@ -108,8 +113,8 @@ TEST_F(FaultMatrix, UnusualDestinationsAndAnUnreadableSource) {
     EXPECT_EQ(ReadBytes(folder_ + "HIDDEN.TXT"), "new hidden\r\n");
     EXPECT_TRUE(FileExists(folder_ + "EMPTY.TXT"));
     EXPECT_FALSE(FileExists(folder_ + "BUSY.TXT"));
-    EXPECT_EQ(LoggedFiles(), (std::vector<std::string>{folder_ + "RO.TXT", folder_ + "HIDDEN.TXT",
-                                                       folder_ + "EMPTY.TXT", folder_ + "UNSETUP.INI"}));
+    EXPECT_EQ(LoggedFiles(),
+              Stored({folder_ + "RO.TXT", folder_ + "HIDDEN.TXT", folder_ + "EMPTY.TXT", folder_ + "UNSETUP.INI"}));
     EXPECT_EQ(RestartRecord(), "");
     ASSERT_TRUE(Uninstall());
     EXPECT_EQ(Compare(before, Machine()), "");
@@ -120,7 +125,7 @@ TEST_F(FaultMatrix, UnusualDestinationsAndAnUnreadableSource) {
 // others fail with the system's text, nothing half-written stays, and the log lists what is there.
 TEST_F(FaultMatrix, DriveThatFillsUpDuringTheCopy) {
     ULARGE_INTEGER free{}, total{};
-    ASSERT_TRUE(GetDiskFreeSpaceExA("T:\\", &free, &total, nullptr));
+    ASSERT_TRUE(GetDiskFreeSpaceExW(L"T:\\", &free, &total, nullptr));
     ASSERT_LE(total.QuadPart, 4ull << 20) << "drive T: must be a small drive of its own (tools/wine-env.sh mounts "
                                              "one as root)";
     Define("満杯", "OrvantRunsFull", "T:\\OrvantRuns Full\\");
@@ -137,7 +142,7 @@ TEST_F(FaultMatrix, DriveThatFillsUpDuringTheCopy) {
         ASSERT_TRUE(Press(wizard, IDC_BTN_EVENT, "インストール開始(&S)"));
         e2e::MsgBox create = setup.WaitMessageBox(30000);
         ASSERT_TRUE(create);
-        ASSERT_TRUE(GetDiskFreeSpaceExA("T:\\", &free, nullptr, nullptr));
+        ASSERT_TRUE(GetDiskFreeSpaceExW(L"T:\\", &free, nullptr, nullptr));
         ASSERT_TRUE(WriteBytes("T:\\FILLER.BIN", std::string(free.QuadPart - 400 * 1024, '\0')));
         ASSERT_TRUE(create.Answer(IDYES));
         ASSERT_NO_FATAL_FAILURE(CompleteWithDetails(setup, wizard, [&](const std::string& text) {
@@ -146,8 +151,8 @@ TEST_F(FaultMatrix, DriveThatFillsUpDuringTheCopy) {
         }));
     }
     EXPECT_EQ(Listing(folder_), "A.BIN\nUNSETUP.INI\n") << "no half-written file stays";
-    EXPECT_EQ(LoggedFiles(), (std::vector<std::string>{folder_ + "A.BIN", folder_ + "UNSETUP.INI"}));
-    ASSERT_TRUE(DeleteFileA("T:\\FILLER.BIN"));
+    EXPECT_EQ(LoggedFiles(), Stored({folder_ + "A.BIN", folder_ + "UNSETUP.INI"}));
+    ASSERT_TRUE(DeleteFileW(L"T:\\FILLER.BIN"));
     ASSERT_TRUE(Uninstall());
     EXPECT_EQ(Compare(before, Machine()), "");
 }
@@ -203,7 +208,7 @@ TEST_F(FaultMatrix, RunKilledMidCopyThenRunAgain) {
     std::vector<std::string> expected;
     for (int n = 1; n <= 6; ++n) expected.push_back(folder_ + "F" + std::to_string(n) + ".TXT");
     expected.push_back(folder_ + "UNSETUP.INI");
-    EXPECT_EQ(LoggedFiles(), expected);
+    EXPECT_EQ(LoggedFiles(), Stored(expected));
     ASSERT_TRUE(Uninstall());
     EXPECT_EQ(Compare(before, Machine()), "");
 }

@@ -12,6 +12,8 @@
 #include "app/control_ids.h"
 #include "support/places.h"
 #include "app/exit_codes.h"
+#include "base/cp932.h"
+#include "edge/wide.h"
 #include "runs/runs_support.h"
 
 using namespace runs;
@@ -74,7 +76,7 @@ protected:
 
     void ExtendScript(const std::string& script) {
         auto write = [&](const char* section, const std::string& key, const std::string& value) {
-            WritePrivateProfileStringA(section, key.c_str(), value.c_str(), script.c_str());
+            ASSERT_TRUE(e2e::SetIniValue(script, section, key, value)) << script;
         };
         write("Extend", "SetupSpeed", "1");
         write("CopyFile", "File6", "(App)PROBE.EXE");
@@ -109,7 +111,6 @@ protected:
         write("Relate", "Name2", "ovx,Runs 文書");
         write("Relate", "File2", "edit,(App)SAMPLE.EXE,/e,\"%1\",3");
         write("ExecuteFile", "File", "(App)PROBE.EXE,/first \"two words\",CreateProcess");
-        WritePrivateProfileStringA(nullptr, nullptr, nullptr, script.c_str());
     }
 
     void CleanUpLater() {
@@ -174,7 +175,7 @@ protected:
     void CheckInstalled() {
         const std::string& F = folder_;
         const std::string sample = e2e::ExamplesFolder() + "sample\\";
-        std::string dist = e2e::WindowsPath(std::getenv("SETUP_E2E_SAMPLE_DIST")) + "\\";
+        std::string dist = e2e::WindowsPath(e2e::EnvironmentVariable("SETUP_E2E_SAMPLE_DIST")) + "\\";
         // Files: copied byte for byte, the compressed one expanded under its new name.
         EXPECT_EQ(ReadBytes(F + "SAMPLE.EXE"), ReadBytes(dist + "SAMPLE.EXE"));
         EXPECT_EQ(ReadBytes(F + "README.TXT"), ReadBytes(dist + "README.TXT"));
@@ -187,11 +188,8 @@ protected:
             << "SAMPLE.DLL registered itself (/R)";
 
         // INI entries: into the copied file, and into a file without folder, in the Windows folder.
-        char text[MAX_PATH] = {};
-        GetPrivateProfileStringA("Settings", "DataFolder", "", text, sizeof(text), (F + "Data\\SETTINGS.INI").c_str());
-        EXPECT_TRUE(e2e::SameText(text, F + "Data"));
-        GetPrivateProfileStringA("Runs", "Folder", "", text, sizeof(text), (windows_ + "ORVRUNS.INI").c_str());
-        EXPECT_TRUE(e2e::SameText(text, F));
+        EXPECT_TRUE(e2e::SameCp932(e2e::IniValue(F + "Data\\SETTINGS.INI", "Settings", "DataFolder"), F + "Data"));
+        EXPECT_TRUE(e2e::SameCp932(e2e::IniValue(windows_ + "ORVRUNS.INI", "Runs", "Folder"), F));
 
         // Shortcuts with their targets, arguments and working folders; the desktop box was off.
         struct Expected {
@@ -203,10 +201,10 @@ protected:
                  {programs_ + "サンプルアプリ\\トレイ.lnk", F + "SAMPLE.EXE", "/tray", F + "Data\\"},
                  {programs_ + "Orvant Runs 説明.lnk", F + "README.TXT", "", F}}) {
             Link link = ReadLink(e.link);
-            ASSERT_TRUE(link.loaded) << e2e::Utf8(e.link);
-            EXPECT_TRUE(e2e::SameText(link.target, e.target)) << e2e::Utf8(e.link);
-            EXPECT_TRUE(e2e::SameText(link.arguments, e.arguments)) << e2e::Utf8(e.link);
-            EXPECT_TRUE(e2e::SameText(link.workFolder, e.workFolder)) << e2e::Utf8(e.link);
+            ASSERT_TRUE(link.loaded) << e.link;
+            EXPECT_TRUE(e2e::SameText(link.target, e.target)) << e.link;
+            EXPECT_TRUE(e2e::SameText(link.arguments, e.arguments)) << e.link;
+            EXPECT_TRUE(e2e::SameText(link.workFolder, e.workFolder)) << e.link;
         }
         EXPECT_FALSE(FileExists(DesktopFolder() + "サンプルアプリ.lnk")) << "its box was unchecked";
 
@@ -256,7 +254,7 @@ protected:
                                   "\"" + F + "SAMPLE.EXE\" /e \"%1\""));
 
         // The register of install folders, the uninstaller copy and its Add/Remove entry.
-        EXPECT_TRUE(e2e::SameText(RecordedFolder("ORVSAMPLE"), F));
+        EXPECT_TRUE(e2e::SameCp932(RecordedFolder("ORVSAMPLE"), F));
         EXPECT_TRUE(FileExists(windows_ + places::Uninstaller()));
         // The script names no version or publisher: those two values are not written.
         EXPECT_EQ(ValueNames(HKEY_LOCAL_MACHINE, uninstallKey_),
@@ -286,7 +284,7 @@ protected:
         EXPECT_TRUE(e2e::SameText(RegString(HKEY_LOCAL_MACHINE, uninstallKey_, "DisplayIcon"), windows_ + places::Uninstaller()));
 
         // The uninstall log, word for word.
-        EXPECT_TRUE(SameLines(ReadBytes(F + "UNSETUP.INI"), ExpectedLog()));
+        EXPECT_TRUE(SameCp932Lines(ReadBytes(F + "UNSETUP.INI"), ExpectedLog()));
     }
 };
 
@@ -471,7 +469,7 @@ TEST_F(Reinstall, MergesTheLogsKeepingSharedMarksAndTheFirstAssociation) {
         ASSERT_TRUE(Press(status, IDC_STATUS_BTN_ABORT, "次へ(&N)"));
         ASSERT_TRUE(FinishOnCompletionPage(setup, wizard, "インストール完了(&E)", false));
     }
-    EXPECT_TRUE(SameLines(ReadBytes(F + "UNSETUP.INI"),
+    EXPECT_TRUE(SameCp932Lines(ReadBytes(F + "UNSETUP.INI"),
                           CrLf(LogHeader("Runs 再インストール 削除", F) +
                                std::vector<std::string>{"[DeleteFolder]", "Folder1=" + F, "[DeleteFile]",
                                                         "File1=" + F + "A.TXT", "File2=" + F + "SHARED.DAT,/S",
@@ -525,7 +523,7 @@ TEST_F(Reinstall, MergesTheLogsKeepingSharedMarksAndTheFirstAssociation) {
     EXPECT_EQ(ReadBytes(F + "A.TXT"), "second A.TXT\r\n");
     EXPECT_EQ(SharedCount(F + "SHARED.DAT"), 1) << "the second install did not count it";
     EXPECT_EQ(RegString(HKEY_CLASSES_ROOT, "ovr_auto_file\\shell\\open\\command", ""), "\"" + F + "B.TXT\" \"%1\"");
-    EXPECT_TRUE(SameLines(
+    EXPECT_TRUE(SameCp932Lines(
         ReadBytes(F + "UNSETUP.INI"),
         CrLf(LogHeader("Runs 再インストール 削除", F) +
              std::vector<std::string>{"[DeleteFolder]", "Folder1=" + F, "Folder2=" + F + "Sub\\", "[DeleteFile]",
@@ -612,7 +610,7 @@ TEST_F(RunsTest, SetupOnlyWritesNoLogAndNoUninstallEntry) {
     EXPECT_EQ(ReadBytes(folder + "ONLY.TXT"), "only\r\n");
     EXPECT_EQ(ReadBytes(folder + "UNSETUP.INI"), earlierLog) << "the log in the folder is left as it was";
     EXPECT_EQ(SubkeyNames(HKEY_LOCAL_MACHINE, kUninstallRoot), entriesBefore) << "no Add/Remove entry";
-    EXPECT_TRUE(e2e::SameText(RecordedFolder("ORVRUNSSO"), folder)) << "the install folder is still recorded";
+    EXPECT_TRUE(e2e::SameCp932(RecordedFolder("ORVRUNSSO"), folder)) << "the install folder is still recorded";
     EXPECT_TRUE(FileExists(WindowsFolder() + places::Uninstaller()));
 }
 
@@ -669,7 +667,7 @@ TEST_F(RunsTest, MissingSourceIsDetailedAndTheScriptsRestartCanBeDeclined) {
     EXPECT_EQ(RestartRecord(), "") << "the user declined the restart";
     EXPECT_EQ(ReadBytes(folder + "HERE.TXT"), "here\r\n");
     // The missing file is not logged. Without [Title] UnSetup the log takes the setup title.
-    EXPECT_TRUE(SameLines(ReadBytes(folder + "UNSETUP.INI"),
+    EXPECT_TRUE(SameCp932Lines(ReadBytes(folder + "UNSETUP.INI"),
                           CrLf(LogHeader("Runs 欠落", folder) +
                                std::vector<std::string>{"[DeleteFile]", "File1=" + folder + "HERE.TXT",
                                                         "File2=" + folder + "UNSETUP.INI"} +
@@ -696,8 +694,8 @@ TEST_P(LockedInstall, OffersTheRestartAndCarriesOutTheChoice) {
     Later([locked] {
         std::vector<std::string> entries = PendingRenames();
         for (size_t i = 0; i + 1 < entries.size(); i += 2) {
-            if (StrStrIA(entries[i + 1].c_str(), locked.c_str()) && entries[i].rfind("\\??\\", 0) == 0)
-                DeleteFileA(entries[i].substr(4).c_str());
+            if (StrStrIW(Wide(entries[i + 1]).c_str(), Wide(locked).c_str()) && entries[i].rfind("\\??\\", 0) == 0)
+                DeleteFileW(Wide(entries[i].substr(4)).c_str());
         }
         RemovePendingFor(locked);
     });
@@ -756,7 +754,7 @@ TEST_P(LockedInstall, OffersTheRestartAndCarriesOutTheChoice) {
         if (chooseRestart) {
             // The restart was requested (and only recorded); the program is not started.
             EXPECT_EQ(RestartRecord(), "ExitWindowsEx 2\r\n");
-            EXPECT_TRUE(StaysAbsent(ProbeOutPath(), 1000)) << e2e::Utf8(ProbeOutput());
+            EXPECT_TRUE(StaysAbsent(ProbeOutPath(), 1000)) << ProbeOutput();
         } else {
             ASSERT_TRUE(WaitForProbe(ProbeOutPath()));
             EXPECT_EQ(ProbeOutput(), "/after lock\n1\n");
@@ -771,14 +769,14 @@ TEST_P(LockedInstall, OffersTheRestartAndCarriesOutTheChoice) {
     std::vector<std::string> entries = PendingRenames();
     std::string replacement;
     for (size_t i = 0; i + 1 < entries.size(); i += 2)
-        if (lstrcmpiA(entries[i + 1].c_str(), ("!\\??\\" + locked).c_str()) == 0) replacement = entries[i];
-    ASSERT_FALSE(replacement.empty()) << "no pending replacement of " << e2e::Utf8(locked);
+        if (lstrcmpiW(Wide(entries[i + 1]).c_str(), Wide("!\\??\\" + locked).c_str()) == 0) replacement = entries[i];
+    ASSERT_FALSE(replacement.empty()) << "no pending replacement of " << locked;
     std::string temporary = replacement.substr(4);
-    EXPECT_EQ(temporary.rfind(WindowsFolder() + "OVTMP", 0), 0u) << e2e::Utf8(temporary);
+    EXPECT_EQ(temporary.rfind(WindowsFolder() + "OVTMP", 0), 0u) << temporary;
     EXPECT_EQ(ReadBytes(temporary), "new version\r\n");
     // The scheduled file is part of the install and of its log.
     std::string log = ReadBytes(folder + "UNSETUP.INI");
-    EXPECT_NE(log.find("File2=" + locked + "\r\n"), std::string::npos) << e2e::Utf8(log);
+    EXPECT_NE(log.find(e2e::Cp932("File2=" + locked + "\r\n")), std::string::npos) << Cp932ToUtf8(log);
 }
 
 INSTANTIATE_TEST_SUITE_P(Choice, LockedInstall, ::testing::Values(true, false),
@@ -811,7 +809,7 @@ TEST_F(RunsTest, ServersAfterADiskChangeAreRegisteredWithoutTheFirstDisk) {
     ASSERT_TRUE(box);
     EXPECT_TRUE(e2e::SameText(box.Title(), "ディスク交換"));
     // The second disk: the first one's program is no longer there.
-    ASSERT_TRUE(MoveFileA((dist + "SETUP.EXE").c_str(), (dist + "SETUP.EXE.disk1").c_str()));
+    ASSERT_TRUE(MoveFileW(Wide(dist + "SETUP.EXE").c_str(), Wide(dist + "SETUP.EXE.disk1").c_str()));
     ASSERT_TRUE(AddSysBinFile(dist, "comserver_ok.dll", "SRV.DLL"));
     ASSERT_TRUE(box.Answer(IDOK));
     e2e::Window status = WaitForNext(setup);  // fails at once on an error box

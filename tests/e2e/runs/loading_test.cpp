@@ -40,7 +40,7 @@ bool ReadAt(const std::string& bytes, size_t offset, T& value) {
     WORD magic = 0;
     if (!ReadAt(bytes, 0, dos) || !ReadAt(bytes, dos.e_lfanew, signature) || signature != IMAGE_NT_SIGNATURE ||
         !ReadAt(bytes, dos.e_lfanew + 4, file) || !ReadAt(bytes, dos.e_lfanew + 4 + sizeof(file), magic))
-        return ::testing::AssertionFailure() << e2e::Utf8(path) << " is no program";
+        return ::testing::AssertionFailure() << path << " is no program";
     size_t optional = dos.e_lfanew + 4 + sizeof(file);
     size_t directories = optional + (magic == IMAGE_NT_OPTIONAL_HDR64_MAGIC
                                          ? offsetof(IMAGE_OPTIONAL_HEADER64, DataDirectory)
@@ -93,10 +93,10 @@ TEST(Loading, ImportsOnlyLibrariesWindowsTakesFromItsOwnFolder) {
     ASSERT_NE(release32, nullptr) << "SETUP_E2E_EXE32 is not set: run the test through CTest";
     for (const std::string& program : {e2e::SetupExePath(), e2e::WindowsPath(release32)}) {
         std::vector<std::string> names;
-        ASSERT_TRUE(ImportedLibraries(program, names)) << "build the 32-bit release first: " << e2e::Utf8(program);
-        EXPECT_FALSE(names.empty()) << e2e::Utf8(program);
+        ASSERT_TRUE(ImportedLibraries(program, names)) << "build the 32-bit release first: " << program;
+        EXPECT_FALSE(names.empty()) << program;
         for (const std::string& name : names)
-            EXPECT_TRUE(kSystemOnly.count(name)) << e2e::Utf8(program) << " imports " << name;
+            EXPECT_TRUE(kSystemOnly.count(name)) << program << " imports " << name;
     }
 }
 
@@ -111,8 +111,8 @@ TEST_F(RunsTest, LibraryPlantedBesideTheProgramIsNeverLoaded) {
     std::string dist = Distribution("planted", "[Title]\nSetup=Runs 植え込み\nUnSetup=Setup Only.\n[Extend]\nSetupSpeed=1\n"
                                                "[CopyFile]\nFile1=(App)MANUAL.TX_|MANUAL.TXT\n");
     ASSERT_FALSE(dist.empty());
-    std::string sample = e2e::WindowsPath(std::getenv("SETUP_E2E_SAMPLE_DIST")) + "\\";
-    ASSERT_TRUE(CopyFileA((sample + "MANUAL.TX_").c_str(), (dist + "MANUAL.TX_").c_str(), FALSE));
+    std::string sample = e2e::WindowsPath(e2e::EnvironmentVariable("SETUP_E2E_SAMPLE_DIST")) + "\\";
+    ASSERT_TRUE(e2e::CopyInto(sample + "MANUAL.TX_", dist));
     ASSERT_TRUE(AddSysBinFile(dist, "planted.dll", "LZ32.DLL"));
     // Wine's per-program library settings.
     DeleteKeyLater(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\SETUP.EXE");

@@ -5,9 +5,10 @@
 #include <shlwapi.h>
 
 #include <algorithm>
-#include <cstdlib>
 
 #include "app/control_ids.h"
+#include "base/cp932.h"
+#include "edge/wide.h"
 
 namespace runs {
 
@@ -16,11 +17,6 @@ namespace {
 constexpr char kPendingKey[] = "System\\CurrentControlSet\\Control\\Session Manager";
 constexpr char kPendingValue[] = "PendingFileRenameOperations";
 
-std::string WithoutBackslash(std::string folder) {
-    if (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
-    return folder;
-}
-
 struct Key {
     HKEY handle = nullptr;
     ~Key() {
@@ -28,21 +24,29 @@ struct Key {
     }
 };
 
+// Whether two paths name the same file, compared as the file system does (without regard to case).
+bool SamePath(const std::string& a, const std::string& b) { return lstrcmpiW(Wide(a).c_str(), Wide(b).c_str()) == 0; }
+
+// Whether the text holds the part, without regard to case.
+bool HoldsPath(const std::string& text, const std::string& part) {
+    return StrStrIW(Wide(text).c_str(), Wide(part).c_str()) != nullptr;
+}
+
 void CollectListing(const std::string& folder, const std::string& shown, bool recursive,
                     const std::vector<std::string>& kept, std::vector<std::string>& lines) {
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((folder + "*").c_str(), &data);
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW(Wide(folder + "*").c_str(), &data);
     if (find == INVALID_HANDLE_VALUE) return;
     do {
-        std::string name = data.cFileName;
+        std::string name = Narrow(data.cFileName);
         if (name == "." || name == "..") continue;
         bool skip = false;
-        for (const std::string& k : kept) skip = skip || lstrcmpiA(k.c_str(), (shown + name).c_str()) == 0;
+        for (const std::string& k : kept) skip = skip || SamePath(k, shown + name);
         if (skip) continue;
         bool folderEntry = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         lines.push_back(shown + name + (folderEntry ? "\\" : ""));
         if (folderEntry && recursive) CollectListing(folder + name + "\\", shown + name + "\\", true, kept, lines);
-    } while (FindNextFileA(find, &data));
+    } while (FindNextFileW(find, &data));
     FindClose(find);
 }
 
@@ -81,9 +85,9 @@ void CollectKey(HKEY root, const std::string& key, const std::string& shown, std
 // --- folders and files -----------------------------------------------------------------------
 
 std::string ShellFolder(int csidl) {
-    char path[MAX_PATH] = {};
-    if (FAILED(SHGetFolderPathA(nullptr, csidl, nullptr, 0, path))) return {};
-    std::string folder = path;
+    wchar_t path[MAX_PATH] = {};
+    if (FAILED(SHGetFolderPathW(nullptr, csidl, nullptr, 0, path))) return {};
+    std::string folder = Narrow(path);
     if (!folder.empty() && folder.back() != '\\') folder += '\\';
     return folder;
 }
@@ -95,8 +99,8 @@ std::string ProgramsFolder() { return ShellFolder(CSIDL_PROGRAMS); }
 std::string DesktopFolder() { return ShellFolder(CSIDL_DESKTOPDIRECTORY); }
 
 std::string SysBinFolder(e2e::Where where) {
-    const char* value = std::getenv("SETUP_E2E_SYS_BIN");
-    if (!value || !*value) {
+    std::string value = e2e::EnvironmentVariable("SETUP_E2E_SYS_BIN");
+    if (value.empty()) {
         e2e::Fail("SETUP_E2E_SYS_BIN is not set (run the test through CTest)", where);
         return {};
     }
@@ -105,36 +109,13 @@ std::string SysBinFolder(e2e::Where where) {
     return folder;
 }
 
-bool FileExists(const std::string& path) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
+bool FileExists(const std::string& path) { return e2e::FileExists(path); }
 
-bool FolderExists(const std::string& path) {
-    DWORD attributes = GetFileAttributesA(WithoutBackslash(path).c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
+bool FolderExists(const std::string& path) { return e2e::FolderExists(path); }
 
-std::string ReadBytes(const std::string& path) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return {};
-    std::string bytes(GetFileSize(file, nullptr), '\0');
-    DWORD read = 0;
-    if (!bytes.empty()) ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
-    CloseHandle(file);
-    bytes.resize(read);
-    return bytes;
-}
+std::string ReadBytes(const std::string& path) { return e2e::ReadBytes(path); }
 
-bool WriteBytes(const std::string& path, const std::string& bytes) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    BOOL ok = bytes.empty() || WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(file);
-    return ok && written == bytes.size();
-}
+bool WriteBytes(const std::string& path, const std::string& bytes) { return e2e::WriteBytes(path, bytes); }
 
 std::string CrLf(const std::vector<std::string>& lines) {
     std::string text;
@@ -145,11 +126,11 @@ std::string CrLf(const std::vector<std::string>& lines) {
 std::string Listing(const std::string& folder) {
     std::vector<std::string> lines;
     CollectListing(folder, "", true, {}, lines);
-    return e2e::Utf8(Joined(lines));
+    return Joined(lines);
 }
 
 bool MakeOld(const std::string& path) {
-    HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    HANDLE file = CreateFileW(Wide(path).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     SYSTEMTIME old{2001, 1, 0, 1, 12, 0, 0, 0};
@@ -160,7 +141,7 @@ bool MakeOld(const std::string& path) {
 }
 
 HeldFile::HeldFile(const std::string& path)
-    : handle_(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)) {}
+    : handle_(CreateFileW(Wide(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)) {}
 
 void HeldFile::Release() {
     if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
@@ -172,18 +153,24 @@ void HeldFile::Release() {
 RegValue ReadValue(HKEY root, const std::string& key, const std::string& name) {
     RegValue value;
     Key handle;
-    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &handle.handle) != ERROR_SUCCESS) return value;
+    if (RegOpenKeyExW(root, Wide(key).c_str(), 0, KEY_READ, &handle.handle) != ERROR_SUCCESS) return value;
     DWORD size = 0;
-    const char* valueName = name.empty() ? nullptr : name.c_str();
-    if (RegQueryValueExA(handle.handle, valueName, nullptr, &value.type, nullptr, &size) != ERROR_SUCCESS)
+    std::wstring wideName = Wide(name);
+    const wchar_t* valueName = name.empty() ? nullptr : wideName.c_str();
+    if (RegQueryValueExW(handle.handle, valueName, nullptr, &value.type, nullptr, &size) != ERROR_SUCCESS)
         return value;
     std::string data(size, '\0');
-    if (RegQueryValueExA(handle.handle, valueName, nullptr, &value.type, reinterpret_cast<BYTE*>(data.data()),
+    if (RegQueryValueExW(handle.handle, valueName, nullptr, &value.type, reinterpret_cast<BYTE*>(data.data()),
                          &size) != ERROR_SUCCESS)
         return value;
     data.resize(size);
-    if ((value.type == REG_SZ || value.type == REG_EXPAND_SZ) && !data.empty() && data.back() == '\0')
-        data.pop_back();
+    if (value.type == REG_SZ || value.type == REG_EXPAND_SZ || value.type == REG_MULTI_SZ) {
+        // UTF-16 as stored, given as UTF-8; a string without its terminating zero.
+        std::wstring text(data.size() / sizeof(wchar_t), L'\0');
+        memcpy(text.data(), data.data(), text.size() * sizeof(wchar_t));
+        if (value.type != REG_MULTI_SZ && !text.empty() && text.back() == L'\0') text.pop_back();
+        data = Narrow(text);
+    }
     value.exists = true;
     value.data = data;
     return value;
@@ -197,19 +184,19 @@ std::string RegString(HKEY root, const std::string& key, const std::string& name
 
 bool KeyExists(HKEY root, const std::string& key) {
     Key handle;
-    return RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &handle.handle) == ERROR_SUCCESS;
+    return RegOpenKeyExW(root, Wide(key).c_str(), 0, KEY_READ, &handle.handle) == ERROR_SUCCESS;
 }
 
 std::vector<std::string> SubkeyNames(HKEY root, const std::string& key) {
     std::vector<std::string> names;
     Key handle;
-    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &handle.handle) != ERROR_SUCCESS) return names;
+    if (RegOpenKeyExW(root, Wide(key).c_str(), 0, KEY_READ, &handle.handle) != ERROR_SUCCESS) return names;
     for (DWORD index = 0;; ++index) {
-        char name[512];
-        DWORD length = sizeof(name);
-        if (RegEnumKeyExA(handle.handle, index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+        wchar_t name[256];  // the longest key name: 255 characters
+        DWORD length = 256;
+        if (RegEnumKeyExW(handle.handle, index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
             break;
-        names.emplace_back(name, length);
+        names.push_back(Narrow(std::wstring_view(name, length)));
     }
     std::sort(names.begin(), names.end());
     return names;
@@ -218,13 +205,18 @@ std::vector<std::string> SubkeyNames(HKEY root, const std::string& key) {
 std::vector<std::string> ValueNames(HKEY root, const std::string& key) {
     std::vector<std::string> names;
     Key handle;
-    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &handle.handle) != ERROR_SUCCESS) return names;
+    if (RegOpenKeyExW(root, Wide(key).c_str(), 0, KEY_READ, &handle.handle) != ERROR_SUCCESS) return names;
+    DWORD longest = 0;
+    if (RegQueryInfoKeyW(handle.handle, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &longest,
+                         nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+        return names;
     for (DWORD index = 0;; ++index) {
-        char name[1024];
-        DWORD length = sizeof(name);
-        if (RegEnumValueA(handle.handle, index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+        std::wstring name(longest + 1, L'\0');
+        DWORD length = longest + 1;
+        if (RegEnumValueW(handle.handle, index, name.data(), &length, nullptr, nullptr, nullptr, nullptr) !=
+            ERROR_SUCCESS)
             break;
-        names.emplace_back(name, length);
+        names.push_back(Narrow(std::wstring_view(name.data(), length)));
     }
     std::sort(names.begin(), names.end());
     return names;
@@ -232,12 +224,13 @@ std::vector<std::string> ValueNames(HKEY root, const std::string& key) {
 
 bool SetValue(HKEY root, const std::string& key, const std::string& name, const std::string& value) {
     Key handle;
-    if (RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &handle.handle, nullptr) !=
+    if (RegCreateKeyExW(root, Wide(key).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &handle.handle, nullptr) !=
         ERROR_SUCCESS)
         return false;
-    return RegSetValueExA(handle.handle, name.empty() ? nullptr : name.c_str(), 0, REG_SZ,
-                          reinterpret_cast<const BYTE*>(value.c_str()), static_cast<DWORD>(value.size() + 1)) ==
-           ERROR_SUCCESS;
+    std::wstring data = Wide(value), wideName = Wide(name);
+    return RegSetValueExW(handle.handle, name.empty() ? nullptr : wideName.c_str(), 0, REG_SZ,
+                          reinterpret_cast<const BYTE*>(data.c_str()),
+                          static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
 }
 
 bool SetDefaultValue(HKEY root, const std::string& key, const std::string& value) {
@@ -255,8 +248,8 @@ long SharedCount(const std::string& path) {
 
 void DeleteSharedCount(const std::string& path) {
     Key handle;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSharedDlls, 0, KEY_SET_VALUE, &handle.handle) == ERROR_SUCCESS)
-        RegDeleteValueA(handle.handle, path.c_str());
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, Wide(kSharedDlls).c_str(), 0, KEY_SET_VALUE, &handle.handle) == ERROR_SUCCESS)
+        RegDeleteValueW(handle.handle, Wide(path).c_str());
 }
 
 std::vector<std::string> PendingRenames() {
@@ -285,7 +278,7 @@ void RemovePendingFor(const std::string& path) {
     for (size_t i = 0; i < entries.size(); i += 2) {
         std::string source = entries[i];
         std::string destination = i + 1 < entries.size() ? entries[i + 1] : std::string();
-        if (StrStrIA(source.c_str(), path.c_str()) || StrStrIA(destination.c_str(), path.c_str())) {
+        if (HoldsPath(source, path) || HoldsPath(destination, path)) {
             removed = true;
             continue;
         }
@@ -294,42 +287,32 @@ void RemovePendingFor(const std::string& path) {
     }
     if (!removed) return;
     Key handle;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kPendingKey, 0, KEY_SET_VALUE, &handle.handle) != ERROR_SUCCESS) return;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, Wide(kPendingKey).c_str(), 0, KEY_SET_VALUE, &handle.handle) !=
+        ERROR_SUCCESS)
+        return;
     if (kept.empty()) {
-        RegDeleteValueA(handle.handle, kPendingValue);
+        RegDeleteValueW(handle.handle, Wide(kPendingValue).c_str());
         return;
     }
-    std::string data;
-    for (const std::string& entry : kept) data += entry + '\0';
-    data += '\0';
-    RegSetValueExA(handle.handle, kPendingValue, 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(data.data()),
-                   static_cast<DWORD>(data.size()));
+    std::wstring data;
+    for (const std::string& entry : kept) data += Wide(entry) + L'\0';
+    data += L'\0';
+    RegSetValueExW(handle.handle, Wide(kPendingValue).c_str(), 0, REG_MULTI_SZ,
+                   reinterpret_cast<const BYTE*>(data.data()), static_cast<DWORD>(data.size() * sizeof(wchar_t)));
 }
 
 std::string RecordedFolder(const std::string& programId) {
-    std::string file = WindowsFolder() + "OVSET98.INI";
-    WritePrivateProfileStringA(nullptr, nullptr, nullptr, file.c_str());
-    char folder[MAX_PATH * 2] = {};
-    GetPrivateProfileStringA(programId.c_str(), "Folder", "", folder, sizeof(folder), file.c_str());
-    return folder;
+    return e2e::IniValue(WindowsFolder() + "OVSET98.INI", programId, "Folder");
 }
 
 std::vector<std::string> RecordedPrograms() {
-    std::string file = WindowsFolder() + "OVSET98.INI";
-    WritePrivateProfileStringA(nullptr, nullptr, nullptr, file.c_str());
-    std::vector<char> buffer(65536, '\0');
-    DWORD length = GetPrivateProfileSectionNamesA(buffer.data(), static_cast<DWORD>(buffer.size()), file.c_str());
-    std::vector<std::string> names;
-    for (const char* name = buffer.data(); name < buffer.data() + length && *name; name += strlen(name) + 1)
-        names.emplace_back(name);
+    std::vector<std::string> names = e2e::IniSections(WindowsFolder() + "OVSET98.INI");
     std::sort(names.begin(), names.end());
     return names;
 }
 
 void RemoveRecordedProgram(const std::string& programId) {
-    std::string file = WindowsFolder() + "OVSET98.INI";
-    WritePrivateProfileStringA(programId.c_str(), nullptr, nullptr, file.c_str());
-    WritePrivateProfileStringA(nullptr, nullptr, nullptr, file.c_str());
+    e2e::RemoveIniSection(WindowsFolder() + "OVSET98.INI", programId);
 }
 
 // --- shortcuts -------------------------------------------------------------------------------
@@ -337,22 +320,20 @@ void RemoveRecordedProgram(const std::string& programId) {
 Link ReadLink(const std::string& path) {
     Link link;
     HRESULT init = CoInitialize(nullptr);
-    IShellLinkA* shellLink = nullptr;
-    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+    IShellLinkW* shellLink = nullptr;
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                    reinterpret_cast<void**>(&shellLink)))) {
         IPersistFile* file = nullptr;
         if (SUCCEEDED(shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-            int length = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
-            std::wstring wide(static_cast<size_t>(length), L'\0');
-            MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), length);
-            if (SUCCEEDED(file->Load(wide.c_str(), STGM_READ))) {
-                char text[1024] = {};
+            if (SUCCEEDED(file->Load(Wide(path).c_str(), STGM_READ))) {
+                // A link holds at most INFOTIPSIZE characters per string.
+                wchar_t text[INFOTIPSIZE] = {};
                 link.loaded = true;
-                if (SUCCEEDED(shellLink->GetPath(text, sizeof(text), nullptr, 0))) link.target = text;
-                text[0] = '\0';
-                if (SUCCEEDED(shellLink->GetArguments(text, sizeof(text)))) link.arguments = text;
-                text[0] = '\0';
-                if (SUCCEEDED(shellLink->GetWorkingDirectory(text, sizeof(text)))) link.workFolder = text;
+                if (SUCCEEDED(shellLink->GetPath(text, INFOTIPSIZE, nullptr, 0))) link.target = Narrow(text);
+                text[0] = L'\0';
+                if (SUCCEEDED(shellLink->GetArguments(text, INFOTIPSIZE))) link.arguments = Narrow(text);
+                text[0] = L'\0';
+                if (SUCCEEDED(shellLink->GetWorkingDirectory(text, INFOTIPSIZE))) link.workFolder = Narrow(text);
             }
             file->Release();
         }
@@ -415,7 +396,7 @@ std::string Compare(const Snapshot& before, const Snapshot& after) {
         differences += "\n--- " + before.parts[i].first + " before:\n" + before.parts[i].second +
                        "--- after:\n" + after.parts[i].second;
     }
-    return e2e::Utf8(differences);
+    return differences;
 }
 
 // --- scenario base ---------------------------------------------------------------------------
@@ -430,8 +411,8 @@ void RunsTest::SetUp() {
     restartRecord_ = scratch + "restart.txt";
     probeOut_ = scratch + "probe.txt";
     // Inherited by SETUP.EXE and the uninstaller: a chosen restart is only written down.
-    SetEnvironmentVariableA("ORVANT_SETUP_RESTART_RECORD", restartRecord_.c_str());
-    SetEnvironmentVariableA("ORVANT_PROBE_OUT", probeOut_.c_str());
+    SetEnvironmentVariableW(L"ORVANT_SETUP_RESTART_RECORD", Wide(restartRecord_).c_str());
+    SetEnvironmentVariableW(L"ORVANT_PROBE_OUT", Wide(probeOut_).c_str());
 }
 
 void RunsTest::TearDown() {
@@ -445,13 +426,13 @@ void RunsTest::RemoveFolderLater(const std::string& folder) {
 
 void RunsTest::RemoveFileLater(const std::string& path) {
     Later([path] {
-        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(path.c_str());
+        SetFileAttributesW(Wide(path).c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(Wide(path).c_str());
     });
 }
 
 void RunsTest::DeleteKeyLater(HKEY root, const std::string& key) {
-    Later([root, key] { SHDeleteKeyA(root, key.c_str()); });
+    Later([root, key] { SHDeleteKeyW(root, Wide(key).c_str()); });
 }
 
 void RunsTest::DeleteSharedCountLater(const std::string& path) {
@@ -470,14 +451,16 @@ std::string RunsTest::Distribution(const std::string& name, const std::string& s
     std::string dist = e2e::MakeDistribution("runs-" + name);
     if (dist.empty()) return {};
     RemoveFolderLater(dist);
-    // Script lines in the source are separated by "\n"; a distributor's file has CR LF.
+    // Script lines in the source are separated by "\n"; a distributor's file has CR LF and code
+    // page 932 bytes.
     std::string text;
     for (char c : script) {
         if (c == '\n') text += '\r';
         text += c;
     }
+    text = e2e::Cp932(text);
     if (!WriteBytes(dist + "SETUP.INI", text)) {
-        ADD_FAILURE() << "SETUP.INI could not be written into " << e2e::Utf8(dist);
+        ADD_FAILURE() << "SETUP.INI could not be written into " << dist;
         return {};
     }
     return dist;
@@ -489,7 +472,7 @@ bool RunsTest::AddFile(const std::string& dist, const std::string& name, const s
 
 bool RunsTest::AddSysBinFile(const std::string& dist, const std::string& binary, const std::string& name) {
     std::string folder = SysBinFolder();
-    return !folder.empty() && CopyFileA((folder + binary).c_str(), (dist + name).c_str(), FALSE);
+    return !folder.empty() && CopyFileW(Wide(folder + binary).c_str(), Wide(dist + name).c_str(), FALSE);
 }
 
 // --- wizard steps ----------------------------------------------------------------------------
@@ -499,10 +482,8 @@ std::string Caption(const e2e::Window& window) {
     std::wstring text(32768, L'\0');
     int length = InternalGetWindowText(window.Handle(), text.data(), static_cast<int>(text.size()));
     if (length <= 0) return {};
-    int size = WideCharToMultiByte(932, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
-    std::string caption(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(932, 0, text.data(), length, caption.data(), size, nullptr, nullptr);
-    return caption;
+    text.resize(static_cast<size_t>(length));
+    return Narrow(text);
 }
 
 bool WaitCaption(const e2e::Window& window, const std::string& caption, DWORD timeoutMs, e2e::Where where) {
@@ -671,20 +652,22 @@ bool AnswerSharedDialog(const e2e::TargetProcess& process, const std::string& qu
 }
 
 std::string SystemText(DWORD code) {
-    char buffer[1024] = {};
-    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
-                                  buffer, sizeof(buffer), nullptr);
-    std::string text(buffer, length);
-    while (!text.empty() && (static_cast<unsigned char>(text.back()) <= 32 || text.back() == '.')) text.pop_back();
-    int size = LCMapStringA(LOCALE_USER_DEFAULT, LCMAP_FULLWIDTH, text.c_str(), static_cast<int>(text.size()),
+    wchar_t* buffer = nullptr;
+    DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                      FORMAT_MESSAGE_IGNORE_INSERTS,
+                                  nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    std::wstring text(buffer ? buffer : L"", length);
+    LocalFree(buffer);
+    while (!text.empty() && (text.back() <= L' ' || text.back() == L'.')) text.pop_back();
+    int size = LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_FULLWIDTH, text.c_str(), static_cast<int>(text.size()),
                             nullptr, 0);
     if (size > 0) {
-        std::string wide(static_cast<size_t>(size), '\0');
-        LCMapStringA(LOCALE_USER_DEFAULT, LCMAP_FULLWIDTH, text.c_str(), static_cast<int>(text.size()), wide.data(),
+        std::wstring wide(static_cast<size_t>(size), L'\0');
+        LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_FULLWIDTH, text.c_str(), static_cast<int>(text.size()), wide.data(),
                      size);
         text = wide;
     }
-    return text + "\r\n";
+    return Narrow(text) + "\r\n";
 }
 
 ::testing::AssertionResult SameLines(const std::string& actual, const std::string& expected) {
@@ -709,10 +692,19 @@ std::string SystemText(DWORD code) {
         std::string left = i < a.size() ? a[i] : "(none)";
         std::string right = i < e.size() ? e[i] : "(none)";
         if (left == right) continue;
-        report += "\n  line " + std::to_string(i + 1) + ": is " + e2e::Utf8(e2e::Quoted(left)) + "\n" +
-                  std::string(8 + std::to_string(i + 1).size(), ' ') + "expected " + e2e::Utf8(e2e::Quoted(right));
+        report += "\n  line " + std::to_string(i + 1) + ": is " + e2e::Quoted(left) + "\n" +
+                  std::string(8 + std::to_string(i + 1).size(), ' ') + "expected " + e2e::Quoted(right);
     }
-    return ::testing::AssertionFailure() << "texts differ:" << report << "\nwhole text:\n" << e2e::Utf8(actual);
+    return ::testing::AssertionFailure() << "texts differ:" << report << "\nwhole text:\n" << actual;
+}
+
+::testing::AssertionResult SameCp932Lines(const std::string& actualBytes, const std::string& expected) {
+    if (actualBytes == e2e::Cp932(expected)) return ::testing::AssertionSuccess();
+    ::testing::AssertionResult same = SameLines(Cp932ToUtf8(actualBytes), expected);
+    if (!same) return same;
+    // Alike once decoded: the bytes differ (another form of a character, or not code page 932).
+    return ::testing::AssertionFailure() << "the text is alike but its bytes are not code page 932: "
+                                         << e2e::Quoted(Cp932ToUtf8(actualBytes));
 }
 
 const char* const kCleanUninstallProgress =

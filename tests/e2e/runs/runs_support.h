@@ -29,7 +29,7 @@ std::string ReadBytes(const std::string& path);
 bool WriteBytes(const std::string& path, const std::string& bytes);
 // Lines joined with CR LF, each line ended by CR LF.
 std::string CrLf(const std::vector<std::string>& lines);
-// The files and folders below a folder, sorted, one per line (as UTF-8 for messages).
+// The files and folders below a folder, sorted, one per line (for messages).
 std::string Listing(const std::string& folder);
 // Gives a file a last-write time long past, so that any copy of it counts as newer.
 bool MakeOld(const std::string& path);
@@ -50,10 +50,11 @@ private:
 };
 
 // --- registry ------------------------------------------------------------------------------
+// Read and written through the W functions: names and strings are UTF-8.
 struct RegValue {
     bool exists = false;
     DWORD type = REG_NONE;
-    std::string data;  // raw bytes; strings without their terminating zero
+    std::string data;  // raw bytes; strings as UTF-8 without their terminating zero
 };
 RegValue ReadValue(HKEY root, const std::string& key, const std::string& name);
 // A string value, or "<no key>" / "<no value>".
@@ -76,7 +77,8 @@ std::vector<std::string> PendingRenames();
 // Removes every pair that names the path (as source or destination); other entries stay.
 void RemovePendingFor(const std::string& path);
 
-// A section of OVSET98.INI in the Windows folder: its "Folder" value, or "" when absent.
+// A section of OVSET98.INI in the Windows folder: its "Folder" value as stored (code page 932
+// bytes: compare with e2e::SameCp932), or "" when absent; the section names as stored.
 std::string RecordedFolder(const std::string& programId);
 std::vector<std::string> RecordedPrograms();
 void RemoveRecordedProgram(const std::string& programId);
@@ -203,6 +205,9 @@ std::string SystemText(DWORD code);
 
 // Compares two multi-line texts; a mismatch names the differing lines.
 ::testing::AssertionResult SameLines(const std::string& actual, const std::string& expected);
+// Compares the bytes of a code page 932 file (an uninstall log) with the code page 932 form of
+// the expected text; a mismatch names the differing lines, decoded.
+::testing::AssertionResult SameCp932Lines(const std::string& actualBytes, const std::string& expected);
 
 // Watches for the whole duration that the file does not appear.
 bool StaysAbsent(const std::string& path, DWORD durationMs);

@@ -8,6 +8,7 @@
 
 #include "app/control_ids.h"
 #include "app/exit_codes.h"
+#include "edge/wide.h"
 #include "runs/runs_support.h"
 #include "support/places.h"
 
@@ -61,7 +62,7 @@ protected:
         RemoveFolderLater(folder);
         DeleteKeyLater(HKEY_LOCAL_MACHINE, program.UninstallKey());
         RemoveRecordedProgramLater(id);
-        EXPECT_FALSE(FolderExists(folder)) << "a previous run left " << e2e::Utf8(folder);
+        EXPECT_FALSE(FolderExists(folder)) << "a previous run left " << folder;
         EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, program.UninstallKey()));
         return program;
     }
@@ -75,7 +76,7 @@ protected:
     void OwnFile(const std::string& path) {
         // A file that is there already is not ours to remove.
         if (FileExists(path)) {
-            ADD_FAILURE() << e2e::Utf8(path) << " exists already";
+            ADD_FAILURE() << path << " exists already";
             return;
         }
         RemoveFileLater(path);
@@ -137,7 +138,7 @@ TEST_F(Uninstall, SharedFileOfTwoInstallsIsAskedForOnlyByTheLast) {
         EXPECT_SOON_EQ(Caption(dialog.ControlById(IDC_CUSTOM_BTN_NO)), "いいえ(&N)");
         EXPECT_SOON_EQ(Caption(dialog.ControlById(IDC_CUSTOM_BTN_DELETE)), "すべて削除(&D)");
         EXPECT_SOON_EQ(Caption(dialog.ControlById(IDC_CUSTOM_BTN_SAVE)), "すべて保存(&A)");
-        EXPECT_SOON_EQ(GetWindowLongPtrA(dialog.Handle(), GWL_STYLE) & WS_SYSMENU, 0) << "no close box";
+        EXPECT_SOON_EQ(GetWindowLongPtrW(dialog.Handle(), GWL_STYLE) & WS_SYSMENU, 0) << "no close box";
         e2e::Screenshot("shared-file-dialog");
         ASSERT_TRUE(AnswerSharedDialog(unsetup, shared + kSharedQuestionTail, IDC_CUSTOM_BTN_YES));
         ASSERT_TRUE(CompleteCleanUninstall(unsetup, wizard));
@@ -186,8 +187,8 @@ TEST_P(SharedAnswers, AnAnswerForAllHoldsForTheLaterFiles) {
         ASSERT_TRUE(CompleteCleanUninstall(unsetup, wizard));
     }
     for (const std::string& path : shared) {
-        EXPECT_EQ(FileExists(path), !deleteAll) << e2e::Utf8(path);
-        EXPECT_EQ(SharedCount(path), -1) << "the count went to zero: " << e2e::Utf8(path);
+        EXPECT_EQ(FileExists(path), !deleteAll) << path;
+        EXPECT_EQ(SharedCount(path), -1) << "the count went to zero: " << path;
     }
     EXPECT_FALSE(FolderExists(p.folder));
     EXPECT_EQ(Compare(before, Machine(deleteAll ? std::vector<std::string>{} : shared)), "");
@@ -331,10 +332,10 @@ TEST_F(Uninstall, ThirtyTwoBitServerRegistersOnlyWithTheThirtyTwoBitSetup) {
     DeleteSharedCountLater(server);
     Later([classKey] {
         HKEY classes;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Classes\\CLSID", 0, KEY_ALL_ACCESS | KEY_WOW64_32KEY,
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Classes\\CLSID", 0, KEY_ALL_ACCESS | KEY_WOW64_32KEY,
                           &classes) != ERROR_SUCCESS)
             return;
-        SHDeleteKeyA(classes, classKey.substr(classKey.rfind('\\') + 1).c_str());
+        SHDeleteKeyW(classes, Wide(classKey.substr(classKey.rfind('\\') + 1)).c_str());
         RegCloseKey(classes);
     });
     EXPECT_EQ(places::StoredAs(HKEY_LOCAL_MACHINE, classKey), "<nowhere>") << "a previous run left the class";
@@ -466,7 +467,8 @@ TEST_P(LockedUninstall, ReportsTheFileAndOffersARestartOnlyWithF) {
     std::vector<std::string> entries = PendingRenames();
     bool scheduled = false;
     for (size_t i = 0; i + 1 < entries.size(); i += 2)
-        scheduled = scheduled || (lstrcmpiA(entries[i].c_str(), ("\\??\\" + locked).c_str()) == 0 && entries[i + 1].empty());
+        scheduled = scheduled || (lstrcmpiW(Wide(entries[i]).c_str(), Wide("\\??\\" + locked).c_str()) == 0 &&
+                                  entries[i + 1].empty());
     EXPECT_EQ(scheduled, deleteAtRestart);
     EXPECT_EQ(RestartRecord(), deleteAtRestart ? "ExitWindowsEx 2\r\n" : "");
     EXPECT_TRUE(FileExists(locked));

@@ -9,6 +9,7 @@
 
 #include "app/control_ids.h"
 #include "driver/e2e_driver.h"
+#include "edge/wide.h"
 
 namespace {
 
@@ -102,7 +103,7 @@ std::string RecordPath(int dpi) {
 
 // The program's icon (resource 1) has an image of exactly that size, so nothing is stretched.
 bool HasIconImageOfSize(HMODULE program, int size) {
-    HRSRC group = FindResourceA(program, MAKEINTRESOURCEA(1), reinterpret_cast<LPCSTR>(RT_GROUP_ICON));
+    HRSRC group = FindResourceW(program, MAKEINTRESOURCEW(1), reinterpret_cast<LPCWSTR>(RT_GROUP_ICON));
     const auto* directory = group ? static_cast<const BYTE*>(LockResource(LoadResource(program, group))) : nullptr;
     if (!directory) return false;
     const int count = directory[4] | directory[5] << 8;
@@ -114,7 +115,7 @@ bool HasIconImageOfSize(HMODULE program, int size) {
 // The program's icon at that size as the system draws it on the frames' face colour.
 e2e::Image IconPicture(HMODULE program, int size) {
     e2e::Image picture;
-    auto icon = static_cast<HICON>(LoadImageA(program, MAKEINTRESOURCEA(1), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+    auto icon = static_cast<HICON>(LoadImageW(program, MAKEINTRESOURCEW(1), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
     if (!icon) return picture;
     HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);
@@ -229,7 +230,7 @@ TEST_F(Layouts, TitleIconIsTheIconsOwnImageAtTheScaledSize) {
     ASSERT_EQ(size, e2e::Scaled(32));
     ASSERT_EQ(rect.bottom - rect.top, size);
 
-    HMODULE program = LoadLibraryExA(e2e::SetupExePath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    HMODULE program = LoadLibraryExW(Wide(e2e::SetupExePath()).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     ASSERT_TRUE(program);
     EXPECT_TRUE(HasIconImageOfSize(program, size)) << "the program's icon has no image of " << size << " pixels";
     e2e::Image expected = IconPicture(program, size);

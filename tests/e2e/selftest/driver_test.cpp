@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "driver/e2e_driver.h"
+#include "edge/wide.h"
 #include "selftest/png_reader.h"
 
 namespace {
@@ -222,17 +223,17 @@ TEST_F(DemoTest, TimeOutsFailAtTheTestLineAndSayWhatWasSeen) {
     EXPECT_FALSE(missing);
     ASSERT_EQ(failures.messages.size(), 1u);
     EXPECT_TRUE(failures.Contains("TNoSuchWindow")) << failures.messages[0];
-    EXPECT_TRUE(failures.Contains("TDemoMain " + e2e::Utf8("\"デモ画面\""))) << failures.messages[0];
+    EXPECT_TRUE(failures.Contains("TDemoMain \"デモ画面\"")) << failures.messages[0];
     EXPECT_NE(failures.files[0].find("driver_test.cpp"), std::string::npos) << failures.files[0];
 
     failures = CaptureFailures([&] { window_.ControlById(kEcho).WaitText("入力：誰か", 200); });
     ASSERT_EQ(failures.messages.size(), 1u);
-    EXPECT_TRUE(failures.Contains("last seen: " + e2e::Utf8("\"入力：\""))) << failures.messages[0];
+    EXPECT_TRUE(failures.Contains("last seen: \"入力：\"")) << failures.messages[0];
 
     failures = CaptureFailures([&] { window_.ControlById(999, 100); });
     ASSERT_EQ(failures.messages.size(), 1u);
     EXPECT_TRUE(failures.Contains("id 999")) << failures.messages[0];
-    EXPECT_TRUE(failures.Contains(e2e::Utf8("\"閉じる(&C)\""))) << failures.messages[0];
+    EXPECT_TRUE(failures.Contains("\"閉じる(&C)\"")) << failures.messages[0];
 
     // A user cannot press a disabled button.
     failures = CaptureFailures([&] { window_.ControlById(kAsk).Click(200); });
@@ -276,13 +277,13 @@ TEST_F(DemoTest, AnUnexpectedMessageBoxIsReportedWithItsText) {
         demo_.ExpectNoMessageBox(e2e::kWait);
     });
     ASSERT_EQ(failures.messages.size(), 1u);
-    EXPECT_TRUE(failures.Contains(e2e::Utf8("\"保存の確認\""))) << failures.messages[0];
+    EXPECT_TRUE(failures.Contains("\"保存の確認\"")) << failures.messages[0];
     box = demo_.FindMessageBox();
     ASSERT_TRUE(box);
     // A button the box does not have is a failure, not a click elsewhere.
     failures = CaptureFailures([&] { box.Answer(IDOK, 200); });
     ASSERT_EQ(failures.messages.size(), 1u);
-    EXPECT_TRUE(failures.Contains(e2e::Utf8("\"いいえ(&N)\""))) << failures.messages[0];
+    EXPECT_TRUE(failures.Contains("\"いいえ(&N)\"")) << failures.messages[0];
     EXPECT_TRUE(box.Answer(IDNO));
 }
 
@@ -334,13 +335,14 @@ TEST(EnvironmentTest, DistributionsHoldTheBuildsProgramAndTheExample) {
     std::string folder = e2e::MakeDistribution("distribution");
     ASSERT_FALSE(folder.empty());
     EXPECT_EQ(folder.back(), '\\');
-    HANDLE copy = CreateFileA((folder + "SETUP.EXE").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE copy =
+        CreateFileW(Wide(folder + "SETUP.EXE").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(copy, INVALID_HANDLE_VALUE);
     LARGE_INTEGER copySize{};
     GetFileSizeEx(copy, &copySize);
     CloseHandle(copy);
     WIN32_FILE_ATTRIBUTE_DATA original{};
-    ASSERT_TRUE(GetFileAttributesExA(program.c_str(), GetFileExInfoStandard, &original));
+    ASSERT_TRUE(GetFileAttributesExW(Wide(program).c_str(), GetFileExInfoStandard, &original));
     EXPECT_EQ(static_cast<DWORD>(copySize.QuadPart), original.nFileSizeLow);
 
     Captured failures = CaptureFailures([] { e2e::MakeDistribution("distribution", "no-such-example"); });

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "driver/e2e_driver.h"
+#include "edge/wide.h"
 #include "selftest/png_reader.h"
 
 namespace {
@@ -27,14 +28,6 @@ struct ComScope {
         if (SUCCEEDED(result)) CoUninitialize();
     }
 };
-
-std::wstring Wide(const std::string& text) {
-    int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-    std::wstring wide(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), length);
-    wide.resize(wide.size() - 1);
-    return wide;
-}
 
 std::string Hex(HRESULT result) {
     char text[16];
@@ -141,6 +134,6 @@ TEST(PngWriter, FlatScreensStaySmallAndInvalidPicturesAreRefused) {
     EXPECT_FALSE(e2e::WritePng(empty, folder + "empty.png"));
     e2e::Image shortData{4, 4, std::vector<std::uint8_t>(10)};
     EXPECT_FALSE(e2e::WritePng(shortData, folder + "short.png"));
-    EXPECT_EQ(GetFileAttributesA((folder + "short.png").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetFileAttributesW(Wide(folder + "short.png").c_str()), INVALID_FILE_ATTRIBUTES);
     e2e::RemoveFolder(folder);
 }

@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "app/exit_codes.h"
+#include "edge/wide.h"
 #include "runs/runs_support.h"
 #include "support/places.h"
 
@@ -49,7 +50,7 @@ TEST_F(Bitness, TheUninstallIsHandedToTheInstallsOwnBitness) {
     ASSERT_TRUE(AddFile(dist, "APP.TXT", "app\r\n"));
     for (const auto& [installer, remover, view] :
          {std::tuple{exe64, exe32, key}, std::tuple{exe32, exe64, places::ThirtyTwoBitName(key)}}) {
-        ASSERT_TRUE(CopyFileA(installer.c_str(), (dist + "SETUP.EXE").c_str(), FALSE));
+        ASSERT_TRUE(CopyFileW(Wide(installer).c_str(), Wide(dist + "SETUP.EXE").c_str(), FALSE));
         ASSERT_EQ(Run(Quoted(dist + "SETUP.EXE") + " /S"), static_cast<DWORD>(kExitSuccess)) << installer;
         EXPECT_EQ(places::StoredAs(HKEY_LOCAL_MACHINE, key, "V"), view) << installer;
         EXPECT_EQ(Run(Quoted(remover) + " /S " + Quoted(folder + "UNSETUP.INI")), static_cast<DWORD>(kExitSuccess))
@@ -60,16 +61,16 @@ TEST_F(Bitness, TheUninstallIsHandedToTheInstallsOwnBitness) {
     }
 
     // The 64-bit install, and no 64-bit uninstaller: refused, nothing removed.
-    ASSERT_TRUE(CopyFileA(exe64.c_str(), (dist + "SETUP.EXE").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW(Wide(exe64).c_str(), Wide(dist + "SETUP.EXE").c_str(), FALSE));
     ASSERT_EQ(Run(Quoted(dist + "SETUP.EXE") + " /S"), static_cast<DWORD>(kExitSuccess));
     const std::string uninstaller64 = WindowsFolder() + "UNOVNOVA64.EXE", aside = uninstaller64 + ".aside";
-    ASSERT_TRUE(MoveFileA(uninstaller64.c_str(), aside.c_str()));
+    ASSERT_TRUE(MoveFileW(Wide(uninstaller64).c_str(), Wide(aside).c_str()));
     std::string log = e2e::ScratchFolder("bits-log") + "refused.log";
     EXPECT_EQ(Run(Quoted(exe32) + " /S /LOG=" + Quoted(log) + " " + Quoted(folder + "UNSETUP.INI")),
               static_cast<DWORD>(kExitFailed));
-    MoveFileA(aside.c_str(), uninstaller64.c_str());
+    MoveFileW(Wide(aside).c_str(), Wide(uninstaller64).c_str());
     EXPECT_TRUE(FileExists(folder + "APP.TXT"));
-    EXPECT_TRUE(e2e::Contains(ReadBytes(log), e2e::Utf8("64ビット版のアンインストーラでしか正しく削除できません")));
+    EXPECT_TRUE(e2e::Contains(ReadBytes(log), "64ビット版のアンインストーラでしか正しく削除できません"));
     EXPECT_EQ(Run(Quoted(uninstaller64) + " /S " + Quoted(folder + "UNSETUP.INI")), static_cast<DWORD>(kExitSuccess));
 }
 

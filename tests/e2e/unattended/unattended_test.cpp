@@ -3,9 +3,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <cstdlib>
-
 #include "app/exit_codes.h"
+#include "edge/wide.h"
 #include "support/places.h"
 #include "runs/runs_support.h"
 
@@ -30,9 +29,9 @@ protected:
         return process.ExitCode();
     }
     std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
-    // The log as UTF-8 text, and whether it holds the line (code page 932, shown as UTF-8 there).
+    // Whether the log (UTF-8 text) holds the line.
     ::testing::AssertionResult LogHas(const std::string& log, const std::string& line) {
-        return e2e::Contains(ReadBytes(log), e2e::Utf8(line));
+        return e2e::Contains(ReadBytes(log), line);
     }
     std::string LogPath(const std::string& name) {
         std::string path = e2e::ScratchFolder("unattended-log") + name;
@@ -59,7 +58,7 @@ protected:
         RemoveFolderLater(folder);
         DeleteKeyLater(HKEY_LOCAL_MACHINE, std::string(kUninstallRoot) + "\\" + key);
         RemoveRecordedProgramLater(key);
-        EXPECT_FALSE(FolderExists(folder)) << "a previous run left " << e2e::Utf8(folder);
+        EXPECT_FALSE(FolderExists(folder)) << "a previous run left " << folder;
         return std::string(kUninstallRoot) + "\\" + key;
     }
     Snapshot Machine() const {
@@ -86,9 +85,8 @@ TEST_F(Unattended, SampleInstallsAndTheQuietUninstallKeepsTheSharedFile) {
     std::string dist = e2e::SampleDistribution("unattended-sample");
     ASSERT_FALSE(dist.empty());
     RemoveFolderLater(dist);
-    WritePrivateProfileStringA("Title", "Version", "1.0.3", (dist + "SETUP.INI").c_str());
-    WritePrivateProfileStringA("Title", "Publisher", "Orvant サンプル工房", (dist + "SETUP.INI").c_str());
-    WritePrivateProfileStringA(nullptr, nullptr, nullptr, (dist + "SETUP.INI").c_str());
+    ASSERT_TRUE(e2e::SetIniValue(dist + "SETUP.INI", "Title", "Version", "1.0.3"));
+    ASSERT_TRUE(e2e::SetIniValue(dist + "SETUP.INI", "Title", "Publisher", "Orvant サンプル工房"));
 
     const std::string log = LogPath("sample-install.log");
     std::string windows;
@@ -104,7 +102,7 @@ TEST_F(Unattended, SampleInstallsAndTheQuietUninstallKeepsTheSharedFile) {
     EXPECT_TRUE(e2e::SameText(RegString(HKEY_LOCAL_MACHINE, key, "Publisher"), "Orvant サンプル工房"));
     std::string quiet = RegString(HKEY_LOCAL_MACHINE, key, "QuietUninstallString");
     EXPECT_TRUE(e2e::SameText(quiet, WindowsFolder() + places::Uninstaller() + " /S \"" + folder + "UNSETUP.INI\""));
-    EXPECT_EQ(FindWindowA("OrvantSampleApp", nullptr), nullptr) << "the follow-up program is not started";
+    EXPECT_EQ(FindWindowW(L"OrvantSampleApp", nullptr), nullptr) << "the follow-up program is not started";
     EXPECT_TRUE(Stamped(log));
     EXPECT_TRUE(LogHas(log, "ファイルをコピーしています．．．完了"));
     EXPECT_TRUE(LogHas(log, "【フォルダ作成】" + folder));
@@ -113,8 +111,8 @@ TEST_F(Unattended, SampleInstallsAndTheQuietUninstallKeepsTheSharedFile) {
 
     // The uninstall, as a deployment system takes it from the entry; its log goes to the
     // temporary folder under the entry's key.
-    const std::string defaultLog = e2e::WindowsPath(std::getenv("TEMP")) + "\\OrvantSampleApp-setup.log";
-    DeleteFileA(defaultLog.c_str());
+    const std::string defaultLog = e2e::TempFolder() + "OrvantSampleApp-setup.log";
+    DeleteFileW(Wide(defaultLog).c_str());
     RemoveFileLater(defaultLog);
     code = RunToEnd(quiet, windows);
     EXPECT_EQ(code, static_cast<DWORD>(kExitSuccess)) << ReadBytes(defaultLog);
@@ -153,8 +151,7 @@ TEST_F(Unattended, RestartAndFailureAreTheExitCodes) {
     EXPECT_TRUE(LogHas(log, "Windowsの再起動が必要です(再起動は行いません)。"));
 
     // Again with a file that is not in the distribution.
-    WritePrivateProfileStringA("CopyFile", "File2", "(App)MISSING.TXT", (dist + "SETUP.INI").c_str());
-    WritePrivateProfileStringA(nullptr, nullptr, nullptr, (dist + "SETUP.INI").c_str());
+    ASSERT_TRUE(e2e::SetIniValue(dist + "SETUP.INI", "CopyFile", "File2", "(App)MISSING.TXT"));
     EXPECT_EQ(RunToEnd(Quoted(dist + "SETUP.EXE") + " /S /LOG=" + Quoted(log), windows), static_cast<DWORD>(kExitFailed));
     EXPECT_TRUE(LogHas(log, "<File> " + dist + "MISSING.TXT"));
     EXPECT_TRUE(LogHas(log, "コピー元のファイルが見つかりません。"));
@@ -219,15 +216,15 @@ TEST_F(Unattended, WhatNoOneChoseStaysAndWhatIsGoneAlreadyIsNoFailure) {
     ASSERT_TRUE(AddFile(dist, "APP.TXT", "app\r\n"));
     ASSERT_TRUE(AddFile(dist, "GONE.TXT", "gone\r\n"));
     // An earlier crash left the log's save file behind, read-only.
-    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(Wide(folder).c_str(), nullptr));
     ASSERT_TRUE(WriteBytes(folder + "UNSETUP.INI.$$$", "stale"));
-    SetFileAttributesA((folder + "UNSETUP.INI.$$$").c_str(), FILE_ATTRIBUTE_READONLY);
+    SetFileAttributesW(Wide(folder + "UNSETUP.INI.$$$").c_str(), FILE_ATTRIBUTE_READONLY);
     std::string windows, log = LogPath("keep.log");
     ASSERT_EQ(RunToEnd(Quoted(dist + "SETUP.EXE") + " /S", windows), static_cast<DWORD>(kExitSuccess));
     EXPECT_EQ(Listing(folder), "APP.TXT\nGONE.TXT\nUNSETUP.INI\n") << "no save file stays behind";
 
     ASSERT_TRUE(WriteBytes(folder + "USER.DOC", "the user's own"));
-    ASSERT_TRUE(DeleteFileA((folder + "GONE.TXT").c_str()));
+    ASSERT_TRUE(DeleteFileW(Wide(folder + "GONE.TXT").c_str()));
     std::string quiet = RegString(HKEY_LOCAL_MACHINE, key, "QuietUninstallString");
     EXPECT_EQ(RunToEnd(quiet + " /LOG=" + Quoted(log), windows), static_cast<DWORD>(kExitSuccess)) << ReadBytes(log);
     EXPECT_EQ(Listing(folder), "USER.DOC\n");
@@ -246,16 +243,16 @@ TEST_F(Unattended, WhatNoOneChoseStaysAndWhatIsGoneAlreadyIsNoFailure) {
 TEST_F(Unattended, ProgramsThatNeverEndAreEndedAndTheHostServesOnlyItsParent) {
     const std::string folder = ProgramFilesFolder() + "OrvantQuiet Hang\\";
     const std::string key = Program("OrvantQuietHang", folder);
-    const char* checker = std::getenv("SETUP_E2E_CHECKER");
-    ASSERT_TRUE(checker && *checker) << "SETUP_E2E_CHECKER is not set (run the test through CTest)";
+    const std::string checker = e2e::EnvironmentVariable("SETUP_E2E_CHECKER");
+    ASSERT_FALSE(checker.empty()) << "SETUP_E2E_CHECKER is not set (run the test through CTest)";
     std::string script = "[Title]\nSetup=Quiet 無応答\nUnSetupKey=OrvantQuietHang\n[DefaultFolder]\nFolder=" + folder +
                          "\n[CopyFile]\nFile1=(App)APP.TXT\nFile2=(App)HANG.DLL,/R\n";
     std::string dist = Distribution("quiet-hang", script + "[Extend]\nInstallChecker=\\CHECK\\OVCHECK.EXE\n");
     ASSERT_FALSE(dist.empty());
     ASSERT_TRUE(AddFile(dist, "APP.TXT", "app\r\n"));
     ASSERT_TRUE(AddSysBinFile(dist, "comserver_hang.dll", "HANG.DLL"));
-    ASSERT_TRUE(CreateDirectoryA((dist + "CHECK").c_str(), nullptr));
-    ASSERT_TRUE(CopyFileA(e2e::WindowsPath(checker).c_str(), (dist + "CHECK\\OVCHECK.EXE").c_str(), FALSE));
+    ASSERT_TRUE(CreateDirectoryW(Wide(dist + "CHECK").c_str(), nullptr));
+    ASSERT_TRUE(CopyFileW(Wide(e2e::WindowsPath(checker)).c_str(), Wide(dist + "CHECK\\OVCHECK.EXE").c_str(), FALSE));
     ASSERT_TRUE(AddFile(dist, "CHECK\\CHECKER.CFG", "[Checker]\r\nHoldUntil=NEVER\r\n"));
 
     std::string windows, log = LogPath("hang.log");
@@ -269,7 +266,7 @@ TEST_F(Unattended, ProgramsThatNeverEndAreEndedAndTheHostServesOnlyItsParent) {
     // recorded so that the quiet uninstall (with its own limit) takes it away again.
     std::string withoutChecker;
     for (char c : script) withoutChecker += c == '\n' ? std::string("\r\n") : std::string(1, c);
-    ASSERT_TRUE(WriteBytes(dist + "SETUP.INI", withoutChecker));
+    ASSERT_TRUE(WriteBytes(dist + "SETUP.INI", e2e::Cp932(withoutChecker)));
     EXPECT_EQ(RunToEnd(Quoted(dist + "SETUP.EXE") + " /S /TIMEOUT=2 /LOG=" + Quoted(log), windows),
               static_cast<DWORD>(kExitFailed));
     EXPECT_TRUE(LogHas(log, folder + "HANG.DLLのDllRegisterServer関数が制限時間内に終わらなかったため、中止しました。"));
@@ -299,7 +296,7 @@ TEST_F(Unattended, AStopAfterCopyingKeepsItsRecordAndOneRunAtATime) {
     std::string windows;
     {
         // Another installation holds the machine-wide name, as a run in another session does.
-        HANDLE other = CreateMutexA(nullptr, TRUE, "Global\\ORVSETUP");
+        HANDLE other = CreateMutexW(nullptr, TRUE, L"Global\\ORVSETUP");
         EXPECT_EQ(RunToEnd(Quoted(dist + "SETUP.EXE") + " /S", windows), static_cast<DWORD>(kExitAlreadyRunning));
         CloseHandle(other);
     }

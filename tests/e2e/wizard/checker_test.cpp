@@ -1,7 +1,6 @@
 // The distributor's checker program: started minimised without arguments while the wizard waits,
 // its answer read from OVRESULT.INI in the Windows folder, which is deleted afterwards.
-#include <cstdlib>
-
+#include "edge/wide.h"
 #include "scenario.h"
 
 namespace {
@@ -17,18 +16,18 @@ class Checker : public wiz::Scenario {
 protected:
     void SetUp() override {
         // A result file left by an interrupted earlier run would answer for our checker.
-        DeleteFileA(wiz::OvResultPath().c_str());
+        DeleteFileW(Wide(wiz::OvResultPath()).c_str());
         folder_ = Scratch("checker-app") + "App\\";
     }
     void TearDown() override {
         Scenario::TearDown();
-        DeleteFileA(wiz::OvResultPath().c_str());
+        DeleteFileW(Wide(wiz::OvResultPath()).c_str());
     }
 
     // A distribution whose script names the checker in its subfolder CHECK.
     void MakeDistribution(const std::string& name, const std::string& extra = {}) {
-        const char* checker = std::getenv("SETUP_E2E_CHECKER");
-        ASSERT_TRUE(checker && *checker) << "SETUP_E2E_CHECKER is not set (run the test through CTest)";
+        const std::string checker = e2e::EnvironmentVariable("SETUP_E2E_CHECKER");
+        ASSERT_FALSE(checker.empty()) << "SETUP_E2E_CHECKER is not set (run the test through CTest)";
         ASSERT_FALSE(Distribution(name, Lines({"[Title]", std::string("Setup=") + kTitle, "Program=検査対象アプリ",
                                                "[Extend]", "SetupSpeed=1", "InstallChecker=\\CHECK\\OVCHECK.EXE",
                                                "[DefaultFolder]", "Folder=" + folder_}) +
@@ -36,11 +35,13 @@ protected:
                          .empty());
         checkerFolder_ = dist_ + "CHECK\\";
         ASSERT_TRUE(e2e::MakeFolders(checkerFolder_));
-        ASSERT_TRUE(CopyFileA(e2e::WindowsPath(checker).c_str(), (checkerFolder_ + "OVCHECK.EXE").c_str(), FALSE));
+        ASSERT_TRUE(
+            CopyFileW(Wide(e2e::WindowsPath(checker)).c_str(), Wide(checkerFolder_ + "OVCHECK.EXE").c_str(), FALSE));
     }
 
-    // What the checker answers on its next start.
-    void Answer(const std::string& config) { ASSERT_TRUE(wiz::WriteBytes(checkerFolder_ + "CHECKER.CFG", config)); }
+    // What the checker answers on its next start (its configuration, a code page 932 INI file like
+    // the result file it writes).
+    void Answer(const std::string& config) { ASSERT_TRUE(wiz::WriteText(checkerFolder_ + "CHECKER.CFG", config)); }
 
     // The checker's record of its starts: one line each.
     std::vector<std::string> Starts() {

@@ -2,6 +2,7 @@
 // out (declining the agreement, the end button's question, the closed title bar).
 #include <cstdlib>
 
+#include "edge/wide.h"
 #include "scenario.h"
 
 namespace {
@@ -30,9 +31,9 @@ protected:
     // A distribution with the agreement and the readme files beside the program.
     void MakeDistribution(const std::string& name, const std::string& script) {
         ASSERT_FALSE(Distribution(name, script).empty());
-        ASSERT_TRUE(wiz::WriteBytes(dist_ + "EULA.TXT", kEula));
+        ASSERT_TRUE(wiz::WriteText(dist_ + "EULA.TXT", kEula));
         ASSERT_TRUE(e2e::MakeFolders(dist_ + "DOC"));
-        ASSERT_TRUE(wiz::WriteBytes(dist_ + "DOC\\README.TXT", kReadme));
+        ASSERT_TRUE(wiz::WriteText(dist_ + "DOC\\README.TXT", kReadme));
     }
 
     // From the title page to the agreement page.
@@ -80,7 +81,7 @@ long long FreeBytesOf(const std::string& caption) {
 
 long long DriveFreeBytes(const std::string& root) {
     ULARGE_INTEGER available{}, total{}, free{};
-    if (!GetDiskFreeSpaceExA(root.c_str(), &available, &total, &free)) return -1;
+    if (!GetDiskFreeSpaceExW(Wide(root).c_str(), &available, &total, &free)) return -1;
     return static_cast<long long>(available.QuadPart);
 }
 
@@ -89,9 +90,9 @@ long long DriveFreeBytes(const std::string& root) {
 ::testing::AssertionResult NearlyTheFreeSpaceOf(const std::string& caption, const std::string& root,
                                                long long tolerance = 256LL << 20) {
     long long shown = FreeBytesOf(caption), measured = DriveFreeBytes(root);
-    if (shown < 0) return ::testing::AssertionFailure() << "not a free-space caption: " << e2e::Utf8(caption);
+    if (shown < 0) return ::testing::AssertionFailure() << "not a free-space caption: " << caption;
     if (std::llabs(shown - measured) > tolerance)
-        return ::testing::AssertionFailure() << e2e::Utf8(caption) << " is far from " << measured << " bytes free on " << root;
+        return ::testing::AssertionFailure() << caption << " is far from " << measured << " bytes free on " << root;
     return ::testing::AssertionSuccess();
 }
 
@@ -125,7 +126,7 @@ TEST_F(Pages, TitleAgreementReadmeOptions) {
     EXPECT_SOON(box, Checked, false);
     EXPECT_SOON(box, Text, "上記「使用許諾契約書」を確認のうえ、");
     EXPECT_SOON_EQ(ReadmeHeight(), DesignReadmeHeight() - e2e::Scaled(24)) << "the text makes room for the box";
-    EXPECT_SOON_EQ(GetWindowLongPtrA(Control(IDC_TXT_README).Handle(), GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL), WS_VSCROLL);
+    EXPECT_SOON_EQ(GetWindowLongPtrW(Control(IDC_TXT_README).Handle(), GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL), WS_VSCROLL);
     e2e::Screenshot("2-agreement");
     ASSERT_TRUE(box.SetChecked(true));
     EXPECT_TRUE(event.WaitEnabled(true));
@@ -216,11 +217,11 @@ TEST_F(Pages, AgreementWithHiddenBoxCanBeAcceptedAtOnce) {
     EXPECT_SOON_EQ(ReadmeHeight(), DesignReadmeHeight());
     EXPECT_SOON_EQ(wiz::FocusedControl(wizard_), event.Handle());
     const LONG_PTR bothBars = WS_HSCROLL | WS_VSCROLL;
-    EXPECT_SOON_EQ(GetWindowLongPtrA(text.Handle(), GWL_STYLE) & bothBars, bothBars);
+    EXPECT_SOON_EQ(GetWindowLongPtrW(text.Handle(), GWL_STYLE) & bothBars, bothBars);
     ASSERT_TRUE(Press(IDC_BTN_EVENT, "同意する(&A)"));
     ASSERT_TRUE(Control(IDC_FRA_README).WaitText("はじめにお読みください"));
     EXPECT_SOON(text, Text, kReadme);
-    EXPECT_SOON_EQ(GetWindowLongPtrA(text.Handle(), GWL_STYLE) & bothBars, bothBars);
+    EXPECT_SOON_EQ(GetWindowLongPtrW(text.Handle(), GWL_STYLE) & bothBars, bothBars);
     EndWithConfirmation();
 }
 

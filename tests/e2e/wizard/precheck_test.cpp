@@ -108,7 +108,7 @@ TEST_F(PreCheck, MissingPreviousVersionFileFiresNothing) {
 
 TEST_F(PreCheck, InstalledIdentifierStopsTheInstall) {
     AddProgramRecord("E2EWIZ_OLD", recorded_);
-    ASSERT_TRUE(wiz::WriteBytes(recorded_ + "UNSETUP.INI", Lines({"[Title]", "UnSetup=旧版アプリ アンインストール"})));
+    ASSERT_TRUE(wiz::WriteText(recorded_ + "UNSETUP.INI", Lines({"[Title]", "UnSetup=旧版アプリ アンインストール"})));
     ASSERT_FALSE(Distribution("precheck-ex-id", Script({}, Lines({"[Caution]", "UnInstallCheckEx=IDCheck:E2EWIZ_OLD"})))
                      .empty());
     ASSERT_TRUE(StartWizard(kTitle));
@@ -155,23 +155,24 @@ TEST_F(PreCheck, UnrecordedIdentifierPassesAndTheWarningNamesAnUnknownTitle) {
 namespace {
 
 // Wine reports the Windows version per program from this key.
-const char kAppDefaults[] = "Software\\Wine\\AppDefaults\\SETUP.EXE";
+const wchar_t kAppDefaults[] = L"Software\\Wine\\AppDefaults\\SETUP.EXE";
 
 class PreCheckOnXp : public PreCheck {
 protected:
     void SetUp() override {
         PreCheck::SetUp();
         HKEY key = nullptr;
-        ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kAppDefaults, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kAppDefaults, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
                   ERROR_SUCCESS);
-        const char version[] = "winxp";
-        LONG result = RegSetValueExA(key, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version), sizeof version);
+        const wchar_t version[] = L"winxp";
+        LONG result =
+            RegSetValueExW(key, L"Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version), sizeof version);
         RegCloseKey(key);
         ASSERT_EQ(result, ERROR_SUCCESS);
     }
     void TearDown() override {
         PreCheck::TearDown();
-        SHDeleteKeyA(HKEY_CURRENT_USER, kAppDefaults);
+        SHDeleteKeyW(HKEY_CURRENT_USER, kAppDefaults);
     }
 };
 
@@ -186,7 +187,7 @@ TEST_F(PreCheckOnXp, SystemIsNamedAndRefusedByName) {
     EXPECT_TRUE(setup_.ExpectNoMessageBox(1000));
     EndWithConfirmation();
 
-    ASSERT_TRUE(wiz::WriteBytes(dist_ + "SETUP.INI", Script(Lines({"RejectOS=Windows 2003,Windows XP"}))));
+    ASSERT_TRUE(wiz::WriteText(dist_ + "SETUP.INI", Script(Lines({"RejectOS=Windows 2003,Windows XP"}))));
     ASSERT_TRUE(StartWizard(kTitle));
     e2e::MsgBox box = WaitCheckBox(
         "警告",

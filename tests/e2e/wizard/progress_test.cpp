@@ -9,7 +9,7 @@ namespace {
 using wiz::Lines;
 
 const char kTitle[] = "中断検査 セットアップ";
-const char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\E2EWizardAbort";
+const wchar_t kUninstallKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\E2EWizardAbort";
 const char kProgramId[] = "E2EWIZ_ABORT";
 constexpr int kFolders = 30;
 constexpr int kFiles = 8;
@@ -22,12 +22,12 @@ class Progress : public wiz::Scenario {
 protected:
     void SetUp() override {
         app_ = Scratch("progress-app") + "App\\";
-        SHDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKey);
+        SHDeleteKeyW(HKEY_LOCAL_MACHINE, kUninstallKey);
         sections_.push_back(kProgramId);
     }
     void TearDown() override {
         Scenario::TearDown();
-        SHDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKey);
+        SHDeleteKeyW(HKEY_LOCAL_MACHINE, kUninstallKey);
     }
 
     // A slow install: many folders and files, each step paced by 400 ms, so that a user can act
@@ -136,7 +136,7 @@ TEST_F(Progress, TitleBarCannotCloseAndAbortAsksFirst) {
     EXPECT_FALSE(wiz::FileExists(app_ + Numbered("DATA", kFiles) + ".TXT")) << "the run stopped before its end";
     EXPECT_FALSE(wiz::FileExists(app_ + "UNSETUP.INI")) << "no uninstall log after an abort";
     HKEY key = nullptr;
-    EXPECT_NE(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ, &key), ERROR_SUCCESS)
+    EXPECT_NE(RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ, &key), ERROR_SUCCESS)
         << "no Add/Remove Programs entry after an abort";
     if (key) RegCloseKey(key);
     EXPECT_EQ(wiz::IniValue(wiz::OvSet98Path(), kProgramId, "Folder"), "<absent>");

@@ -1,5 +1,7 @@
 #include "scenario.h"
 
+#include "edge/wide.h"
+
 namespace wiz {
 
 std::string Lines(std::initializer_list<std::string> lines) {
@@ -8,37 +10,15 @@ std::string Lines(std::initializer_list<std::string> lines) {
     return text;
 }
 
-bool WriteBytes(const std::string& path, const std::string& bytes) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-              written == bytes.size();
-    CloseHandle(file);
-    return ok;
-}
+bool WriteBytes(const std::string& path, const std::string& bytes) { return e2e::WriteBytes(path, bytes); }
 
-std::string ReadBytes(const std::string& path) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return {};
-    std::string bytes(GetFileSize(file, nullptr), '\0');
-    DWORD read = 0;
-    ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
-    bytes.resize(read);
-    CloseHandle(file);
-    return bytes;
-}
+bool WriteText(const std::string& path, const std::string& text) { return e2e::WriteBytes(path, e2e::Cp932(text)); }
 
-bool FileExists(const std::string& path) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
+std::string ReadBytes(const std::string& path) { return e2e::ReadBytes(path); }
 
-bool FolderExists(const std::string& path) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
+bool FileExists(const std::string& path) { return e2e::FileExists(path); }
+
+bool FolderExists(const std::string& path) { return e2e::FolderExists(path); }
 
 namespace {
 
@@ -50,18 +30,13 @@ std::string WithBackslash(std::string folder) {
 }  // namespace
 
 std::string WindowsFolder() {
-    UINT length = GetWindowsDirectoryA(nullptr, 0);
-    std::string folder(length, '\0');
-    folder.resize(GetWindowsDirectoryA(folder.data(), length));
-    return WithBackslash(folder);
+    UINT length = GetWindowsDirectoryW(nullptr, 0);
+    std::wstring folder(length, L'\0');
+    folder.resize(GetWindowsDirectoryW(folder.data(), length));
+    return WithBackslash(Narrow(folder));
 }
 
-std::string TempFolder() {
-    DWORD length = GetTempPathA(0, nullptr);
-    std::string folder(length, '\0');
-    folder.resize(GetTempPathA(length, folder.data()));
-    return WithBackslash(folder);
-}
+std::string TempFolder() { return e2e::TempFolder(); }
 
 std::string OvSet98Path() { return WindowsFolder() + "OVSET98.INI"; }
 std::string OvResultPath() { return WindowsFolder() + "OVRESULT.INI"; }
@@ -75,17 +50,12 @@ int CountWorkFolders() {
 
 std::string IniValue(const std::string& file, const std::string& section, const std::string& key,
                      const std::string& fallback) {
-    std::string buffer(4096, '\0');
-    DWORD length = GetPrivateProfileStringA(section.c_str(), key.c_str(), fallback.c_str(), buffer.data(),
-                                            static_cast<DWORD>(buffer.size()), file.c_str());
-    buffer.resize(length);
-    return buffer;
+    bool found = false;
+    std::string value = e2e::IniValue(file, section, key, &found);
+    return found ? value : fallback;
 }
 
-void RemoveIniSection(const std::string& file, const std::string& section) {
-    WritePrivateProfileStringA(section.c_str(), nullptr, nullptr, file.c_str());
-    WritePrivateProfileStringA(nullptr, nullptr, nullptr, file.c_str());
-}
+void RemoveIniSection(const std::string& file, const std::string& section) { e2e::RemoveIniSection(file, section); }
 
 HWND FocusedControl(const e2e::Window& top) {
     GUITHREADINFO info{};
@@ -96,12 +66,12 @@ HWND FocusedControl(const e2e::Window& top) {
 
 namespace {
 
-OSVERSIONINFOA VersionInfo() {
-    OSVERSIONINFOA info{};
+OSVERSIONINFOW VersionInfo() {
+    OSVERSIONINFOW info{};
     info.dwOSVersionInfoSize = sizeof info;
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-    GetVersionExA(&info);
+    GetVersionExW(&info);
 #pragma GCC diagnostic pop
     return info;
 }
@@ -112,7 +82,7 @@ bool IsNtFamily() { return VersionInfo().dwPlatformId == VER_PLATFORM_WIN32_NT; 
 
 std::string ExpectedOsName() {
     // The prefix runs a Windows of the NT family; the older family cannot host these tests.
-    OSVERSIONINFOA info = VersionInfo();
+    OSVERSIONINFOW info = VersionInfo();
     if (info.dwPlatformId != VER_PLATFORM_WIN32_NT) return "Windows";
     if (info.dwMajorVersion == 4) return "Windows NT4.0";
     if (info.dwMajorVersion != 5) return "Windows";
@@ -158,7 +128,7 @@ void Scenario::TearDown() {
 std::string Scenario::Distribution(const std::string& name, const std::string& script) {
     dist_ = e2e::MakeDistribution(name);
     if (dist_.empty()) return dist_;
-    if (!script.empty() && !WriteBytes(dist_ + "SETUP.INI", script)) {
+    if (!script.empty() && !WriteText(dist_ + "SETUP.INI", script)) {
         ADD_FAILURE() << "SETUP.INI could not be written into " << dist_;
         return {};
     }
@@ -173,8 +143,7 @@ std::string Scenario::Scratch(const std::string& name) {
 
 void Scenario::AddProgramRecord(const std::string& id, const std::string& folder) {
     sections_.push_back(id);
-    WritePrivateProfileStringA(id.c_str(), "Folder", folder.c_str(), OvSet98Path().c_str());
-    WritePrivateProfileStringA(nullptr, nullptr, nullptr, OvSet98Path().c_str());
+    EXPECT_TRUE(e2e::SetIniValue(OvSet98Path(), id, "Folder", folder)) << OvSet98Path();
 }
 
 e2e::Window Scenario::StartWizard(const std::string& caption, const std::string& parameter, e2e::Where where) {

@@ -17,8 +17,11 @@ namespace wiz {
 
 // Lines joined, each ended by CR LF (the form a distributor's script has).
 std::string Lines(std::initializer_list<std::string> lines);
-// Writes the bytes as they are (code page 932 text stays code page 932).
+// Writes the bytes as they are.
 bool WriteBytes(const std::string& path, const std::string& bytes);
+// Writes the text as code page 932 bytes, as a distributor's editor saves a script, an agreement
+// or a readme, and as the program keeps its logs and INI files.
+bool WriteText(const std::string& path, const std::string& text);
 std::string ReadBytes(const std::string& path);
 bool FileExists(const std::string& path);
 bool FolderExists(const std::string& path);
@@ -31,6 +34,7 @@ std::string OvResultPath();  // WindowsFolder() + "OVRESULT.INI"
 // The program's work folders OVTMP1 … OVTMP99 in the temporary folder that exist now.
 int CountWorkFolders();
 
+// A value of a code page 932 INI file as stored (e2e::IniValue), or the fallback when it is absent.
 std::string IniValue(const std::string& file, const std::string& section, const std::string& key,
                      const std::string& fallback = "<absent>");
 void RemoveIniSection(const std::string& file, const std::string& section);
@@ -58,7 +62,7 @@ protected:
     void TearDown() override;
 
     // A fresh distribution %TEMP%\e2e\<name>\ holding SETUP.EXE and, unless the script is empty,
-    // a SETUP.INI with that text.
+    // a SETUP.INI with that text (written as code page 932).
     std::string Distribution(const std::string& name, const std::string& script);
     // A fresh scratch folder removed again at the end.
     std::string Scratch(const std::string& name);

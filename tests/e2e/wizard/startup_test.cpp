@@ -91,7 +91,7 @@ TEST_F(Startup, SecondInstanceQuitsSilentlyWhileTheFirstRuns) {
             },
             10000))
             << "the second instance still runs";
-        EXPECT_TRUE(seen.empty()) << "the second instance showed windows:" << e2e::Utf8(seen);
+        EXPECT_TRUE(seen.empty()) << "the second instance showed windows:" << seen;
         EXPECT_EQ(second.ExitCode(), static_cast<DWORD>(kExitAlreadyRunning));
     }
     EXPECT_EQ(wiz::CountWorkFolders(), workFoldersBefore + 1);
@@ -234,8 +234,8 @@ TEST_F(Startup, BannerDefaultsToTheToolsOwnLines) {
     EndWithConfirmation();
 
     // Only the second line: an empty first line.
-    ASSERT_TRUE(wiz::WriteBytes(dist_ + "SETUP.INI",
-                                Lines({"[Title]", std::string("Setup=") + kSetupTitle, "CopyRight2=二行目だけ"})));
+    ASSERT_TRUE(wiz::WriteText(dist_ + "SETUP.INI",
+                               Lines({"[Title]", std::string("Setup=") + kSetupTitle, "CopyRight2=二行目だけ"})));
     ASSERT_TRUE(StartWizard(kSetupTitle));
     back = setup_.WaitWindow("TfrmBack", kVersionCaption);
     ASSERT_TRUE(back);
@@ -321,7 +321,7 @@ TEST_F(Startup, MissingUninstallLogGivesTheFatalErrorPage) {
 TEST_F(Startup, OnlyTheUpperCaseLogNameSelectsUninstallMode) {
     std::string folder = Scratch("startup-case-app");
     ASSERT_FALSE(Distribution("startup-case", BasicScript(folder)).empty());
-    ASSERT_TRUE(wiz::WriteBytes(folder + "unsetup.ini", Lines({"[Title]", "UnSetup=小文字の記録"})));
+    ASSERT_TRUE(wiz::WriteText(folder + "unsetup.ini", Lines({"[Title]", "UnSetup=小文字の記録"})));
     ASSERT_TRUE(StartWizard(kSetupTitle, folder + "unsetup.ini"));
     ASSERT_TRUE(Control(IDC_BTN_EVENT).WaitText("インストール続行(&C)"));
     EXPECT_SOON(Control(IDC_FRA_TITLE), Visible, true);
@@ -331,12 +331,12 @@ TEST_F(Startup, OnlyTheUpperCaseLogNameSelectsUninstallMode) {
 TEST_F(Startup, UninstallLogShowsTheUninstallPage) {
     std::string folder = Scratch("startup-uninstall-app");
     ASSERT_FALSE(Distribution("startup-uninstall", BasicScript(folder)).empty());
-    ASSERT_TRUE(wiz::WriteBytes(folder + "UNSETUP.INI",
-                                Lines({"[Information]", "Message1=Orvant Setup Nova UnSetup(UnInstall) Initialize File",
-                                       "[Title]", "UnSetup=起動検査 アンインストール", "[SetupFolder]",
-                                       "Folder=" + folder.substr(0, folder.size() - 1), "[DeleteFile]",
-                                       "File1=" + folder + "UNSETUP.INI", "[UnSetupOption]", "CheckBox=1,0,1,0",
-                                       "[Extend]", "SetupString=インストール", "UnSetupString=アンインストール"})));
+    ASSERT_TRUE(wiz::WriteText(folder + "UNSETUP.INI",
+                               Lines({"[Information]", "Message1=Orvant Setup Nova UnSetup(UnInstall) Initialize File",
+                                      "[Title]", "UnSetup=起動検査 アンインストール", "[SetupFolder]",
+                                      "Folder=" + folder.substr(0, folder.size() - 1), "[DeleteFile]",
+                                      "File1=" + folder + "UNSETUP.INI", "[UnSetupOption]", "CheckBox=1,0,1,0",
+                                      "[Extend]", "SetupString=インストール", "UnSetupString=アンインストール"})));
     ASSERT_TRUE(StartWizard("起動検査 アンインストール", folder + "UNSETUP.INI"));
     e2e::Window event = Control(IDC_BTN_EVENT);
     ASSERT_TRUE(event.WaitText("アンインストール開始(&S)"));
@@ -355,7 +355,7 @@ TEST_F(Startup, UninstallLogShowsTheUninstallPage) {
     e2e::Window txtFolder = Control(IDC_TXT_FOLDER);
     EXPECT_SOON(txtFolder, Text, folder) << "the recorded folder with a trailing backslash";
     EXPECT_SOON(txtFolder, Enabled, true);
-    EXPECT_SOON_EQ(GetWindowLongPtrA(txtFolder.Handle(), GWL_STYLE) & ES_READONLY, ES_READONLY) << "shown, not changeable";
+    EXPECT_SOON_EQ(GetWindowLongPtrW(txtFolder.Handle(), GWL_STYLE) & ES_READONLY, ES_READONLY) << "shown, not changeable";
     EXPECT_SOON(Control(IDC_BTN_REFER), Enabled, false);
     EXPECT_SOON_EQ(TextOf(IDC_GRP_OPTION), "アンインストールオプション");
     EXPECT_SOON(Control(IDC_CHK_OVERWRITE), Visible, false);
@@ -408,10 +408,10 @@ TEST_F(Startup, UninstallLogShowsTheUninstallPage) {
 TEST_F(Startup, UninstallPageWithDeleteAllOffersOneBox) {
     std::string folder = Scratch("startup-deleteall-app");
     ASSERT_FALSE(Distribution("startup-deleteall", BasicScript(folder)).empty());
-    ASSERT_TRUE(wiz::WriteBytes(folder + "UNSETUP.INI",
-                                Lines({"[Title]", "UnSetup=全削除 アンインストール", "[SetupFolder]", "Folder=" + folder,
-                                       "[UnSetupOption]", "CheckBox=DeleteAll", "[Extend]", "SetupString=導入",
-                                       "UnSetupString=削除"})));
+    ASSERT_TRUE(wiz::WriteText(folder + "UNSETUP.INI",
+                               Lines({"[Title]", "UnSetup=全削除 アンインストール", "[SetupFolder]", "Folder=" + folder,
+                                      "[UnSetupOption]", "CheckBox=DeleteAll", "[Extend]", "SetupString=導入",
+                                      "UnSetupString=削除"})));
     ASSERT_TRUE(StartWizard("全削除 アンインストール", folder + "UNSETUP.INI"));
     ASSERT_TRUE(Control(IDC_BTN_EVENT).WaitText("削除開始(&S)"));
     EXPECT_SOON_EQ(TextOf(IDC_BTN_END), "削除終了(&E)");
