@@ -40,10 +40,9 @@ public:
         while (next < kPhases && text.find(kPhaseHeaders[next]) != std::string::npos) phaseStart[next++] = now;
         // The finishing line's row of dots: four before the log is written, eight after it.
         if (next == kPhases) {
-            if (text.size() >= 8 && text.compare(text.size() - 8, 8, "．．．．") == 0 &&
-                text.find("．．．．．") == std::string::npos)
-                logStart = now;
-            if (text.find("．．．．．．．．") != std::string::npos) logEnd = now;
+            const std::string four = "．．．．";
+            if (text.ends_with(four) && text.find(four + "．") == std::string::npos) logStart = now;
+            if (text.find(four + four) != std::string::npos) logEnd = now;
         }
     }
     void ProcessMessages() override {}
@@ -173,7 +172,8 @@ void BenchPackage(const std::string& base, int files) {
             }
         std::printf("  %-16s %8.3f s\n", kPhaseNames[i], end - ui.phaseStart[i]);
     }
-    std::printf("  %-16s %8.3f s\n", "  of which log", ui.logEnd - ui.logStart);
+    if (ui.logStart != 0 && ui.logEnd >= ui.logStart)
+        std::printf("  %-16s %8.3f s\n", "  of which log", ui.logEnd - ui.logStart);
     double lessSpecified = total - ui.specifiedPauseMs / 1000.0;
     double lessMeasured = total - ui.pauseSeconds;
     std::printf("  install total    %8.3f s  (%ld pauses: %.3f s specified, %.3f s slept)\n", total, ui.pauseCount,
