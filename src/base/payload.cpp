@@ -279,7 +279,7 @@ PayloadStatus PayloadReader::ReadIndex() {
     uint32_t crc = 0;
     PayloadStatus status = InflateRange(*file_, t.indexOffset, t.indexStoredSize, t.indexSize, keep, crc);
     if (status != PayloadStatus::kOk) return status;
-    if (!DecodeIndex(raw, t.entryCount, entries_)) return PayloadStatus::kDamaged;
+    if (!DecodeIndex(raw, t.entryCount, t.plainLength, entries_)) return PayloadStatus::kDamaged;
     uint64_t at = t.plainLength, total = 0;
     for (const PayloadEntry& e : entries_) {
         if (e.offset != at || e.storedSize > t.indexOffset - at || e.size > UINT64_MAX - total)

@@ -105,18 +105,19 @@ PayloadStatus DecodeTrailer(std::string_view bytes, PayloadTrailer& t) {
     return PayloadStatus::kOk;
 }
 
+// Field by field rather than entry by entry: like values side by side (sizes, offsets, times)
+// compress to a fraction of the bytes.
 std::string EncodeIndex(const std::vector<PayloadEntry>& entries) {
     std::string out;
     for (const PayloadEntry& e : entries) {
         Put(out, e.name.size(), 2);
         out += e.name;
-        Put(out, static_cast<uint8_t>(e.method), 1);
-        Put(out, e.size, 8);
-        Put(out, e.storedSize, 8);
-        Put(out, e.crc, 4);
-        Put(out, e.offset, 8);
-        Put(out, e.writeTime, 8);
     }
+    for (const PayloadEntry& e : entries) Put(out, static_cast<uint8_t>(e.method), 1);
+    for (const PayloadEntry& e : entries) Put(out, e.size, 8);
+    for (const PayloadEntry& e : entries) Put(out, e.storedSize, 8);
+    for (const PayloadEntry& e : entries) Put(out, e.crc, 4);
+    for (const PayloadEntry& e : entries) Put(out, e.writeTime, 8);
     return out;
 }
 
@@ -127,27 +128,39 @@ std::string FoldName(std::string_view name) {
     return folded;
 }
 
-bool DecodeIndex(std::string_view bytes, uint64_t count, std::vector<PayloadEntry>& entries) {
+bool DecodeIndex(std::string_view bytes, uint64_t count, uint64_t firstOffset, std::vector<PayloadEntry>& entries) {
     if (count > bytes.size() / kMinIndexEntrySize) return false;
-    entries.clear();
-    entries.reserve(count);
+    entries.assign(static_cast<size_t>(count), PayloadEntry());
     std::set<std::string> names;
     Reader in(bytes);
-    for (uint64_t i = 0; i < count; ++i) {
-        PayloadEntry e;
-        uint64_t nameSize = 0, method = 0;
+    for (PayloadEntry& e : entries) {
+        uint64_t nameSize = 0;
         std::string_view name;
-        if (!in.Get(nameSize, 2) || !in.Take(name, nameSize) || !in.Get(method, 1) ||
-            !in.Get(e.size, 8) || !in.Get(e.storedSize, 8) || !in.Get(e.crc) || !in.Get(e.offset, 8) ||
-            !in.Get(e.writeTime, 8))
-            return false;
-        if (method > static_cast<uint8_t>(PayloadMethod::kDeflated)) return false;
-        e.method = static_cast<PayloadMethod>(method);
-        if (e.method == PayloadMethod::kStored && e.storedSize != e.size) return false;
+        if (!in.Get(nameSize, 2) || !in.Take(name, nameSize)) return false;
         if (!IsSafeEntryName(name) || !names.insert(FoldName(name)).second) return false;
         e.name = name;
-        entries.push_back(std::move(e));
     }
+    for (PayloadEntry& e : entries) {
+        uint64_t method = 0;
+        if (!in.Get(method, 1) || method > static_cast<uint8_t>(PayloadMethod::kDeflated)) return false;
+        e.method = static_cast<PayloadMethod>(method);
+    }
+    for (PayloadEntry& e : entries)
+        if (!in.Get(e.size, 8)) return false;
+    for (PayloadEntry& e : entries) {
+        if (!in.Get(e.storedSize, 8)) return false;
+        if (e.method == PayloadMethod::kStored && e.storedSize != e.size) return false;
+    }
+    for (PayloadEntry& e : entries)
+        if (!in.Get(e.crc)) return false;
+    // The entries lie one after the other from the first offset on.
+    for (PayloadEntry& e : entries) {
+        e.offset = firstOffset;
+        if (e.storedSize > UINT64_MAX - firstOffset) return false;
+        firstOffset += e.storedSize;
+    }
+    for (PayloadEntry& e : entries)
+        if (!in.Get(e.writeTime, 8)) return false;
     return in.AtEnd();
 }
 

@@ -4,9 +4,11 @@
 //
 //   [plain program]  the plain SETUP.EXE, its CheckSum and security directory cleared
 //   [entry data]     each entry raw-deflated on its own (level 9), or stored, in index order
-//   [index]          raw-deflated; per entry, little-endian: name length (2 bytes), name (UTF-8),
-//                    method (1), size (8), stored size (8), CRC-32 (4), offset in the file (8),
-//                    last-write time (8: 100-ns units since 1601, UTC, as Windows counts; 0 unknown)
+//   [index]          raw-deflated; field by field, little-endian: the name length (2 bytes) and
+//                    name (UTF-8) of every entry, then every entry's method (1), then its size (8),
+//                    stored size (8), CRC-32 (4) and last-write time (8: 100-ns units since 1601,
+//                    UTC, as Windows counts; 0 unknown). The entries' data lie one after the other
+//                    in index order from the end of the plain program, so their offsets are known.
 //   [0..7 zeros]     so that the file's length is a multiple of 8 and a signer adds no padding
 //   [trailer]        kTrailerSize bytes, little-endian:
 //                      0 start magic (8)          48 content size (8)
@@ -43,7 +45,7 @@ constexpr std::string_view kEndMagic = "OrvPlEnd";
 // Limits that keep a hostile index from asking for unbounded memory.
 constexpr uint64_t kMaxIndexSize = 64ull << 20;
 constexpr size_t kMaxNameSize = 0xFFFF;
-constexpr uint64_t kMinIndexEntrySize = 2 + 1 + 1 + 8 + 8 + 4 + 8 + 8;
+constexpr uint64_t kMinIndexEntrySize = 2 + 1 + 1 + 8 + 8 + 4 + 8;
 
 std::string EncodeTrailer(const PayloadTrailer& trailer);  // kTrailerSize bytes, its CRC made
 // Checks a trailer of any version (bytes: as many as its tail declares): the magic at both ends,
@@ -52,8 +54,8 @@ PayloadStatus DecodeTrailer(std::string_view bytes, PayloadTrailer& trailer);
 
 std::string EncodeIndex(const std::vector<PayloadEntry>& entries);
 // Reads count entries that must fill the bytes exactly, with known methods and safe, distinct
-// names (the offsets are the reader's to check).
-bool DecodeIndex(std::string_view bytes, uint64_t count, std::vector<PayloadEntry>& entries);
+// names; the first entry's data start at firstOffset (where the rest end is the reader's to check).
+bool DecodeIndex(std::string_view bytes, uint64_t count, uint64_t firstOffset, std::vector<PayloadEntry>& entries);
 // The name as compared for duplicates: ASCII letters in lower case (as Windows compares them).
 std::string FoldName(std::string_view name);
 
