@@ -1,4 +1,4 @@
-// The in-memory INI document against GetPrivateProfileStringA on many generated files (the script
+// The in-memory INI document against the system's wide profile functions on many generated files (the script
 // tests run a quick share of them). Prints each difference with its seed and the smallest file
 // that shows it, and the time taken.
 // Run by hand: tools/wine-run.sh BUILD/bench/ini_differential_bench.exe [files [first seed]]
@@ -9,14 +9,13 @@
 #include <string>
 
 #include "edge/fileops.h"
+#include "edge/wide.h"
 #include "script/ini_differential.h"
 
 int main(int argc, char** argv) {
     const std::uint64_t files = argc > 1 ? std::strtoull(argv[1], nullptr, 10) : 100000;
     const std::uint64_t first = argc > 2 ? std::strtoull(argv[2], nullptr, 10) : 1;
-    char temp[MAX_PATH + 1] = {};
-    GetTempPathA(MAX_PATH, temp);
-    std::string folder = std::string(temp) + "orvinidiff\\";
+    std::string folder = SystemTemporaryFolder() + "orvinidiff\\";
     ForceFolders(folder);
     std::string path = folder + "GEN.INI";
 
@@ -37,7 +36,7 @@ int main(int argc, char** argv) {
     }
     std::printf("done: %u differences in %.1f s%s\n", differences, (GetTickCount() - start) / 1000.0,
                 differences >= 20 ? " (stopped after 20)" : "");
-    DeleteFileA(path.c_str());
-    RemoveDirectoryA(folder.c_str());
+    DeleteFileW(Wide(path).c_str());
+    RemoveDirectoryW(Wide(folder).c_str());
     return differences == 0 ? 0 : 1;
 }

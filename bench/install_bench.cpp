@@ -14,6 +14,7 @@
 #include "install/install_engine.h"
 #include "support/test_env.h"
 #include "edge/fileops.h"
+#include "edge/wide.h"
 #include "script/folders.h"
 #include "base/text.h"
 #include "script/uninstall_log.h"
@@ -72,7 +73,7 @@ public:
 };
 
 bool WriteFile(const std::string& path, const std::string& bytes) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     DWORD written = 0;
     BOOL ok = ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
@@ -189,7 +190,7 @@ void BenchPackage(const std::string& base, int files) {
 
     DeleteTree(HKEY_CURRENT_USER, "Software\\OrvantTest\\Bench");
     DeleteTree(HKEY_LOCAL_MACHINE, UninstallKeyPathOf("OrvantBench"));
-    WritePrivateProfileStringA(nullptr, nullptr, nullptr, (g_state.WindowsFolder + "OVSET98.INI").c_str());
+    WritePrivateProfileStringW(nullptr, nullptr, nullptr, Wide(g_state.WindowsFolder + "OVSET98.INI").c_str());
     RemoveTree(root);
 }
 

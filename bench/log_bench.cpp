@@ -80,14 +80,8 @@ void BenchFast(const std::string& root, int entries) {
 }
 
 std::string ReadTextFile(const std::string& path) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return std::string();
-    std::string bytes(GetFileSize(file, nullptr), '\0');
-    DWORD read = 0;
-    ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
-    CloseHandle(file);
-    bytes.resize(read);
-    return bytes;
+    std::string bytes;
+    return ReadWholeFile(path, bytes) == 0 ? bytes : std::string();
 }
 
 void BenchKeyByKey(const std::string& root, int entries) {

@@ -10,7 +10,7 @@ class ScriptValues {
 public:
     // False when the file exists but cannot be read (every key then reads as absent).
     bool Load(const std::string& path) { return document_.Load(path); }
-    // The value as GetPrivateProfileStringA would give it; the default for an absent key.
+    // The value as the system's profile functions would give it; the default for an absent key.
     std::string Read(const std::string& section, const std::string& key,
                      const std::string& defaultValue = std::string()) const {
         return document_.Get(section, key, defaultValue);
