@@ -1,9 +1,8 @@
 #include "edge/fileops.h"
 
-#include <aclapi.h>
-
 #include <vector>
 
+#include "edge/folder_entries.h"
 #include "edge/wide.h"
 #include "base/text.h"
 #include "edge/handles.h"
@@ -157,21 +156,8 @@ DWORD CopyFileOver(const std::string& source, const std::string& destination, DW
     return copied ? 0 : error;
 }
 
-namespace {
-
-// Replaces the permissions a file brought along with those its folder hands down: a file moved
-// from the user's temporary folder would otherwise stay readable by that user alone.
-DWORD InheritFolderPermissions(const std::wstring& path) {
-    ACL empty;
-    if (!InitializeAcl(&empty, sizeof(empty), ACL_REVISION)) return GetLastError();
-    return SetNamedSecurityInfoW(const_cast<wchar_t*>(path.c_str()), SE_FILE_OBJECT,
-                                 DACL_SECURITY_INFORMATION | UNPROTECTED_DACL_SECURITY_INFORMATION, nullptr, nullptr,
-                                 &empty, nullptr);
-}
-
-}  // namespace
-
-DWORD MoveFileOver(const std::string& source, const std::string& destination, DWORD before) {
+DWORD MoveFileOver(const std::string& source, const std::string& destination, DWORD before,
+                   FolderPermissions& permissions) {
     if (TooLongForTheSystem(source) || TooLongForTheSystem(destination)) return ERROR_FILENAME_EXCED_RANGE;
     const DWORD kPlain = FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NORMAL;
     std::wstring from = Wide(source), to = Wide(destination);
@@ -187,7 +173,7 @@ DWORD MoveFileOver(const std::string& source, const std::string& destination, DW
         if (existed && (before & ~kPlain)) SetFileAttributesW(to.c_str(), before);
         return error ? error : ERROR_GEN_FAILURE;
     }
-    DWORD error = InheritFolderPermissions(to);
+    DWORD error = permissions.Inherit(destination);
     if (error == ERROR_SUCCESS) return 0;
     // A file others could not read goes back, and the caller copies it; when it cannot go back it
     // stays, since the file in place is worth more than its permissions.

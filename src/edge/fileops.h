@@ -42,9 +42,12 @@ DWORD CopyFileOver(const std::string& source, const std::string& destination);
 DWORD CopyFileOver(const std::string& source, const std::string& destination, DWORD destinationAttributes);
 // Moves a file of our own over the destination (attributes as for CopyFileOver) when both lie on
 // the same volume; the moved file then takes the permissions of its new folder, as a copy made
-// there would. A failure (another volume, a file in use, permissions that cannot be reset) leaves
-// the source where it was and the destination as it was: the caller copies instead.
-DWORD MoveFileOver(const std::string& source, const std::string& destination, DWORD destinationAttributes);
+// there would (edge/folder_entries.h). A failure (another volume, a file in use, permissions that
+// cannot be reset) leaves the source where it was and the destination as it was: the caller
+// copies instead.
+class FolderPermissions;
+DWORD MoveFileOver(const std::string& source, const std::string& destination, DWORD destinationAttributes,
+                   FolderPermissions& permissions);
 
 // The whole content of a file (others may keep reading, writing or deleting it meanwhile);
 // 0 or the Windows error code (ERROR_FILE_NOT_FOUND for a missing file).

@@ -9,6 +9,7 @@
 #include "install/copy_entry.h"
 #include "install/install_context.h"
 #include "edge/fileops.h"
+#include "edge/folder_entries.h"
 #include "script/folders.h"
 #include "base/text.h"
 #include "sys/expand.h"
@@ -105,8 +106,15 @@ std::set<std::string> MovableSources(const InstallContext& run, const std::vecto
     return movable;
 }
 
+// What the copy learns once about each destination folder.
+struct Destinations {
+    FolderEntries entries;
+    FolderPermissions permissions;
+};
+
 // One entry whose source exists; false when the run ended.
-bool CopyOne(InstallContext& run, const CopyEntry& entry, std::string source, long entryNumber, bool movable) {
+bool CopyOne(InstallContext& run, const CopyEntry& entry, std::string source, long entryNumber, bool movable,
+             Destinations& destinations) {
     InstallResult& r = run.result;
     std::string destination = entry.destination;
     std::string originalSource = source;
@@ -121,17 +129,20 @@ bool CopyOne(InstallContext& run, const CopyEntry& entry, std::string source, lo
         return false;
     }
 
-    // A new file is looked up once for the question and the copy: each lookup of a missing name is
-    // a search of the whole folder. A file that is there is looked at again after the question.
-    DWORD existing = FileAttributesOf(destination);
+    // A new file is looked up once for the question and the copy, in the folder's listing: each
+    // lookup of a missing name is a search of the whole folder. A file that is there is looked at
+    // again after the question.
+    DWORD existing = destinations.entries.Attributes(destination);
     bool wanted = CopyWanted(run, source, destination, IsFileAttributes(existing));
     if (HasSharedFlag(entry)) ChangeSharedCount(destination, true);
     if (HasAlwaysWriteFlag(entry)) wanted = true;
     if (existing != INVALID_FILE_ATTRIBUTES) existing = FileAttributesOf(destination);
     DWORD result = 0;
     if (wanted) {
-        bool moved = movable && temporary.empty() && MoveFileOver(source, destination, existing) == 0;
+        bool moved = movable && temporary.empty() &&
+                     MoveFileOver(source, destination, existing, destinations.permissions) == 0;
         if (!moved) result = CopyFileOver(source, destination, movable ? FileAttributesOf(destination) : existing);
+        destinations.entries.Forget(destination);
     }
     ++r.ProcessedCount;
     if (HasRegisterFlag(entry) && FileExists(destination)) RegisterServer(destination, true);
@@ -163,6 +174,7 @@ bool RunCopyPhase(InstallContext& run) {
     long entryNumber = 0;
     std::vector<std::string> values = run.NumberedList("CopyFile", "File");
     std::set<std::string> movable = MovableSources(run, values);
+    Destinations destinations;
     for (const std::string& value : values) {
         ++entryNumber;
         CopyEntry entry = ParseCopyEntry(ExpandMacros(value));
@@ -177,7 +189,7 @@ bool RunCopyPhase(InstallContext& run) {
             g_state.StatusTail = "一部失敗";
             ++r.FailureCount;
             ++r.ProcessedCount;
-        } else if (!CopyOne(run, entry, source, entryNumber, movable.count(UpperCase(source)) != 0)) {
+        } else if (!CopyOne(run, entry, source, entryNumber, movable.count(UpperCase(source)) != 0, destinations)) {
             return false;
         }
         if (!UpdateProgress(run, entryNumber)) return false;

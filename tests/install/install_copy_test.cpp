@@ -2,6 +2,7 @@
 // and the free-space check, the folder check, folder creation and every branch of the file copy.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <sddl.h>
 
 #include "core/state.h"
 #include "install_fixture.h"
@@ -17,6 +18,47 @@
 namespace {
 
 using Strings = std::vector<std::string>;
+
+// A file's permissions in the system's text form; "" when they cannot be read.
+std::string PermissionsOf(const std::string& path) {
+    DWORD size = 0;
+    GetFileSecurityW(Wide(path).c_str(), DACL_SECURITY_INFORMATION, nullptr, 0, &size);
+    std::string descriptor(size, '\0');
+    wchar_t* text = nullptr;
+    if (size == 0 || !GetFileSecurityW(Wide(path).c_str(), DACL_SECURITY_INFORMATION, descriptor.data(), size, &size) ||
+        !ConvertSecurityDescriptorToStringSecurityDescriptorW(descriptor.data(), SDDL_REVISION_1,
+                                                              DACL_SECURITY_INFORMATION, &text, nullptr))
+        return "";
+    std::string result = Narrow(text);
+    LocalFree(text);
+    return result;
+}
+
+// Permissions for the user alone (and the system), as a user's temporary folder hands down.
+std::string UserOnlyPermissions() {
+    HANDLE token = nullptr;
+    DWORD size = 0;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return "";
+    GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+    std::string user(size, '\0');
+    wchar_t* sid = nullptr;
+    bool read = size && GetTokenInformation(token, TokenUser, user.data(), size, &size) &&
+                ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid, &sid);
+    CloseHandle(token);
+    if (!read) return "";
+    std::string text = "D:(A;;FA;;;SY)(A;;FA;;;" + Narrow(sid) + ")";
+    LocalFree(sid);
+    return text;
+}
+
+bool SetPermissions(const std::string& path, const std::string& text) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(Wide(text).c_str(), SDDL_REVISION_1, &descriptor, nullptr))
+        return false;
+    bool set = SetFileSecurityW(Wide(path).c_str(), DACL_SECURITY_INFORMATION, descriptor);
+    LocalFree(descriptor);
+    return set;
+}
 
 TEST_F(InstallRunTest, CleanRunShowsEveryPhaseLineAndRecordsWhatItDid) {
     ComScope com;
@@ -133,6 +175,11 @@ TEST_F(InstallRunTest, OwnSourcesNeededOnceAreMovedTheRestCopied) {
     SetFileHour(app_ + "ONCE.DAT", 1);
     SetFileAttributesW(Wide(app_ + "ONCE.DAT").c_str(), FILE_ATTRIBUTE_READONLY);
     long sourceTime = FileDosDateTime(dist_ + "ONCE.DAT");
+    // Extracted into the user's temporary folder, the source has that folder's permissions: in
+    // place, the file has those of any file made there.
+    const std::string userOnly = UserOnlyPermissions();
+    ASSERT_TRUE(SetPermissions(dist_ + "ONCE.DAT", userOnly));
+    ASSERT_EQ(PermissionsOf(dist_ + "ONCE.DAT"), userOnly);
     Script("[CopyFile]\r\nFile1=(App)ONCE.DAT\r\nFile2=(App)TWICE.DAT\r\nFile3=(App)Again\\TWICE.DAT\r\n"
            "File4=(App)INSTDOC.TX_|DOC.TXT\r\n");
     g_state.SourcesAreOurs = true;
@@ -143,6 +190,13 @@ TEST_F(InstallRunTest, OwnSourcesNeededOnceAreMovedTheRestCopied) {
     EXPECT_FALSE(FileExists(dist_ + "ONCE.DAT"));
     EXPECT_EQ(FileDosDateTime(app_ + "ONCE.DAT"), sourceTime);
     EXPECT_EQ(FileAttributesOf(app_ + "ONCE.DAT") & FILE_ATTRIBUTE_READONLY, 0u);
+    WriteTextFile(app_ + "MADE.DAT", "made here");
+    EXPECT_EQ(PermissionsOf(app_ + "ONCE.DAT"), PermissionsOf(app_ + "MADE.DAT"));
+    EXPECT_NE(PermissionsOf(app_ + "ONCE.DAT"), userOnly);
+    WIN32_FIND_DATAW found;
+    HANDLE probe = FindFirstFileW(Wide(app_ + "~OVACL*").c_str(), &found);
+    EXPECT_EQ(probe, INVALID_HANDLE_VALUE) << "the file that finds the folder's permissions is gone";
+    if (probe != INVALID_HANDLE_VALUE) FindClose(probe);
     EXPECT_EQ(ReadTextFile(app_ + "TWICE.DAT"), "twice");
     EXPECT_EQ(ReadTextFile(app_ + "Again\\TWICE.DAT"), "twice");
     EXPECT_TRUE(FileExists(dist_ + "TWICE.DAT"));
