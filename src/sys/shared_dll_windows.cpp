@@ -37,6 +37,12 @@ long long GetSharedCount(const std::string& path) {
     return count;
 }
 
+long long SharedCountReader::Get(const std::string& path) {
+    if (!key_.IsOpen()) key_.Open(HKEY_LOCAL_MACHINE, kSharedDllsKey, KEY_READ);
+    DWORD count = 0;
+    return key_.IsOpen() && key_.QueryDword(path, count) ? count : 0;
+}
+
 long long ChangeSharedCount(const std::string& path, bool raise) {
     const long long kLargestCount = 0xFFFFFFFFLL;
     long long count = GetSharedCount(path);

@@ -223,7 +223,7 @@ int UninstallEngine::DecideFile(const std::string& path, std::string& options) {
         options += "/L";
         return 0;
     };
-    long long count = GetSharedCount(path);
+    long long count = sharedCounts_.Get(path);
     if (count == 0) {
         if (HasFlag(options, "/C")) {
             if (ShowMessageBox(ConfirmQuestion(path), "ファイル削除の確認", MB_YESNO | MB_ICONQUESTION) != IDYES)

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "script/ini_document.h"
+#include "sys/shared_dll.h"
 
 class RunUi;
 
@@ -83,6 +84,7 @@ private:
     std::set<std::string> pendingFiles_;  // upper case: the files deleted at the restart
     std::set<std::string> listedFiles_;   // upper case: every file the log lists
     std::map<std::string, bool> linkCache_;  // upper-case folder: whether it is a link
+    SharedCountReader sharedCounts_;
 };
 
 // Texts of the end of the run.
