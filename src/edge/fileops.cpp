@@ -194,10 +194,14 @@ long FileDosDateTime(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!FileEntryOf(path, data)) return -1;
     if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return -1;
-    FILETIME local;
+    const FILETIME& written = data.ftLastWriteTime;
+    return DosDateTimeOf((static_cast<uint64_t>(written.dwHighDateTime) << 32) | written.dwLowDateTime);
+}
+
+long DosDateTimeOf(uint64_t fileTime) {
+    FILETIME utc{static_cast<DWORD>(fileTime), static_cast<DWORD>(fileTime >> 32)}, local;
     WORD date = 0, time = 0;
-    if (!FileTimeToLocalFileTime(&data.ftLastWriteTime, &local) || !FileTimeToDosDateTime(&local, &date, &time))
-        return -1;
+    if (!FileTimeToLocalFileTime(&utc, &local) || !FileTimeToDosDateTime(&local, &date, &time)) return -1;
     return static_cast<long>(static_cast<int>((static_cast<unsigned>(date) << 16) | time));
 }
 

@@ -13,6 +13,7 @@
 // - a Windows path ("C:\...", "\\server\..."), a place on the machine the distribution is
 //   installed on: the folders and the few programs of Windows itself that a default installation
 //   has (edge/default_windows.h) are there, nothing else is.
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -65,6 +66,8 @@ DWORD FileAttributesOf(const std::string& path);  // INVALID_FILE_ATTRIBUTES whe
 bool PathExists(const std::string& path);  // a file or a folder
 // Last-write time as a packed DOS date and time (local), compared as a signed number; -1 when unknown.
 long FileDosDateTime(const std::string& path);
+// The same for a time in the file system's units (100 ns since 1601, UTC).
+long DosDateTimeOf(uint64_t fileTime);
 // Size of a file of any attributes; false when it cannot be looked up.
 bool FileSizeOf(const std::string& path, long long& size);
 

@@ -9,10 +9,7 @@
 namespace {
 
 // Upper case as the system compares file names, as UTF-8.
-std::string Folded(std::wstring text) {
-    if (!text.empty()) CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
-    return Narrow(text);
-}
+std::string Folded(const std::wstring& text) { return UpperCaseAsSystem(Narrow(text)); }
 
 // The length of the folder part, up to and including the last separator; 0 when there is none.
 size_t FolderLength(const std::wstring& path) {

@@ -11,3 +11,9 @@ std::string SystemCodePageText(std::string_view text) {
     WideCharToMultiByte(CP_ACP, 0, wide.data(), length, bytes.data(), size, nullptr, nullptr);
     return bytes;
 }
+
+std::string UpperCaseAsSystem(std::string_view text) {
+    std::wstring wide = Wide(text);
+    if (!wide.empty()) CharUpperBuffW(wide.data(), static_cast<DWORD>(wide.size()));
+    return Narrow(wide);
+}

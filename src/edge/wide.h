@@ -16,6 +16,9 @@ inline std::string Narrow(std::wstring_view text) {
     return Utf16ToUtf8(std::u16string_view(reinterpret_cast<const char16_t*>(text.data()), text.size()));
 }
 
+// Upper case as the system compares file names (every script's letters, not only ASCII).
+std::string UpperCaseAsSystem(std::string_view text);
+
 // The text in the system's ANSI code page, for the one file that Windows 95, 98 and Me read in it
 // (WININIT.INI); what that code page cannot hold becomes "?".
 std::string SystemCodePageText(std::string_view text);

@@ -12,6 +12,7 @@
 #include "edge/folder_entries.h"
 #include "script/folders.h"
 #include "base/text.h"
+#include "sys/deferred_source.h"
 #include "sys/expand.h"
 #include "sys/removal.h"
 #include "sys/shared_dll.h"
@@ -44,7 +45,7 @@ bool ChangeDisk(InstallContext& run, const std::string& source) {
             run.Refuse("致命的エラー");
             return false;
         }
-        if (FileExists(source)) return true;
+        if (SourceExists(source)) return true;
     }
 }
 
@@ -53,7 +54,7 @@ bool CopyWanted(InstallContext& run, const std::string& source, const std::strin
     if (!run.options.overwriteAuto)
         return ShowMessageBox(destination + "\r\n\r\nこのファイルは既に存在します。\r\n上書きしてもよろしいですか？",
                               "上書き確認", MB_YESNO | MB_ICONQUESTION) == IDYES;
-    return SourceIsNewer(FileDosDateTime(source), FileDosDateTime(destination));
+    return SourceIsNewer(SourceDosDateTime(source), FileDosDateTime(destination));
 }
 
 // Adds the copied source's size to the bytes done (as counted before the copy, when it was); a
@@ -139,9 +140,15 @@ bool CopyOne(InstallContext& run, const CopyEntry& entry, std::string source, lo
     if (existing != INVALID_FILE_ATTRIBUTES) existing = FileAttributesOf(destination);
     DWORD result = 0;
     if (wanted) {
-        bool moved = movable && temporary.empty() &&
-                     MoveFileOver(source, destination, existing, destinations.permissions) == 0;
-        if (!moved) result = CopyFileOver(source, destination, movable ? FileAttributesOf(destination) : existing);
+        // A source still in the payload becomes the new file itself; over a file that is there (it
+        // may be in use, and must survive a failure) it is written out and copied as any other.
+        const DeferredSource* deferred = FindDeferredSource(source);
+        bool written = deferred && existing == INVALID_FILE_ATTRIBUTES && deferred->writeTo(destination) == 0;
+        if (!written) result = MakeSourceFile(source);
+        bool moved = written || (result == 0 && movable && temporary.empty() &&
+                                 MoveFileOver(source, destination, existing, destinations.permissions) == 0);
+        if (!moved && result == 0)
+            result = CopyFileOver(source, destination, movable ? FileAttributesOf(destination) : existing);
         destinations.entries.Forget(destination);
     }
     ++r.ProcessedCount;
@@ -181,7 +188,7 @@ bool RunCopyPhase(InstallContext& run) {
         std::string source = g_state.SourceFolder + entry.sourceName;
         if (entry.diskChange && !ChangeDisk(run, source)) return false;
 
-        if (!FileExists(source)) {
+        if (!SourceExists(source)) {
             run.ShowDetail("【コピー元】" + source + "\r\n【コピー先】" + entry.destination +
                            "\r\nファイルが存在しないためコピーをスキップしています．．．");
             if (run.AbortTest()) return false;

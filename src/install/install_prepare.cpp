@@ -8,6 +8,7 @@
 #include "install/install_context.h"
 #include "install/relate_entry.h"
 #include "edge/fileops.h"
+#include "sys/deferred_source.h"
 #include "script/folders.h"
 #include "base/text.h"
 #include "script/uninstall_log.h"
@@ -44,7 +45,7 @@ bool RunRequiredSpacePhase(InstallContext& run) {
         ++r.EntryCount;
         std::string source = CountingSource(value, run.options.folderText);
         long long size = 0;
-        if (!FileExists(source) || !FileSizeOf(source, size)) {
+        if (!SourceSize(source, size)) {
             r.SizesKnown = false;
             run.entrySizes.push_back(-1);
             continue;

@@ -8,6 +8,7 @@
 #include "install_fixture.h"
 #include "edge/fileops.h"
 #include "edge/wide.h"
+#include "sys/deferred_source.h"
 #include "sys/error_text.h"
 #include "sys/registry.h"
 #include "sys/shared_dll.h"
@@ -202,6 +203,49 @@ TEST_F(InstallRunTest, OwnSourcesNeededOnceAreMovedTheRestCopied) {
     EXPECT_TRUE(FileExists(dist_ + "TWICE.DAT"));
     EXPECT_TRUE(FileExists(dist_ + "INSTDOC.TX_"));
     EXPECT_TRUE(FileExists(app_ + "DOC.TXT"));
+    EXPECT_EQ(result.CopiedBytes, result.TotalBytes);
+}
+
+// Sources a single file keeps in its payload until the copy: a new file is written where it goes,
+// never into the work folder; over a file that is there, the source is written out and copied as
+// any other; the date decides with the source's own time.
+TEST_F(InstallRunTest, SourcesKeptInThePayloadAreWrittenWhereTheyGo) {
+    ForceFolders(app_);
+    ForceFolders(root_ + "payload\\");
+    auto defer = [&](const char* name, const std::string& bytes, int hour) {
+        std::string kept = root_ + "payload\\" + name;
+        WriteTextFile(kept, bytes);
+        SetFileHour(kept, hour);
+        DeferredSource source;
+        source.size = static_cast<long long>(bytes.size());
+        source.dosDateTime = FileDosDateTime(kept);
+        source.writeTo = [kept](const std::string& to) {
+            return CopyFileW(Wide(kept).c_str(), Wide(to).c_str(), TRUE) ? 0ul : GetLastError();
+        };
+        DeferSource(dist_ + name, source);
+    };
+    defer("NEW.DAT", "new file", 12);
+    defer("NEWER.DAT", "newer", 12);
+    defer("OLDER.DAT", "older", 9);
+    WriteTextFile(app_ + "NEWER.DAT", "old");
+    SetFileHour(app_ + "NEWER.DAT", 10);
+    SetFileAttributesW(Wide(app_ + "NEWER.DAT").c_str(), FILE_ATTRIBUTE_READONLY);
+    WriteTextFile(app_ + "OLDER.DAT", "old");
+    SetFileHour(app_ + "OLDER.DAT", 10);
+    Script("[CopyFile]\r\nFile1=(App)NEW.DAT\r\nFile2=(App)NEWER.DAT\r\nFile3=(App)OLDER.DAT\r\n");
+    g_state.SourcesAreOurs = true;
+    InstallResult result = Run();
+    ClearDeferredSources();
+
+    EXPECT_EQ(result.FailureCount, 0) << result.FailureDetail;
+    EXPECT_EQ(ReadTextFile(app_ + "NEW.DAT"), "new file");
+    EXPECT_EQ(FileDosDateTime(app_ + "NEW.DAT"), FileDosDateTime(root_ + "payload\\NEW.DAT"));
+    EXPECT_EQ(ReadTextFile(app_ + "NEWER.DAT"), "newer");
+    EXPECT_EQ(FileAttributesOf(app_ + "NEWER.DAT") & FILE_ATTRIBUTE_READONLY, 0u);
+    EXPECT_EQ(ReadTextFile(app_ + "OLDER.DAT"), "old");
+    for (const char* name : {"NEW.DAT", "NEWER.DAT", "OLDER.DAT"})
+        EXPECT_FALSE(FileExists(dist_ + name)) << name << ": moved, or never needed in the work folder";
+    EXPECT_TRUE(result.SizesKnown);
     EXPECT_EQ(result.CopiedBytes, result.TotalBytes);
 }
 
