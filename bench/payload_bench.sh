@@ -28,9 +28,11 @@
 #                                        benchmark), then packs
 #   setupmak /LIST single.exe            a whole CRC pass, then the index
 #   setupmak /X=FOLDER single.exe        the same pass, then extracts; FOLDER must equal DIST
-#   single.exe /S "/D=C:\PayloadBench"   under Wine: checks its payload, extracts it into its work
-#                                        folder (%TEMP%\OVTMPn), installs from there (moving the
-#                                        extracted files); each installed file must equal DIST's
+#   single.exe /S "/D=C:\PayloadBench"   under Wine: checks its payload, extracts the script and
+#                                        the plain program into its work folder (%TEMP%\OVTMPn),
+#                                        and installs, the copy writing each file (named once in
+#                                        the script) straight from the payload into its place;
+#                                        each installed file must equal DIST's
 #   QuietUninstallString                 of the Add/Remove entry, under Wine; the install folder
 #                                        and the entry must be gone after it
 #

@@ -32,7 +32,10 @@ using ExtractProgress = std::function<void(const std::string& name, uint64_t don
 std::string ExtractedDistributionFolder(const std::string& workFolder);
 
 // Extracts the payload into the work folder: the distribution's files into
-// ExtractedDistributionFolder, the plain program as SETUPB.EXE. Checks the free space of the work
-// folder's drive first. Empty on success, else the fatal-error line ("【致命的エラー → …】").
+// ExtractedDistributionFolder, the plain program as SETUPB.EXE. A file that one [CopyFile] entry
+// alone copies and nothing else in the script names stays in the payload, registered as a
+// deferred source (sys/deferred_source.h) at its place there: the copy writes it straight into its
+// new place. Checks the free space of the work folder's drive first. Empty on success, else the
+// fatal-error line ("【致命的エラー → …】").
 std::string ExtractOwnPayload(const std::string& program, const std::string& workFolder,
                               const ExtractProgress& progress);
