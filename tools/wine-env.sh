@@ -143,29 +143,30 @@ setup_prefix() {
         setup_prefix_registry
         echo "$SETUP_PREFIX_SETTINGS" >"$WINEPREFIX/.setup-ready"
     fi
+    # Drives Q:, T: and S: below are the prefix's own (named with its suffix): scenarios of two
+    # prefixes of one tree run at the same time and must not fill or use each other's drives.
+    local q="$SETUP_BUILD_DIR/drive-q$SETUP_WINE_SUFFIX" t="$SETUP_BUILD_DIR/drive-t$SETUP_WINE_SUFFIX"
+    local s="$SETUP_BUILD_DIR/drive-s$SETUP_WINE_SUFFIX"
     # Drive Q: is an empty folder of the build tree, for tests of an empty drive root.
-    if [ ! -L "$WINEPREFIX/dosdevices/q:" ]; then
-        mkdir -p "$SETUP_BUILD_DIR/drive-q"
-        ln -sfn "$SETUP_BUILD_DIR/drive-q" "$WINEPREFIX/dosdevices/q:"
-    fi
+    mkdir -p "$q"
+    ln -sfn "$q" "$WINEPREFIX/dosdevices/q:"
     # Drive T: is a small drive of its own (a 2 MB tmpfs inside the build tree; mounting needs
     # root, as CI has), for tests of a drive that fills up during an install.
-    mkdir -p "$SETUP_BUILD_DIR/drive-t"
-    if ! mountpoint -q "$SETUP_BUILD_DIR/drive-t"; then
-        mount -t tmpfs -o size=2m,mode=0755 orvant-drive-t "$SETUP_BUILD_DIR/drive-t" 2>/dev/null || true
+    mkdir -p "$t"
+    if ! mountpoint -q "$t"; then
+        mount -t tmpfs -o size=2m,mode=0755 orvant-drive-t "$t" 2>/dev/null || true
     fi
-    ln -sfn "$SETUP_BUILD_DIR/drive-t" "$WINEPREFIX/dosdevices/t:"
+    ln -sfn "$t" "$WINEPREFIX/dosdevices/t:"
     # Drive S: is a small drive that nothing writes (a 1 MB tmpfs made read-only after one file
     # was put on it: the program shows the free space only of a drive that holds something), for
     # tests that compare the free space the program shows with the drive's own while other work
     # goes on.
-    mkdir -p "$SETUP_BUILD_DIR/drive-s"
-    if ! mountpoint -q "$SETUP_BUILD_DIR/drive-s" &&
-        mount -t tmpfs -o size=1m,mode=0755 orvant-drive-s "$SETUP_BUILD_DIR/drive-s" 2>/dev/null; then
-        echo "A drive that nothing writes." >"$SETUP_BUILD_DIR/drive-s/README.TXT"
-        mount -o remount,ro "$SETUP_BUILD_DIR/drive-s" 2>/dev/null || true
+    mkdir -p "$s"
+    if ! mountpoint -q "$s" && mount -t tmpfs -o size=1m,mode=0755 orvant-drive-s "$s" 2>/dev/null; then
+        echo "A drive that nothing writes." >"$s/README.TXT"
+        mount -o remount,ro "$s" 2>/dev/null || true
     fi
-    ln -sfn "$SETUP_BUILD_DIR/drive-s" "$WINEPREFIX/dosdevices/s:"
+    ln -sfn "$s" "$WINEPREFIX/dosdevices/s:"
     flock -u 9
 }
 
@@ -205,7 +206,7 @@ setup_wine_stop() {
         kill "$(cat "$pidfile")" 2>/dev/null || true
         rm -f "$pidfile" "${pidfile%.pid}.display"
     done
-    for drive in drive-t drive-s; do
-        if mountpoint -q "$SETUP_BUILD_DIR/$drive" 2>/dev/null; then umount "$SETUP_BUILD_DIR/$drive" 2>/dev/null || true; fi
+    for drive in "$SETUP_BUILD_DIR"/drive-t* "$SETUP_BUILD_DIR"/drive-s*; do
+        if mountpoint -q "$drive" 2>/dev/null; then umount "$drive" 2>/dev/null || true; fi
     done
 }
