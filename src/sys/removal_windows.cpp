@@ -91,10 +91,11 @@ std::wstring LongName(const std::string& path) {
 
 DWORD RemoveEntry(const std::wstring& path, DWORD attributes);
 
-// Everything inside a folder, never following a link out of it.
-DWORD RemoveContents(const std::wstring& folder) {
+// Every entry a search in the folder finds, each as RemoveEntry removes it; the first error.
+DWORD RemoveFound(const std::wstring& search, const std::wstring& folder) {
     WIN32_FIND_DATAW data;
-    FindHandle find(FindFirstFileW((folder + L"\\*").c_str(), &data));
+    FindHandle find(FindFirstFileW(search.c_str(), &data));
+    // A search that finds nothing has nothing to delete.
     if (!find.Valid()) return GetLastError() == ERROR_FILE_NOT_FOUND ? 0 : GetLastError();
     DWORD first = 0;
     do {
@@ -105,6 +106,9 @@ DWORD RemoveContents(const std::wstring& folder) {
     } while (FindNextFileW(find.Get(), &data));
     return first;
 }
+
+// Everything inside a folder, never following a link out of it.
+DWORD RemoveContents(const std::wstring& folder) { return RemoveFound(folder + L"\\*", folder); }
 
 // One entry that a search found: a link (junction, symbolic link, mount point) goes as itself and
 // what it points to stays; a folder goes with everything in it; a file goes read-only or not.
@@ -125,19 +129,7 @@ DWORD RemoveEntry(const std::wstring& path, DWORD attributes) {
 // Everything a wildcard in the last element matches, as the shell's deletion would take it, but
 // never through a link.
 DWORD RemoveMatches(const std::string& pattern) {
-    std::wstring folder = LongName(RemoveDelimiter(FolderPart(pattern), "B"));
-    WIN32_FIND_DATAW data;
-    FindHandle find(FindFirstFileW(LongName(pattern).c_str(), &data));
-    // A pattern that matches nothing has nothing to delete.
-    if (!find.Valid()) return GetLastError() == ERROR_FILE_NOT_FOUND ? 0 : GetLastError();
-    DWORD first = 0;
-    do {
-        std::wstring name = data.cFileName;
-        if (name == L"." || name == L"..") continue;
-        DWORD error = RemoveEntry(folder + L"\\" + name, data.dwFileAttributes);
-        if (first == 0) first = error;
-    } while (FindNextFileW(find.Get(), &data));
-    return first;
+    return RemoveFound(LongName(pattern), LongName(RemoveDelimiter(FolderPart(pattern), "B")));
 }
 
 bool IsLink(const std::string& folder) {

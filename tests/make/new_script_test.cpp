@@ -10,6 +10,7 @@
 
 #include "base/cp932.h"
 #include "base/test_pe_image.h"
+#include "make/test_files.h"
 
 namespace fs = std::filesystem;
 
@@ -20,18 +21,6 @@ fs::path U8(const char* utf8) { return fs::path(std::u8string(reinterpret_cast<c
 std::string Utf8(const fs::path& path) {
     std::u8string text = path.u8string();
     return std::string(text.begin(), text.end());
-}
-
-void Put(const fs::path& file, const std::string& bytes) {
-    fs::create_directories(file.parent_path());
-    std::ofstream(file, std::ios::binary) << bytes;
-}
-
-std::string Get(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
 }
 
 std::string Program(uint16_t subsystem, bool version, std::vector<std::string> exports = {}, size_t extra = 0) {

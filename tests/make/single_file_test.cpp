@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "base/test_pe_image.h"
+#include "make/test_files.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -25,18 +26,6 @@ extern char** environ;
 namespace fs = std::filesystem;
 
 namespace {
-
-void Put(const fs::path& file, const std::string& bytes) {
-    fs::create_directories(file.parent_path());
-    std::ofstream(file, std::ios::binary) << bytes;
-}
-
-std::string Get(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
 
 // Every file below the folder by its relative path ("/" between folders), with its bytes.
 std::map<std::string, std::string> Tree(const fs::path& folder) {
