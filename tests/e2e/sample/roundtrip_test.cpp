@@ -388,3 +388,22 @@ TEST_F(SampleRoundTrip, ADamagedSingleFileInstallsNothingAndSaysWhy) {
         EXPECT_EQ(WorkFolders(), before) << "no work folder left";
     }
 }
+
+// The sample's application files, as a distributor starts: SETUPMAK /NEW writes a starting script
+// that every check passes, and the folder builds into a single file.
+TEST_F(SampleRoundTrip, TheSamplesFilesGetAStartingScriptThatBuilds) {
+    std::string dist = e2e::SampleDistribution("sample-new");
+    ASSERT_FALSE(dist.empty());
+    std::string app = e2e::ScratchFolder("SampleApp"), out = e2e::ScratchFolder("sample-new-out") + "SAMPLE-NEW.EXE";
+    for (const char* name : {"SAMPLE.EXE", "SAMPLE.DLL", "README.TXT", "EULA.TXT", "SETTINGS.INI"})
+        ASSERT_TRUE(e2e::CopyInto(dist + name, app)) << name;
+    const std::string maker = e2e::WindowsPath(e2e::EnvironmentVariable("SETUP_E2E_MAKE_EXE"));
+    CheckerRun made = RunChecker(maker, "/EN /NEW \"" + app + "\"", {});
+    ASSERT_EQ(made.exitCode, 0u) << made.output;
+    std::string script = Cp932ToUtf8(ReadAll(app + "SETUP.INI"));
+    EXPECT_TRUE(e2e::Contains(script, "\r\nFile1=")) << script;
+    EXPECT_TRUE(e2e::Contains(script, "(App)SAMPLE.EXE")) << script;
+    CheckerRun built = RunChecker(maker, "/EN \"" + app + "\" \"/OUT=" + out + "\" \"/PLAIN=" + dist + "SETUP.EXE\"", {});
+    EXPECT_EQ(built.exitCode, 0u) << "the starting script is clean under every check:\n" << built.output;
+    EXPECT_TRUE(FileExists(out));
+}
