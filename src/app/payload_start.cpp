@@ -200,7 +200,10 @@ std::string ExtractOwnPayload(const std::string& program, const std::string& wor
             return Fatal(std::string("セットアップファイルの展開失敗 (") + PayloadStatusName(status) + ")");
         done += entry.size;
     }
+    // With the plain program's own time: the install replaces the uninstaller copy only with a
+    // newer program (an extraction time would make every single file the newest).
     FileSink plain;
+    plain.SetWriteTime(reader.Trailer().plainWriteTime);
     PayloadStatus status = plain.Create(AddDelimiter(workFolder, "B") + "SETUPB.EXE") ? reader.ExtractPlainProgram(plain)
                                                                                     : PayloadStatus::kWriteError;
     if (status == PayloadStatus::kNoSpace) return Fatal("作業フォルダのドライブの空き容量不足");

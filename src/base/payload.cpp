@@ -130,7 +130,7 @@ PayloadStatus PayloadWriter::Emit(const void* data, size_t size) {
     return PayloadStatus::kOk;
 }
 
-PayloadStatus PayloadWriter::Begin(ByteSource& plainProgram, ByteSink& out) {
+PayloadStatus PayloadWriter::Begin(ByteSource& plainProgram, ByteSink& out, uint64_t plainWriteTime) {
     *this = PayloadWriter();
     PeStatus pe = ReadPeHeaderFields(plainProgram, plain_);
     if (pe != PeStatus::kOk)
@@ -142,6 +142,7 @@ PayloadStatus PayloadWriter::Begin(ByteSource& plainProgram, ByteSink& out) {
         return Fail(found == PayloadStatus::kReadError ? found : PayloadStatus::kNotPlainProgram);
     out_ = &out;
     plainLength_ = plainProgram.Size();
+    plainWriteTime_ = plainWriteTime;
     return CopyPlainProgram(plainProgram);
 }
 
@@ -240,6 +241,7 @@ PayloadStatus PayloadWriter::Finish() {
     t.plainSecurityAddress = plain_.securityAddress;
     t.plainSecuritySize = plain_.securitySize;
     t.dataCrc = crc_;
+    t.plainWriteTime = plainWriteTime_;
     std::string trailer = EncodeTrailer(t);
     Emit(trailer.data(), trailer.size());
     if (status_ != PayloadStatus::kOk) return status_;

@@ -73,6 +73,9 @@ struct PayloadTrailer {
     uint32_t plainSecurityAddress = 0;
     uint32_t plainSecuritySize = 0;
     uint32_t dataCrc = 0;  // of the bytes before the trailer, CheckSum and security directory as zero
+    // The plain program's last-write time (as PayloadEntry::writeTime): its extracted copy keeps
+    // it, since an install replaces the uninstaller copy only with a newer program.
+    uint64_t plainWriteTime = 0;
     uint32_t version = 1;
 };
 
@@ -83,8 +86,9 @@ using PayloadProgress = std::function<bool(uint64_t done, uint64_t total)>;
 // failure every further call returns the same status (a bad name only refuses that file).
 class PayloadWriter {
 public:
-    // out receives the whole single file; Finish finishes it.
-    PayloadStatus Begin(ByteSource& plainProgram, ByteSink& out);
+    // out receives the whole single file; Finish finishes it. plainWriteTime: the plain program's
+    // last-write time (0 unknown).
+    PayloadStatus Begin(ByteSource& plainProgram, ByteSink& out, uint64_t plainWriteTime = 0);
     PayloadStatus AddFile(std::string_view name, ByteSource& content, uint64_t writeTime = 0);
     PayloadStatus Finish();
 
@@ -98,6 +102,7 @@ private:
     PayloadStatus status_ = PayloadStatus::kOk;
     PeHeaderFields plain_;
     uint64_t plainLength_ = 0;
+    uint64_t plainWriteTime_ = 0;
     uint64_t written_ = 0;
     uint32_t crc_ = 0;  // of every byte written so far
     uint64_t indexSize_ = 0;

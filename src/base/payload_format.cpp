@@ -77,9 +77,10 @@ std::string EncodeTrailer(const PayloadTrailer& t) {
     for (uint64_t value : {t.plainLength, t.indexOffset, t.indexStoredSize, t.indexSize,
                            t.entryCount, t.contentSize})
         Put(out, value, 8);
-    for (uint32_t value : {t.plainChecksum, t.plainSecurityAddress, t.plainSecuritySize, t.dataCrc,
-                           t.version, static_cast<uint32_t>(kTrailerSize)})
+    for (uint32_t value : {t.plainChecksum, t.plainSecurityAddress, t.plainSecuritySize, t.dataCrc})
         Put(out, value, 4);
+    Put(out, t.plainWriteTime, 8);
+    for (uint32_t value : {t.version, static_cast<uint32_t>(kTrailerSize)}) Put(out, value, 4);
     Put(out, Crc32(0, out.data(), out.size()), 4);
     out += kEndMagic;
     return out;
@@ -100,7 +101,7 @@ PayloadStatus DecodeTrailer(std::string_view bytes, PayloadTrailer& t) {
     in.Get(t.plainLength, 8), in.Get(t.indexOffset, 8), in.Get(t.indexStoredSize, 8);
     in.Get(t.indexSize, 8), in.Get(t.entryCount, 8), in.Get(t.contentSize, 8);
     in.Get(t.plainChecksum), in.Get(t.plainSecurityAddress), in.Get(t.plainSecuritySize);
-    in.Get(t.dataCrc);
+    in.Get(t.dataCrc), in.Get(t.plainWriteTime, 8);
     t.version = version;
     return PayloadStatus::kOk;
 }

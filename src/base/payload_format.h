@@ -16,10 +16,12 @@
 //                     16 index offset (8)         60 its security directory: address (4)
 //                     24 index stored size (8)    64 and size (4)
 //                     32 index size (8)           68 CRC-32 of every byte before the trailer (4)
-//                     40 entry count (8)          72 version (4)
-//                                                 76 trailer size (4)
-//                                                 80 CRC-32 of the trailer's bytes 0..79 (4)
-//                                                 84 end magic (8)
+//                     40 entry count (8)          72 plain program's last-write time (8, as an
+//                                                    entry's; 0 unknown)
+//                                                 80 version (4)
+//                                                 84 trailer size (4)
+//                                                 88 CRC-32 of the trailer's bytes 0..87 (4)
+//                                                 92 end magic (8)
 //   [signature]      when signed: where the security directory points, after the trailer
 //
 // The last 20 bytes (version, trailer size, trailer CRC, end magic) keep their place in every
@@ -37,7 +39,7 @@
 namespace payload_format {
 
 constexpr uint32_t kVersion = 1;
-constexpr size_t kTrailerSize = 92;
+constexpr size_t kTrailerSize = 100;
 constexpr size_t kTrailerTailSize = 20;  // version, trailer size, trailer CRC, end magic
 constexpr size_t kMaxTrailerSize = 4096;
 constexpr std::string_view kStartMagic = "OrvPayld";

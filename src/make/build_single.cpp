@@ -167,7 +167,7 @@ std::string WriteSingleFile(const std::string& plainProgram, const std::vector<P
     FileSink out;
     if (!out.Create(output)) return "the output cannot be written: " + output;
     PayloadWriter writer;
-    PayloadStatus status = writer.Begin(plain, out);
+    PayloadStatus status = writer.Begin(plain, out, PackedWriteTime(plain));
     if (status == PayloadStatus::kNotPlainProgram) return "not a plain SETUP.EXE: " + plainProgram;
     for (const PackedFile& file : files) {
         if (status != PayloadStatus::kOk) break;

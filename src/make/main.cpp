@@ -162,6 +162,7 @@ int Extract(const Options& options) {
     };
     PayloadStatus status = reader.ExtractAll(openSink);
     FileSink plain;
+    plain.SetWriteTime(reader.Trailer().plainWriteTime);
     if (status == PayloadStatus::kOk)
         status = plain.Create(JoinPath(options.extractTo, "SETUP.EXE")) ? reader.ExtractPlainProgram(plain)
                                                                         : PayloadStatus::kWriteError;

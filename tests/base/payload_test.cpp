@@ -166,7 +166,7 @@ TEST(Payload, RoundTripThroughFilesForBothProgramKinds) {
             FileSink out;
             ASSERT_TRUE(out.Create(path));
             PayloadWriter writer;
-            ASSERT_EQ(writer.Begin(plain, out), PayloadStatus::kOk);
+            ASSERT_EQ(writer.Begin(plain, out, 0x01DB123456789ABCull), PayloadStatus::kOk);
             for (const auto& [name, content] : files) {
                 MemorySource source(content);
                 ASSERT_EQ(writer.AddFile(name, source), PayloadStatus::kOk) << name;
@@ -194,6 +194,7 @@ TEST(Payload, RoundTripThroughFilesForBothProgramKinds) {
 
         PayloadReader reader;
         ASSERT_EQ(reader.Open(*file), PayloadStatus::kOk);
+        EXPECT_EQ(reader.Trailer().plainWriteTime, 0x01DB123456789ABCull) << "the plain program's time";
         std::vector<PayloadMethod> methods;
         for (const PayloadEntry& e : reader.Entries()) methods.push_back(e.method);
         using M = PayloadMethod;
