@@ -115,8 +115,12 @@ std::set<std::string> DeferrableEntries(const std::string& script, const std::ve
     return deferrable;
 }
 
-// Writes one entry into a new file with the entry's time; no file is left after a failure.
-DWORD WriteEntry(const PayloadEntry& entry, const std::string& path) {
+// Writes one entry into a new file with the entry's time (the install compares times to decide
+// whether to overwrite: they are the distributor's): 0, or the Windows error code with the
+// payload's status (kOk when the file could not even be made); no file is left after a failure.
+DWORD WriteEntry(const PayloadEntry& entry, const std::string& path, PayloadStatus& status,
+                 const PayloadProgress& progress = {}) {
+    status = PayloadStatus::kOk;
     FileSink sink;
     if (!sink.Create(path)) {
         DWORD error = GetLastError();
@@ -124,7 +128,7 @@ DWORD WriteEntry(const PayloadEntry& entry, const std::string& path) {
     }
     sink.SetWriteTime(entry.writeTime);
     // Extract finishes the file once its every byte is right.
-    PayloadStatus status = ThePayload().reader.Extract(entry, sink);
+    status = ThePayload().reader.Extract(entry, sink, progress);
     if (status == PayloadStatus::kOk) return 0;
     sink.Finish();
     DeleteFileW(Wide(path).c_str());
@@ -136,7 +140,10 @@ void DeferEntry(const std::string& folder, const PayloadEntry& entry) {
     DeferredSource source;
     source.size = static_cast<long long>(entry.size);
     source.dosDateTime = DosDateTimeOf(entry.writeTime);
-    source.writeTo = [&entry](const std::string& destination) { return WriteEntry(entry, destination); };
+    source.writeTo = [&entry](const std::string& destination) {
+        PayloadStatus status;
+        return WriteEntry(entry, destination, status);
+    };
     DeferSource(folder + entry.name, std::move(source));
 }
 
@@ -157,7 +164,8 @@ std::string ExtractOwnPayload(const std::string& program, const std::string& wor
         if (payload_format::FoldName(entry.name) == "setup.ini") script = &entry;
     std::set<std::string> deferred;
     if (script) {
-        if (WriteEntry(*script, folder + script->name) != 0) return Fatal("セットアップファイルの展開失敗");
+        PayloadStatus status;
+        if (WriteEntry(*script, folder + script->name, status) != 0) return Fatal("セットアップファイルの展開失敗");
         deferred = DeferrableEntries(folder + script->name, reader.Entries());
     }
 
@@ -187,14 +195,12 @@ std::string ExtractOwnPayload(const std::string& program, const std::string& wor
             if (!ForceFolders(parent)) return Fatal("作業フォルダの作成失敗");
             made.insert(UpperCase(parent));
         }
-        FileSink sink;
-        if (!sink.Create(path)) return Fatal("セットアップファイルの展開失敗 (" + entry.name + ")");
-        // The install compares times to decide whether to overwrite: they are the distributor's.
-        sink.SetWriteTime(entry.writeTime);
-        PayloadStatus status = reader.Extract(entry, sink, [&](uint64_t entryDone, uint64_t) {
+        PayloadStatus status;
+        DWORD error = WriteEntry(entry, path, status, [&](uint64_t entryDone, uint64_t) {
             if (progress) progress(entry.name, done + entryDone, total);
             return true;
         });
+        if (error != 0 && status == PayloadStatus::kOk) return Fatal("セットアップファイルの展開失敗 (" + entry.name + ")");
         if (status == PayloadStatus::kNoSpace) return Fatal("作業フォルダのドライブの空き容量不足");
         if (status != PayloadStatus::kOk)
             return Fatal(std::string("セットアップファイルの展開失敗 (") + PayloadStatusName(status) + ")");

@@ -80,14 +80,21 @@ DWORD FolderEntries::Attributes(const std::string& path) {
     std::wstring wide = Wide(path);
     size_t length = FolderLength(wide);
     std::wstring name = wide.substr(length);
-    if (length == 0 || !PlainName(name) || forgotten_.count(Folded(wide))) return GetFileAttributesW(wide.c_str());
+    if (length == 0 || !PlainName(name)) return GetFileAttributesW(wide.c_str());
     Folder& folder = Listing(wide.substr(0, length));
     if (!folder.listed) return GetFileAttributesW(wide.c_str());
     auto entry = folder.names.find(Folded(name));
-    return entry == folder.names.end() ? INVALID_FILE_ATTRIBUTES : entry->second;
+    if (entry == folder.names.end()) return INVALID_FILE_ATTRIBUTES;
+    return entry->second == kAsk ? GetFileAttributesW(wide.c_str()) : entry->second;
 }
 
-void FolderEntries::Forget(const std::string& path) { forgotten_[Folded(Wide(path))] = 0; }
+void FolderEntries::Forget(const std::string& path) {
+    std::wstring wide = Wide(path);
+    size_t length = FolderLength(wide);
+    // A folder not listed yet is listed as it is when it is first asked about.
+    auto folder = folders_.find(Folded(wide.substr(0, length)));
+    if (length != 0 && folder != folders_.end() && folder->second.listed) folder->second.names[Folded(wide.substr(length))] = kAsk;
+}
 
 DWORD FolderPermissions::Inherit(const std::string& file) {
     std::wstring wide = Wide(file);

@@ -18,16 +18,16 @@ public:
     void Forget(const std::string& path);
 
 private:
+    // No file has every attribute but the first: the mark of a name written since the listing.
+    static constexpr DWORD kAsk = 0xFFFFFFFE;
     struct Folder {
-        bool listed = false;                  // false: the folder could not be listed, ask each time
-        std::map<std::string, DWORD> names;  // upper-cased long and short names
+        bool listed = false;                 // false: the folder could not be listed, ask each time
+        std::map<std::string, DWORD> names;  // long and short names; kAsk: written since
     };
     Folder& Listing(const std::wstring& folder);
 
     // Keys are UTF-8 texts upper-cased as the system compares file names.
-
-    std::map<std::string, Folder> folders_;    // by folder, with its final "\"
-    std::map<std::string, DWORD> forgotten_;  // paths
+    std::map<std::string, Folder> folders_;  // by folder, with its final "\"
 };
 
 // The permissions a new file gets in each folder, found once per folder by making a file there
